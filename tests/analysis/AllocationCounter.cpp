@@ -1,0 +1,27 @@
+#include "AllocationCounter.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+std::atomic<std::uint64_t> allocations{0};
+}
+
+namespace dravik::testing {
+std::uint64_t allocationCount() { return allocations.load(); }
+} // namespace dravik::testing
+
+// Counting replacements of the global allocation functions; the array and
+// nothrow forms forward to these.
+void* operator new(std::size_t size) {
+    ++allocations;
+    if (void* memory = std::malloc(size != 0 ? size : 1)) {
+        return memory;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* memory) noexcept { std::free(memory); }
+
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }

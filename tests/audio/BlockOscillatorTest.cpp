@@ -1,0 +1,143 @@
+#include "audio/BlockOscillator.h"
+#include "audio/GeneratorEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace dravik {
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+constexpr double kAmplitude = static_cast<double>(0.8f);
+
+BlockOscillator makeOscillator(double frequency, double sampleRate, double phase = 0.0) {
+    return BlockOscillator(OscillatorParams_t{frequency, sampleRate, phase, kAmplitude});
+}
+
+std::vector<double> copyOf(SampleBlock block) { return {block.begin(), block.end()}; }
+
+TEST(BlockOscillator, OneWindowIsAContinuousSineEndingAtTheAccumulatedPhase) {
+    BlockOscillator osc = makeOscillator(440.0, 44100.0);
+    const SampleBlock block = osc.render(128, 32);
+
+    ASSERT_EQ(block.count, 4096u);
+    EXPECT_EQ(block[0], 0.0);
+    for (std::uint64_t i = 0; i < block.count; ++i) {
+        const double expected = std::sin(kTwoPi * 440.0 * static_cast<double>(i) / 44100.0) * kAmplitude;
+        ASSERT_NEAR(block[i], expected, 1e-9) << "sample " << i;
+    }
+    // Fractional part of 4096 * 440 / 44100, accumulated per sample.
+    EXPECT_NEAR(osc.params()->phase, 0.8671201814058946, 1e-9);
+}
+
+TEST(BlockOscillator, ConsecutiveCallsJoinWithoutRestartingThePhase) {
+    BlockOscillator split = makeOscillator(1234.5, 44100.0, 0.3);
+    BlockOscillator whole = makeOscillator(1234.5, 44100.0, 0.3);
+
+    std::vector<double> joined = copyOf(split.render(128, 1));
+    const std::vector<double> second = copyOf(split.render(128, 1));
+    joined.insert(joined.end(), second.begin(), second.end());
+
+    EXPECT_EQ(joined, copyOf(whole.render(128, 2)));
+    EXPECT_EQ(split.params()->phase, whole.params()->phase);
+}
+
+TEST(BlockOscillator, RetuningTakesEffectFromTheNextCallWithoutAPhaseJump) {
+    BlockOscillator osc = makeOscillator(440.0, 44100.0);
+    osc.render(64, 1);
+    const double phase = osc.params()->phase;
+
+    osc.params()->frequency = 880.0;
+    osc.params()->amplitude = 0.5;
+    const SampleBlock block = osc.render(64, 1);
+
+    EXPECT_DOUBLE_EQ(block[0], std::sin(kTwoPi * phase) * 0.5);
+    EXPECT_NEAR(block[1], std::sin(kTwoPi * (phase + 880.0 / 44100.0)) * 0.5, 1e-12);
+}
+
+TEST(BlockOscillator, EmptyRequestYieldsAnEmptyViewAndKeepsThePhase) {
+    struct Case {
+        std::uint32_t blockSize;
+        std::uint32_t blockCount;
+    };
+    for (const Case c : {Case{128, 0}, Case{0, 32}, Case{0, 0}}) {
+        BlockOscillator osc = makeOscillator(440.0, 44100.0, 0.25);
+        const SampleBlock block = osc.render(c.blockSize, c.blockCount);
+        EXPECT_EQ(block.count, 0u) << c.blockSize << " x " << c.blockCount;
+        EXPECT_EQ(osc.params()->phase, 0.25) << c.blockSize << " x " << c.blockCount;
+    }
+}
+
+TEST(BlockOscillator, ReusesItsBufferForTheSameLength) {
+    BlockOscillator osc = makeOscillator(440.0, 44100.0);
+    const double* first = osc.render(128, 32).data;
+    EXPECT_EQ(osc.render(128, 32).data, first);
+    EXPECT_EQ(osc.render(256, 16).data, first);
+}
+
+TEST(BlockOscillator, ZeroFrequencyHoldsTheStartingValue) {
+    BlockOscillator osc = makeOscillator(0.0, 44100.0, 0.125);
+    for (const double sample : osc.render(16, 2)) {
+        EXPECT_EQ(sample, std::sin(0.25 * 3.141592653589793) * kAmplitude);
+    }
+    EXPECT_EQ(osc.params()->phase, 0.125);
+}
+
+TEST(BlockOscillator, IncrementOfOneOrMoreLetsThePhaseGrow) {
+    // 1536 Hz at 1024 Hz: 1.5 cycles per sample, one subtraction per sample.
+    BlockOscillator osc = makeOscillator(1536.0, 1024.0);
+    const SampleBlock block = osc.render(8, 1);
+    EXPECT_EQ(osc.params()->phase, 4.0);
+    EXPECT_NEAR(block[3], std::sin(kTwoPi * 1.5) * kAmplitude, 1e-12);
+}
+
+TEST(BlockOscillator, NegativeFrequencyRunsThePhaseBelowZero) {
+    BlockOscillator osc = makeOscillator(-441.0, 44100.0);
+    const SampleBlock block = osc.render(10, 1);
+    EXPECT_NEAR(osc.params()->phase, -0.1, 1e-12);
+    EXPECT_NEAR(block[5], std::sin(kTwoPi * -0.05) * kAmplitude, 1e-12);
+}
+
+TEST(BlockOscillator, BlockThatWouldLeaveTheFiniteRangeHoldsThePhase) {
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        double frequency;
+        double sampleRate;
+    };
+    const Case cases[] = {{440.0, 0.0}, {0.0, 0.0}, {440.0, -0.0}, {inf, 44100.0},
+                          {-inf, 44100.0}, {nan, 44100.0}, {440.0, nan}, {1e307, 1.0}};
+    for (const Case c : cases) {
+        BlockOscillator osc = makeOscillator(c.frequency, c.sampleRate, 0.25);
+        for (const double sample : osc.render(64, 2)) {
+            ASSERT_EQ(sample, kAmplitude) << c.frequency << " Hz at " << c.sampleRate;
+        }
+        EXPECT_EQ(osc.params()->phase, 0.25) << c.frequency << " Hz at " << c.sampleRate;
+
+        // Sane settings resume from the held phase.
+        osc.params()->frequency = 441.0;
+        osc.params()->sampleRate = 44100.0;
+        osc.render(10, 1);
+        EXPECT_NEAR(osc.params()->phase, 0.35, 1e-12);
+    }
+}
+
+TEST(GeneratorEntry, StartsDisabledAt440HzWithItsNumberInTheName) {
+    const GeneratorEntry first = makeGeneratorEntry(1);
+    EXPECT_EQ(first.name, "Audio Generator 1");
+    EXPECT_FALSE(first.enabled);
+
+    GeneratorEntry last = makeGeneratorEntry(4294967295u);
+    EXPECT_EQ(last.name, "Audio Generator 4294967295");
+    const OscillatorParams_t& p = *last.oscillator.params();
+    EXPECT_EQ(p.frequency, 440.0);
+    EXPECT_EQ(p.sampleRate, 44100.0);
+    EXPECT_EQ(p.phase, 0.0);
+    EXPECT_EQ(p.amplitude, 0.800000011920929);
+}
+
+} // namespace
+} // namespace dravik

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "analysis/MagnitudeSpectrum.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace dravik {
+
+// Conversions between MIDI notes, frequencies and FFT bins shared by the mappers.
+
+// Fundamental of a MIDI note. The ratio to the reference is deliberately
+// computed in 32-bit floats (powf of the float quotient): bin choices at
+// rounding boundaries depend on these exact frequencies.
+inline double noteFrequency(std::uint8_t note, double referenceFrequency)
+{
+    const float ratio = std::pow(2.0f, static_cast<float>(static_cast<int>(note) - 69) / 12.0f);
+    return static_cast<double>(ratio) * referenceFrequency;
+}
+
+// Hz per bin; see isUsableSpacing for records that give none (fftSize 0,
+// a sample rate that is not finite and positive).
+inline double binSpacing(double sampleRate, std::uint32_t fftSize)
+{
+    return sampleRate / static_cast<double>(fftSize);
+}
+
+inline bool isUsableSpacing(double spacing)
+{
+    return spacing > 0.0 && spacing < std::numeric_limits<double>::infinity();
+}
+
+// Nearest bin index to a fractional bin position, halves away from zero as
+// lround. Positions beyond the 32-bit range saturate instead of overflowing;
+// positions that round below 0, and NaN, give -1, which every caller reads as
+// "below bin 0".
+inline std::int32_t nearestBin(double position)
+{
+    constexpr std::int32_t maxIndex = std::numeric_limits<std::int32_t>::max();
+    if (!(position > -0.5))
+        return -1;
+    if (position >= static_cast<double>(maxIndex))
+        return maxIndex;
+    return static_cast<std::int32_t>(std::lround(position));
+}
+
+// The spectrum's bin count as a signed 32-bit value.
+inline std::int32_t binCount(MagnitudeSpectrum spectrum)
+{
+    constexpr auto maxCount = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
+    return static_cast<std::int32_t>(spectrum.count < maxCount ? spectrum.count : maxCount);
+}
+
+} // namespace dravik

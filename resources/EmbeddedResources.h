@@ -13,4 +13,7 @@ struct ByteView {
 // Noto Mono Regular, the face of every label the drawables show.
 ByteView font();
 
+// The window icon: a PNG of a black pulse-shaped waveform on white, 409 x 409.
+ByteView windowIcon();
+
 } // namespace dravik::resources

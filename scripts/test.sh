@@ -17,6 +17,6 @@ cmake --build build -j"$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-cmake -S . -B build-asan -DDRAVIK_WERROR=ON -DDRAVIK_SANITIZE=address,undefined -DDRAVIK_BUILD_BENCHMARKS=OFF
+cmake -S . -B build-asan -DDRAVIK_WERROR=ON -DDRAVIK_SANITIZE=address,undefined,float-cast-overflow -DDRAVIK_BUILD_BENCHMARKS=OFF
 cmake --build build-asan -j"$jobs"
 "${xvfb[@]}" ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE e2e

@@ -20,3 +20,9 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 cmake -S . -B build-asan -DDRAVIK_WERROR=ON -DDRAVIK_SANITIZE=address,undefined,float-cast-overflow -DDRAVIK_BUILD_BENCHMARKS=OFF
 cmake --build build-asan -j"$jobs"
 "${xvfb[@]}" ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE e2e
+
+# ThreadSanitizer: the hand-over between the frame thread and the audio thread.
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+cmake -S . -B build-tsan -DDRAVIK_WERROR=ON -DDRAVIK_SANITIZE=thread -DDRAVIK_BUILD_BENCHMARKS=OFF
+cmake --build build-tsan -j"$jobs" --target dravik_sound_thread_tests
+ctest --test-dir build-tsan --output-on-failure -L tsan

@@ -12,6 +12,7 @@ struct GeneratorEntry {
     std::string name; // "Audio Generator <number>", never changed
     bool enabled = false;
     BlockOscillator oscillator;
+    std::uint32_t number; // the entry's own number: keys its voice in the sound output
 };
 
 // A disabled 440 Hz entry at 44100 Hz, phase 0, amplitude 0.8f, named after number.

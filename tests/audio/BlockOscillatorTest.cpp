@@ -132,6 +132,7 @@ TEST(GeneratorEntry, StartsDisabledAt440HzWithItsNumberInTheName) {
 
     GeneratorEntry last = makeGeneratorEntry(4294967295u);
     EXPECT_EQ(last.name, "Audio Generator 4294967295");
+    EXPECT_EQ(last.number, 4294967295u);
     const OscillatorParams_t& p = *last.oscillator.params();
     EXPECT_EQ(p.frequency, 440.0);
     EXPECT_EQ(p.sampleRate, 44100.0);

@@ -10,7 +10,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   cat >&2 <<MSG
 Dravik is a desktop program and needs a display, but none is set (DISPLAY is empty).
 Start it from a graphical session, or run it on a virtual display with Xvfb:
-  xvfb-run -a -s "-screen 0 1920x1080x24" scripts/run.sh
+  xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" scripts/run.sh
 MSG
   exit 1
 fi

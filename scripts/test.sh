@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
 jobs=$(nproc)
-xvfb=(xvfb-run -a -s "-screen 0 1920x1080x24")
+xvfb=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 
 cmake -S . -B build -DDRAVIK_WERROR=ON
 cmake --build build -j"$jobs"

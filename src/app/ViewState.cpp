@@ -1,0 +1,97 @@
+#include "app/ViewState.h"
+
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Window/Event.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace dravik {
+
+namespace {
+
+// One wheel notch forward: the float with bit pattern 0x3F68BA2E, one step
+// below the float nearest to 1 / 1.1.
+constexpr float kZoomInBase = 0.909090877f;
+constexpr float kZoomOutBase = 1.1f;
+constexpr float kMinZoom = 0.05f;
+constexpr float kMaxZoom = 50.0f;
+
+bool pan(ViewState& state, const sf::RenderTarget& target, sf::Vector2i position)
+{
+    const int dx = position.x - state.lastMousePosition.x;
+    const int dy = position.y - state.lastMousePosition.y;
+    if (dx == 0 && dy == 0)
+        return true;
+
+    const sf::Vector2u targetSize = target.getSize();
+    const sf::FloatRect& viewport = state.view.getViewport();
+    const sf::Vector2f& viewSize = state.view.getSize();
+    // The divisor stays at 1 or above, so a tiny or empty target pans finitely.
+    const float pixelsX = std::max(static_cast<float>(targetSize.x) * viewport.width, 1.0f);
+    const float pixelsY = std::max(static_cast<float>(targetSize.y) * viewport.height, 1.0f);
+    const float offsetX = static_cast<float>(-dx) * (viewSize.x / pixelsX);
+    const float offsetY = static_cast<float>(-dy) * (viewSize.y / pixelsY);
+
+    state.view.move(offsetX, offsetY);
+    state.lastMousePosition = position;
+    return true;
+}
+
+bool zoomAbout(ViewState& state, const sf::RenderTarget& target, float delta, sf::Vector2i position)
+{
+    const float base = delta > 0.0f ? kZoomInBase : kZoomOutBase;
+    const float factor = std::pow(base, std::fabs(delta));
+    const float newZoom = factor * state.zoom;
+    if (newZoom < kMinZoom || newZoom > kMaxZoom)
+        return true;
+
+    // Keep the world point under the cursor where it is.
+    const sf::Vector2f before = target.mapPixelToCoords(position, state.view);
+    state.view.zoom(factor);
+    const sf::Vector2f after = target.mapPixelToCoords(position, state.view);
+    state.view.move(before - after);
+    state.zoom = newZoom;
+    return true;
+}
+
+} // namespace
+
+bool ViewState::handleEvent(sf::RenderTarget& target, const sf::Event& event)
+{
+    switch (event.type) {
+    case sf::Event::Resized:
+        view.setSize(static_cast<float>(event.size.width), static_cast<float>(event.size.height));
+        return true;
+
+    case sf::Event::MouseButtonPressed:
+        if (event.mouseButton.button != sf::Mouse::Right)
+            return false;
+        dragging = true;
+        lastMousePosition = {event.mouseButton.x, event.mouseButton.y};
+        return true;
+
+    case sf::Event::MouseButtonReleased:
+        if (event.mouseButton.button != sf::Mouse::Right)
+            return false;
+        dragging = false;
+        return true;
+
+    case sf::Event::MouseMoved:
+        if (!dragging)
+            return false;
+        return pan(*this, target, {event.mouseMove.x, event.mouseMove.y});
+
+    case sf::Event::MouseWheelScrolled:
+        if (event.mouseWheelScroll.wheel != sf::Mouse::VerticalWheel)
+            return false;
+        return zoomAbout(*this, target, event.mouseWheelScroll.delta,
+                         {event.mouseWheelScroll.x, event.mouseWheelScroll.y});
+
+    default:
+        return false;
+    }
+}
+
+} // namespace dravik

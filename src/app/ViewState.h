@@ -1,0 +1,33 @@
+#pragma once
+
+#include <SFML/Graphics/View.hpp>
+#include <SFML/System/Vector2.hpp>
+
+namespace sf {
+class Event;
+class RenderTarget;
+} // namespace sf
+
+namespace dravik {
+
+// The world view and its pan-and-zoom interaction: a right-button drag pans,
+// the vertical wheel zooms about the cursor.
+struct ViewState {
+    // Product of every accepted wheel factor; smaller means magnified.
+    float zoom = 1.0f;
+    bool dragging = false;
+    // Window pixel of the drag's press, then of its last applied step.
+    sf::Vector2i lastMousePosition{0, 0};
+    sf::View view;
+
+    // Pans or zooms `view` for the events this state acts on and returns true
+    // for those (even when nothing changed); other events return false.
+    bool handleEvent(sf::RenderTarget& target, const sf::Event& event);
+};
+
+// A view in window pixels.
+struct ScreenViewState {
+    sf::View view;
+};
+
+} // namespace dravik

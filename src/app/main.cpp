@@ -1,0 +1,47 @@
+#include "EmbeddedResources.h"
+#include "app/Application.h"
+#include "app/ApplicationScene.h"
+#include "app/DisplayConnection.h"
+#include "app/ViewContextImpl.h"
+#include "app/WindowIcon.h"
+#include "app/WindowSettings.h"
+
+#include <SFML/Graphics/Image.hpp>
+
+#include <iostream>
+
+namespace {
+
+void runDravik()
+{
+    sf::Image icon;
+    const bool haveIcon = dravik::decodeWindowIcon(icon, dravik::resources::windowIcon(), std::cerr);
+
+    dravik::WindowSettings settings;
+    settings.context = sf::ContextSettings(0, 0, 8, 4, 6, sf::ContextSettings::Default, false);
+    settings.videoMode = sf::VideoMode(1280, 768, 32);
+    settings.title = "Dravik v1.0 (Article 4)";
+    settings.frameRateLimit = 60;
+    settings.icon = haveIcon ? &icon : nullptr;
+
+    dravik::ViewContextImpl viewContext;
+    dravik::Application application(settings);
+    dravik::ApplicationScene scene(viewContext);
+    application.run(scene);
+}
+
+} // namespace
+
+int main()
+{
+    const dravik::DisplayConnection display;
+    if (!display.isOpen()) {
+        std::cerr << "dravik: no display. Dravik is a desktop program and needs a window system\n"
+                     "(DISPLAY is unset or cannot be opened). Start it from a graphical session, or\n"
+                     "run it on a virtual display with Xvfb:\n"
+                     "  xvfb-run -a scripts/run.sh\n";
+        return 1;
+    }
+    runDravik();
+    return 0;
+}

@@ -1,0 +1,300 @@
+#include "ui/ImGuiBinding.h"
+
+#include <imgui.h>
+#include <backends/imgui_impl_opengl2.h>
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Window/Clipboard.hpp>
+#include <SFML/Window/Context.hpp>
+#include <SFML/Window/Event.hpp>
+
+#include <cfloat>
+#include <cstring>
+#include <utility>
+
+namespace dravik {
+
+namespace {
+
+constexpr float kMinDeltaTime = 1.0e-6f;
+
+// Cursor shapes in the order of ImGuiMouseCursor_.
+constexpr sf::Cursor::Type kCursorTypes[] = {
+    sf::Cursor::Arrow,                  // Arrow
+    sf::Cursor::Text,                   // TextInput
+    sf::Cursor::SizeAll,                // ResizeAll
+    sf::Cursor::SizeVertical,           // ResizeNS
+    sf::Cursor::SizeHorizontal,         // ResizeEW
+    sf::Cursor::SizeBottomLeftTopRight, // ResizeNESW
+    sf::Cursor::SizeTopLeftBottomRight, // ResizeNWSE
+    sf::Cursor::Hand,                   // Hand
+    sf::Cursor::NotAllowed,             // NotAllowed
+};
+static_assert(sizeof(kCursorTypes) / sizeof(kCursorTypes[0]) == ImGuiMouseCursor_COUNT);
+
+void mapKeys(ImGuiIO& io)
+{
+    io.KeyMap[ImGuiKey_Tab] = sf::Keyboard::Tab;
+    io.KeyMap[ImGuiKey_LeftArrow] = sf::Keyboard::Left;
+    io.KeyMap[ImGuiKey_RightArrow] = sf::Keyboard::Right;
+    io.KeyMap[ImGuiKey_UpArrow] = sf::Keyboard::Up;
+    io.KeyMap[ImGuiKey_DownArrow] = sf::Keyboard::Down;
+    io.KeyMap[ImGuiKey_PageUp] = sf::Keyboard::PageUp;
+    io.KeyMap[ImGuiKey_PageDown] = sf::Keyboard::PageDown;
+    io.KeyMap[ImGuiKey_Home] = sf::Keyboard::Home;
+    io.KeyMap[ImGuiKey_End] = sf::Keyboard::End;
+    io.KeyMap[ImGuiKey_Insert] = sf::Keyboard::Insert;
+    io.KeyMap[ImGuiKey_Delete] = sf::Keyboard::Delete;
+    io.KeyMap[ImGuiKey_Backspace] = sf::Keyboard::Backspace;
+    io.KeyMap[ImGuiKey_Space] = sf::Keyboard::Space;
+    io.KeyMap[ImGuiKey_Enter] = sf::Keyboard::Enter;
+    io.KeyMap[ImGuiKey_Escape] = sf::Keyboard::Escape;
+    // SFML reports the keypad's Enter as Enter.
+    io.KeyMap[ImGuiKey_KeyPadEnter] = sf::Keyboard::Enter;
+    io.KeyMap[ImGuiKey_A] = sf::Keyboard::A;
+    io.KeyMap[ImGuiKey_C] = sf::Keyboard::C;
+    io.KeyMap[ImGuiKey_V] = sf::Keyboard::V;
+    io.KeyMap[ImGuiKey_X] = sf::Keyboard::X;
+    io.KeyMap[ImGuiKey_Y] = sf::Keyboard::Y;
+    io.KeyMap[ImGuiKey_Z] = sf::Keyboard::Z;
+}
+
+void setModifiers(ImGuiIO& io, const sf::Event::KeyEvent& key)
+{
+    io.KeyCtrl = key.control;
+    io.KeyShift = key.shift;
+    io.KeyAlt = key.alt;
+    io.KeySuper = key.system;
+}
+
+} // namespace
+
+ImGuiBinding::ImGuiBinding() : mouseX(-FLT_MAX), mouseY(-FLT_MAX), shownCursor(ImGuiMouseCursor_COUNT) {}
+
+ImGuiBinding::~ImGuiBinding()
+{
+    shutdown();
+}
+
+bool ImGuiBinding::init(sf::RenderWindow& window, bool loadDefaultFont, std::string settings)
+{
+    if (active)
+        return false;
+
+    static_assert(kCursors == ImGuiMouseCursor_COUNT);
+    static_assert(kMouseButtons == IM_ARRAYSIZE(ImGuiIO::MouseDown));
+    static_assert(kKeys == IM_ARRAYSIZE(ImGuiIO::KeysDown));
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    active = true;
+    settingsFile = std::move(settings);
+
+    ImGuiIO& io = ImGui::GetIO();
+    io.IniFilename = settingsFile.empty() ? nullptr : settingsFile.c_str();
+    io.BackendPlatformName = "dravik_sfml";
+    io.BackendFlags |= ImGuiBackendFlags_HasMouseCursors;
+    io.GetClipboardTextFn = &ImGuiBinding::clipboardText;
+    io.SetClipboardTextFn = &ImGuiBinding::setClipboardText;
+    io.ClipboardUserData = this;
+    io.DisplaySize = ImVec2(static_cast<float>(window.getSize().x), static_cast<float>(window.getSize().y));
+    mapKeys(io);
+    if (loadDefaultFont)
+        io.Fonts->AddFontDefault();
+
+    for (int i = 0; i < kCursors; ++i)
+        cursorLoaded[i] = cursors[i].loadFromSystem(kCursorTypes[i]);
+    shownCursor = ImGuiMouseCursor_COUNT;
+    releaseAll();
+    mouseX = -FLT_MAX;
+    mouseY = -FLT_MAX;
+
+    window.setActive(true);
+    return ImGui_ImplOpenGL2_Init();
+}
+
+void ImGuiBinding::shutdown()
+{
+    if (!active)
+        return;
+    // The font texture lives in the contexts SFML shares, so any of them can
+    // release it, also when the window's own context is already gone.
+    {
+        sf::Context context;
+        ImGui_ImplOpenGL2_Shutdown();
+    }
+    ImGui::DestroyContext();
+    active = false;
+    settingsFile.clear();
+}
+
+bool ImGuiBinding::isActive() const
+{
+    return active;
+}
+
+void ImGuiBinding::processEvent(const sf::Event& event)
+{
+    if (!active)
+        return;
+    ImGuiIO& io = ImGui::GetIO();
+
+    switch (event.type) {
+    case sf::Event::MouseMoved:
+        mouseX = static_cast<float>(event.mouseMove.x);
+        mouseY = static_cast<float>(event.mouseMove.y);
+        break;
+
+    case sf::Event::MouseButtonPressed:
+    case sf::Event::MouseButtonReleased: {
+        mouseX = static_cast<float>(event.mouseButton.x);
+        mouseY = static_cast<float>(event.mouseButton.y);
+        const int button = static_cast<int>(event.mouseButton.button);
+        if (button < 0 || button >= kMouseButtons)
+            break;
+        const bool pressed = event.type == sf::Event::MouseButtonPressed;
+        buttonDown[button] = pressed;
+        buttonPressed[button] = buttonPressed[button] || pressed;
+        break;
+    }
+
+    case sf::Event::MouseWheelScrolled:
+        mouseX = static_cast<float>(event.mouseWheelScroll.x);
+        mouseY = static_cast<float>(event.mouseWheelScroll.y);
+        if (event.mouseWheelScroll.wheel == sf::Mouse::VerticalWheel)
+            io.MouseWheel += event.mouseWheelScroll.delta;
+        else
+            io.MouseWheelH += event.mouseWheelScroll.delta;
+        break;
+
+    case sf::Event::MouseLeft: {
+        // While a button is held the pointer is still ours (dragging a slider).
+        bool held = false;
+        for (bool down : buttonDown)
+            held = held || down;
+        if (!held) {
+            mouseX = -FLT_MAX;
+            mouseY = -FLT_MAX;
+        }
+        break;
+    }
+
+    case sf::Event::KeyPressed:
+    case sf::Event::KeyReleased: {
+        setModifiers(io, event.key);
+        const int key = static_cast<int>(event.key.code);
+        if (key < 0 || key >= kKeys)
+            break;
+        const bool pressed = event.type == sf::Event::KeyPressed;
+        keyDown[key] = pressed;
+        keyPressed[key] = keyPressed[key] || pressed;
+        break;
+    }
+
+    case sf::Event::TextEntered:
+        // Control characters arrive as keys.
+        if (event.text.unicode >= 0x20 && event.text.unicode != 0x7F)
+            io.AddInputCharacter(event.text.unicode);
+        break;
+
+    case sf::Event::GainedFocus:
+        io.AddFocusEvent(true);
+        break;
+
+    case sf::Event::LostFocus:
+        // Releases arriving while unfocused never reach us.
+        releaseAll();
+        io.AddFocusEvent(false);
+        break;
+
+    default:
+        break;
+    }
+}
+
+void ImGuiBinding::update(sf::RenderWindow& window, sf::Time dt)
+{
+    if (!active)
+        return;
+    ImGuiIO& io = ImGui::GetIO();
+
+    const sf::Vector2u size = window.getSize();
+    io.DisplaySize = ImVec2(static_cast<float>(size.x), static_cast<float>(size.y));
+    io.DeltaTime = dt.asSeconds() > 0.0f ? dt.asSeconds() : kMinDeltaTime;
+    io.MousePos = ImVec2(mouseX, mouseY);
+    for (int i = 0; i < kMouseButtons; ++i) {
+        io.MouseDown[i] = buttonDown[i] || buttonPressed[i];
+        buttonPressed[i] = false;
+    }
+    for (int i = 0; i < kKeys; ++i) {
+        io.KeysDown[i] = keyDown[i] || keyPressed[i];
+        keyPressed[i] = false;
+    }
+
+    updateMouseCursor(window);
+    // The renderer makes its font texture on the first frame, which needs a GL
+    // context even when the window closed before that frame.
+    if (window.setActive(true)) {
+        ImGui_ImplOpenGL2_NewFrame();
+    } else {
+        sf::Context context;
+        ImGui_ImplOpenGL2_NewFrame();
+    }
+    ImGui::NewFrame();
+}
+
+void ImGuiBinding::render(sf::RenderWindow& window)
+{
+    if (!active)
+        return;
+    ImGui::Render();
+    if (!window.setActive(true))
+        return;
+    window.pushGLStates();
+    ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+    window.popGLStates();
+    // popGLStates restores the GL state but not SFML's record of it.
+    window.resetGLStates();
+}
+
+const char* ImGuiBinding::clipboardText(void* binding)
+{
+    auto* self = static_cast<ImGuiBinding*>(binding);
+    const std::basic_string<sf::Uint8> utf8 = sf::Clipboard::getString().toUtf8();
+    self->clipboard.assign(utf8.begin(), utf8.end());
+    return self->clipboard.c_str();
+}
+
+void ImGuiBinding::setClipboardText(void*, const char* text)
+{
+    sf::Clipboard::setString(sf::String::fromUtf8(text, text + std::strlen(text)));
+}
+
+void ImGuiBinding::releaseAll()
+{
+    buttonDown.fill(false);
+    buttonPressed.fill(false);
+    keyDown.fill(false);
+    keyPressed.fill(false);
+}
+
+void ImGuiBinding::updateMouseCursor(sf::RenderWindow& window)
+{
+    const ImGuiIO& io = ImGui::GetIO();
+    if ((io.ConfigFlags & ImGuiConfigFlags_NoMouseCursorChange) != 0)
+        return;
+
+    const ImGuiMouseCursor wanted = io.MouseDrawCursor ? ImGuiMouseCursor_None : ImGui::GetMouseCursor();
+    if (wanted == shownCursor)
+        return;
+    if (wanted == ImGuiMouseCursor_None) {
+        window.setMouseCursorVisible(false);
+    } else {
+        const int shape = wanted >= 0 && wanted < kCursors && cursorLoaded[wanted] ? wanted : ImGuiMouseCursor_Arrow;
+        if (cursorLoaded[shape])
+            window.setMouseCursor(cursors[shape]);
+        window.setMouseCursorVisible(true);
+    }
+    shownCursor = wanted;
+}
+
+} // namespace dravik

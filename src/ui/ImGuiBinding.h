@@ -1,0 +1,70 @@
+#pragma once
+
+#include <SFML/System/Time.hpp>
+#include <SFML/Window/Cursor.hpp>
+
+#include <array>
+#include <string>
+
+namespace sf {
+class Event;
+class RenderWindow;
+} // namespace sf
+
+namespace dravik {
+
+// Binds Dear ImGui (its legacy IO and its OpenGL2 renderer) to one SFML
+// window: events in, one UI frame per update, the UI drawn on top of whatever
+// SFML drew before. Keep the binding alive until the window is destroyed: the
+// window uses the binding's mouse cursors.
+class ImGuiBinding {
+public:
+    ImGuiBinding();
+    ~ImGuiBinding();
+    ImGuiBinding(const ImGuiBinding&) = delete;
+    ImGuiBinding& operator=(const ImGuiBinding&) = delete;
+
+    // Creates the ImGui context for `window`. ImGui keeps its window placement
+    // in `settingsFile`; an empty name means nothing is saved.
+    bool init(sf::RenderWindow& window, bool loadDefaultFont, std::string settingsFile);
+    // Ends the ImGui context (saving its settings); the window may be closed.
+    void shutdown();
+    bool isActive() const;
+
+    void processEvent(const sf::Event& event);
+    // Starts a UI frame; every ImGui call of the frame comes after it.
+    void update(sf::RenderWindow& window, sf::Time dt);
+    // Ends the UI frame and draws it over the window's content.
+    void render(sf::RenderWindow& window);
+
+private:
+    static constexpr int kMouseButtons = 5;
+    static constexpr int kKeys = 512;
+    static constexpr int kCursors = 9;
+
+    static const char* clipboardText(void* binding);
+    static void setClipboardText(void* binding, const char* text);
+
+    void releaseAll();
+    void updateMouseCursor(sf::RenderWindow& window);
+
+    bool active = false;
+    // ImGui keeps a pointer to this name for the life of its context.
+    std::string settingsFile;
+    std::string clipboard;
+
+    float mouseX;
+    float mouseY;
+    // A press seen since the last update stays down for one frame even when
+    // its release came in the same frame, so quick clicks and taps register.
+    std::array<bool, kMouseButtons> buttonDown{};
+    std::array<bool, kMouseButtons> buttonPressed{};
+    std::array<bool, kKeys> keyDown{};
+    std::array<bool, kKeys> keyPressed{};
+
+    std::array<sf::Cursor, kCursors> cursors;
+    std::array<bool, kCursors> cursorLoaded{};
+    int shownCursor;
+};
+
+} // namespace dravik

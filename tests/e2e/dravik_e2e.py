@@ -1,0 +1,226 @@
+"""Drives the real Dravik program on the X display in $DISPLAY.
+
+Start it, wait for its window, look at it, move the mouse, and close it the way
+a window manager's close button does. Every wait polls a condition with a
+deadline; nothing sleeps for a fixed time. Each session gets its own
+XDG_CONFIG_HOME, so no ImGui settings carry over between runs.
+"""
+
+import ctypes
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+import numpy as np
+
+TITLE = "Dravik v1.0 (Article 4)"
+CLEAR_COLOUR = (32, 32, 32)
+
+
+def wait_until(condition, timeout, what, interval=0.05):
+    """Polls condition() until it returns something other than None or False, and returns that."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value is not None and value is not False:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def run(*command):
+    return subprocess.run(command, check=True, capture_output=True, text=True).stdout
+
+
+def screen_size():
+    info = run("xwininfo", "-root")
+    return (int(re.search(r"Width: (\d+)", info).group(1)),
+            int(re.search(r"Height: (\d+)", info).group(1)))
+
+
+class DisplayHold:
+    """Holds one X connection open. Xvfb resets itself whenever its last client
+    leaves and refuses connections while it does; with this held, the program's
+    and the tools' connections never fall into that gap."""
+
+    def __init__(self, timeout=10):
+        self._x11 = ctypes.CDLL("libX11.so.6")
+        self._x11.XOpenDisplay.restype = ctypes.c_void_p
+        self._x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self._x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self._display = wait_until(lambda: self._x11.XOpenDisplay(None), timeout,
+                                   f"a connection to DISPLAY={os.environ.get('DISPLAY')}")
+
+    def close(self):
+        if self._display:
+            self._x11.XCloseDisplay(self._display)
+            self._display = None
+
+
+class Dravik:
+    """One run of the program. Use as a context manager so it never outlives the test."""
+
+    def __init__(self, binary, close_tool, artifacts, name):
+        self.binary = binary
+        self.close_tool = close_tool
+        self.artifacts = artifacts
+        self.name = name
+        self.process = None
+        self.window = None
+        self.config_home = None
+        self.log_path = os.path.join(artifacts, f"{name}.stderr.txt")
+        self._log = None
+        self._display_hold = None
+
+    def __enter__(self):
+        self.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+        return False
+
+    # -- life cycle ---------------------------------------------------------
+
+    def start(self, env=None):
+        os.makedirs(self.artifacts, exist_ok=True)
+        self._display_hold = DisplayHold()
+        self.config_home = tempfile.mkdtemp(prefix="dravik-e2e-")
+        environment = dict(os.environ if env is None else env, XDG_CONFIG_HOME=self.config_home)
+        self._log = open(self.log_path, "w")
+        self.process = subprocess.Popen([self.binary], env=environment, stdout=self._log,
+                                        stderr=subprocess.STDOUT)
+
+    def stop(self):
+        """Kills the program if it is still running and removes its settings folder."""
+        if self.process is not None and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        if self._log is not None:
+            self._log.close()
+            self._log = None
+        if self.config_home is not None:
+            shutil.rmtree(self.config_home, ignore_errors=True)
+            self.config_home = None
+        if self._display_hold is not None:
+            self._display_hold.close()
+            self._display_hold = None
+
+    def log(self):
+        with open(self.log_path) as f:
+            return f.read()
+
+    def assert_running(self):
+        if self.process.poll() is not None:
+            raise AssertionError(f"dravik exited early with status {self.process.returncode}:\n{self.log()}")
+
+    def wait_for_window(self, timeout=30):
+        """Waits until the window titled TITLE is mapped; returns its X11 id."""
+        pattern = "^" + re.escape(TITLE) + "$"
+
+        def find():
+            self.assert_running()
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
+                                   capture_output=True, text=True)
+            ids = found.stdout.split()
+            return int(ids[0]) if ids else None
+
+        self.window = wait_until(find, timeout, f"the window '{TITLE}'")
+        return self.window
+
+    def request_close(self):
+        """Sends WM_DELETE_WINDOW, as a window manager's close button does."""
+        run(self.close_tool, str(self.window))
+
+    def wait_exit(self, timeout=10):
+        """Waits for the program to end and returns its exit status."""
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"dravik still running {timeout} s after the close request")
+
+    # -- looking ------------------------------------------------------------
+
+    def geometry(self):
+        """(x, y, width, height) of the window's client area on the screen."""
+        info = run("xwininfo", "-id", str(self.window))
+
+        def field(label):
+            return int(re.search(label + r":\s+(-?\d+)", info).group(1))
+
+        return (field("Absolute upper-left X"), field("Absolute upper-left Y"),
+                field("Width"), field("Height"))
+
+    def icon_size_and_first_pixel(self):
+        """(width, height, first ARGB pixel) of the window's _NET_WM_ICON, or None."""
+        text = run("xprop", "-id", str(self.window), "-notype", "32c", "_NET_WM_ICON")
+        numbers = re.findall(r"\d+", text.split("=", 1)[-1])[:3]
+        return tuple(int(n) for n in numbers) if len(numbers) == 3 else None
+
+    def screenshot(self, name=None):
+        """The window's pixels as an array of rows of RGB; saved as a PNG when named."""
+        _, _, width, height = self.geometry()
+        raw = subprocess.run(["import", "-window", str(self.window), "-depth", "8", "rgb:-"],
+                             check=True, capture_output=True).stdout
+        image = np.frombuffer(raw, dtype=np.uint8)
+        if image.size != width * height * 3:
+            raise AssertionError(f"screenshot has {image.size} bytes, expected {width}x{height}x3")
+        image = image.reshape(height, width, 3)
+        if name is not None:
+            self.save(image, name)
+        return image
+
+    def save(self, image, name):
+        height, width, _ = image.shape
+        path = os.path.join(self.artifacts, f"{self.name}-{name}.png")
+        subprocess.run(["convert", "-size", f"{width}x{height}", "-depth", "8", "rgb:-", path],
+                       input=image.tobytes(), check=True)
+        return path
+
+    def wait_for_picture(self, condition, timeout, what):
+        """Takes screenshots until condition(image) holds; returns that image."""
+        def attempt():
+            self.assert_running()
+            image = self.screenshot()
+            return image if condition(image) else None
+
+        return wait_until(attempt, timeout, what, interval=0.1)
+
+    # -- mouse --------------------------------------------------------------
+    # The pointer moves relative to the window; buttons go through XTEST like a
+    # real device (xdotool's --window on clicks would use XSendEvent instead).
+
+    def move(self, x, y):
+        run("xdotool", "mousemove", "--window", str(self.window), str(x), str(y))
+
+    def drag(self, start, end, button=3, steps=5):
+        self.move(*start)
+        run("xdotool", "mousedown", str(button))
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps,
+                      start[1] + (end[1] - start[1]) * i // steps)
+        run("xdotool", "mouseup", str(button))
+
+    def wheel(self, at, notches=1):
+        """Turns the wheel at a window pixel: forward (zoom in) for positive notches."""
+        self.move(*at)
+        button = "4" if notches > 0 else "5"
+        for _ in range(abs(notches)):
+            run("xdotool", "click", button)
+
+    def click(self, at, button=1):
+        self.move(*at)
+        run("xdotool", "click", str(button))
+
+
+def region_is(image, top, left, bottom, right, colour):
+    return bool(np.all(image[top:bottom, left:right] == np.array(colour, dtype=np.uint8)))
+
+
+def region_differs(image, top, left, bottom, right, colour):
+    """True when some pixel of the region is not colour."""
+    return bool(np.any(image[top:bottom, left:right] != np.array(colour, dtype=np.uint8)))

@@ -20,6 +20,7 @@ public:
     // with the phase held, so every sample of it is sin(2 pi phase) * amplitude.
     SampleBlock render(std::uint32_t blockSize, std::uint32_t blockCount) override;
     OscillatorParams_t* params() override;
+    const OscillatorParams_t* params() const { return &settings; }
 
 private:
     OscillatorParams_t settings;

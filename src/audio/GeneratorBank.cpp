@@ -1,0 +1,44 @@
+#include "audio/GeneratorBank.h"
+
+#include <algorithm>
+
+namespace dravik {
+
+bool addGenerator(std::vector<GeneratorEntry>& generators, std::uint32_t& counter, double sampleRate)
+{
+    if (generators.size() >= maxGenerators)
+        return false;
+    generators.push_back(makeGeneratorEntry(++counter));
+    generators.back().oscillator.params()->sampleRate = sampleRate;
+    return true;
+}
+
+void deleteGenerator(std::vector<GeneratorEntry>& generators, std::size_t index)
+{
+    if (index < generators.size())
+        generators.erase(generators.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void setGeneratorSampleRate(std::vector<GeneratorEntry>& generators, double sampleRate)
+{
+    for (GeneratorEntry& entry : generators)
+        entry.oscillator.params()->sampleRate = sampleRate;
+}
+
+bool anyGeneratorEnabled(const std::vector<GeneratorEntry>& generators)
+{
+    return std::any_of(generators.begin(), generators.end(), [](const GeneratorEntry& e) { return e.enabled; });
+}
+
+std::size_t collectToneVoices(const std::vector<GeneratorEntry>& generators, ToneVoice_t* voices)
+{
+    const std::size_t count = std::min(generators.size(), maxGenerators);
+    for (std::size_t i = 0; i < count; ++i) {
+        const GeneratorEntry& entry = generators[i];
+        const OscillatorParams_t& p = *entry.oscillator.params();
+        voices[i] = ToneVoice_t{entry.number, entry.enabled, p.frequency, p.sampleRate, p.amplitude};
+    }
+    return count;
+}
+
+} // namespace dravik

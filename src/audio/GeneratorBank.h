@@ -1,0 +1,33 @@
+#pragma once
+
+#include "audio/GeneratorEntry.h"
+#include "audio/ToneSynth.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace dravik {
+
+// Operations on the bank of generators, in display order. Entries are numbered
+// from a counter that only grows, so a number is never reused.
+
+inline constexpr std::size_t maxGenerators = 5;
+
+// Appends an entry numbered ++counter, synthesising at sampleRate. Refused
+// (false, nothing changed) when the bank is full.
+bool addGenerator(std::vector<GeneratorEntry>& generators, std::uint32_t& counter, double sampleRate);
+
+// Removes the entry at index; later entries move down, keeping their state.
+void deleteGenerator(std::vector<GeneratorEntry>& generators, std::size_t index);
+
+// Sets the synthesis sample rate of every entry.
+void setGeneratorSampleRate(std::vector<GeneratorEntry>& generators, double sampleRate);
+
+bool anyGeneratorEnabled(const std::vector<GeneratorEntry>& generators);
+
+// Fills voices (room for maxGenerators) with what the sound output needs of
+// every entry; returns how many were written.
+std::size_t collectToneVoices(const std::vector<GeneratorEntry>& generators, ToneVoice_t* voices);
+
+} // namespace dravik

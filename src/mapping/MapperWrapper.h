@@ -6,6 +6,9 @@
 #include "mapping/MapperParams.h"
 #include "mapping/OptionsController.h"
 
+#include <cstdint>
+#include <memory>
+
 namespace dravik {
 
 // Pairs one mapping algorithm with the panel that edits its parameters, so the
@@ -42,5 +45,9 @@ private:
     HarmonicEnergyMapper mapper;
     HarmonicEnergyMapperOptionsController controller;
 };
+
+// A new wrapper of the given type with default parameters, its fftSize set to
+// the running analyser's window length. Nothing else carries over.
+std::unique_ptr<MapperWrapper> makeMapperWrapper(MapperType type, std::uint32_t fftSize);
 
 } // namespace dravik

@@ -66,6 +66,17 @@ TEST(MapperWrapper, TypeAndParametersBelongToTheEmbeddedMapper)
     EXPECT_EQ(harmonic.map({}).count, 102u);
 }
 
+TEST(MapperWrapper, ANewWrapperHasDefaultsAndTheAnalysersWindowLength)
+{
+    for (MapperType type : {MapperType::GaussianCents, MapperType::HarmonicEnergy}) {
+        const std::unique_ptr<MapperWrapper> wrapper = makeMapperWrapper(type, 16384);
+        EXPECT_EQ(wrapper->type(), type);
+        EXPECT_EQ(wrapper->params()->fftSize, 16384u);
+        EXPECT_EQ(wrapper->params()->sampleRate, 44100.0);
+        EXPECT_EQ(wrapper->params()->powerFilter, 0.0);
+    }
+}
+
 // Drawing every slider without touching it must leave the 64-bit fields
 // exactly as they were (0.6 stays 0.6, not the 32-bit 0.6000000238418579).
 TEST(MapperWrapper, PanelsLeaveUntouchedFieldsExact)

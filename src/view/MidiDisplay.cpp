@@ -1,0 +1,104 @@
+#include "view/MidiDisplay.h"
+
+#include "EmbeddedResources.h"
+
+#include <SFML/Graphics/RenderTarget.hpp>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <string>
+
+namespace dravik {
+
+using namespace midilayout;
+
+sf::Vector2f noteMarkerPosition(std::uint32_t note, double energy)
+{
+    const float column = static_cast<float>(note) - static_cast<float>(firstBaselineNote);
+    // Clamped so that narrowing stays defined; such squares are off any view anyway.
+    const double drop = std::clamp(energy, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX));
+    return {column * keyWidth + halfKeyWidth, static_cast<float>(drop) * energyDrop + markerDrop};
+}
+
+sf::Color noteMarkerColour(std::uint32_t note)
+{
+    return note % 2 == 1 ? sf::Color(166, 201, 236, 255) : sf::Color::White;
+}
+
+bool isShownNote(const NoteEnergy& element)
+{
+    return element.note < noteCount && std::fabs(element.energy) <= static_cast<double>(FLT_MAX);
+}
+
+MidiDisplay::MidiDisplay()
+{
+    // A font that fails to open leaves the labels blank; the display works on.
+    const resources::ByteView bytes = resources::font();
+    font.loadFromMemory(bytes.data, bytes.size);
+
+    // Rotated a quarter turn clockwise: a bar 1 unit thick whose top edge lies
+    // at one key's height, spanning the squares of notes 24 to 112.
+    baseline.setSize({1.f, baselineLength});
+    baseline.setRotation(90.f);
+    baseline.setFillColor(sf::Color::Magenta);
+    baseline.setOutlineThickness(0.f);
+    baseline.setPosition(baselineRight, keyWidth);
+
+    activeNotes.reserve(noteCount);
+}
+
+void MidiDisplay::advance(float seconds)
+{
+    refreshTimer += seconds;
+}
+
+void MidiDisplay::update(NoteEnergyView notes)
+{
+    if (refreshTimer < refreshInterval)
+        return;
+    refreshTimer = 0.f;
+    activeNotes.clear();
+    for (const NoteEnergy& element : notes) {
+        // No slot for notes past 127, and no place for a square at NaN or infinity.
+        if (!isShownNote(element))
+            continue;
+        activeNotes.push_back(element.note);
+        updateNote(element);
+    }
+}
+
+const NoteCell* MidiDisplay::getCell(std::uint32_t note) const
+{
+    return note < noteCount ? cells[note].get() : nullptr;
+}
+
+void MidiDisplay::updateNote(const NoteEnergy& element)
+{
+    const std::uint32_t note = element.note;
+    std::unique_ptr<NoteCell>& cell = cells[note];
+    if (!cell) {
+        // A cell's note never changes, so its text is set once.
+        cell = std::make_unique<NoteCell>(
+            NoteCell{sf::Text(std::to_string(note), font, labelCharacterSize), sf::RectangleShape({keyWidth, keyWidth})});
+        cell->label.setFillColor(sf::Color::Black);
+    }
+    sf::RectangleShape& marker = cell->marker;
+    marker.setSize({keyWidth, keyWidth});
+    marker.setPosition(noteMarkerPosition(note, element.energy));
+    marker.setFillColor(noteMarkerColour(note));
+    marker.setOrigin(1.f, halfKeyWidth);
+    cell->label.setPosition(marker.getPosition());
+}
+
+void MidiDisplay::draw(sf::RenderTarget& target, sf::RenderStates states) const
+{
+    states.transform *= getTransform();
+    for (const std::uint32_t note : activeNotes) {
+        target.draw(cells[note]->marker, states);
+        target.draw(cells[note]->label, states);
+    }
+    target.draw(baseline, states);
+}
+
+} // namespace dravik

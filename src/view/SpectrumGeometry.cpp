@@ -1,0 +1,45 @@
+#include "view/SpectrumGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace dravik {
+
+std::uint64_t binIndex(double frequency, std::uint64_t fftSize, double sampleRate)
+{
+    if (fftSize == 0 || !(sampleRate > 0.0))
+        return 0;
+    const double bin = std::round(static_cast<double>(fftSize) * frequency / sampleRate);
+    if (!(bin > 0.0))
+        return 0;
+    if (bin >= 18446744073709551616.0) // 2^64
+        return std::numeric_limits<std::uint64_t>::max();
+    return static_cast<std::uint64_t>(bin);
+}
+
+BinRange_t drawnBinRange(std::uint64_t binCount, bool limitToRange, double minFrequency,
+                         double maxFrequency, std::uint64_t fftSize, double sampleRate)
+{
+    BinRange_t range{0, binCount - 1};
+    if (limitToRange && fftSize != 0 && sampleRate > 0.0) {
+        range.first = std::min(binCount - 1, binIndex(minFrequency, fftSize, sampleRate));
+        range.last = std::min(binCount - 1, binIndex(maxFrequency, fftSize, sampleRate));
+        if (range.last < range.first)
+            std::swap(range.first, range.last);
+    }
+    return range;
+}
+
+float powerLevel(double power)
+{
+    // Clamped before narrowing, so powers beyond the float range stay defined.
+    if (power > 1.0)
+        return 1.f;
+    if (power >= 0.0)
+        return static_cast<float>(power);
+    return 0.f;
+}
+
+} // namespace dravik

@@ -1,0 +1,157 @@
+#include "app/ApplicationScene.h"
+#include "app/ViewContextImpl.h"
+
+#include "DisplaySupport.h"
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace dravik {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Drives the real scene frame by frame on a window, as the frame loop does.
+class SceneFrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!displaySet())
+            GTEST_SKIP() << "needs a display (run under xvfb-run)";
+        ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
+        config = fs::temp_directory_path() / ("dravik-frames-" + std::to_string(::getpid()));
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        scene = std::make_unique<ApplicationScene>(viewContext);
+        window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1280, 768), "dravik frame test");
+        scene->onStart(*window);
+    }
+
+    void TearDown() override
+    {
+        if (!scene)
+            return;
+        window->close();
+        scene->onStop(*window);
+        scene.reset();
+        fs::remove_all(config);
+    }
+
+    void frame()
+    {
+        scene->update(*window, sf::Time::Zero);
+        window->clear();
+        scene->render(*window);
+        window->display();
+    }
+
+    std::size_t curvePoints() const { return scene->spectrumDisplay().getSpectrumLine().getVertexCount(); }
+
+    fs::path config;
+    ViewContextImpl viewContext;
+    std::unique_ptr<ApplicationScene> scene;
+    std::unique_ptr<sf::RenderWindow> window;
+};
+
+TEST_F(SceneFrameTest, StartsSilentWithNothingAnalysed)
+{
+    for (int i = 0; i < 3; ++i)
+        frame();
+    EXPECT_EQ(curvePoints(), 0u);
+    EXPECT_TRUE(scene->noteDisplay().getActiveNotes().empty());
+    EXPECT_TRUE(scene->isMuted());
+    EXPECT_FALSE(scene->isPlaying());
+    ASSERT_EQ(scene->generatorBank().size(), 1u);
+    EXPECT_EQ(scene->generatorBank()[0].name, "Audio Generator 1");
+}
+
+TEST_F(SceneFrameTest, AnEnabledGeneratorIsAnalysedInTheSameFrameAndNotesFollow)
+{
+    scene->setGeneratorEnabled(0, true);
+    frame();
+    // Bins 3 to 519: MIDI notes 24 to 113 at 44100 Hz and 4096 points.
+    EXPECT_EQ(curvePoints(), 517u);
+
+    // Notes are taken at the first analysis after half a second of frames.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (scene->noteDisplay().getActiveNotes().empty() && std::chrono::steady_clock::now() < deadline)
+        frame();
+    EXPECT_EQ(scene->noteDisplay().getActiveNotes().size(), 102u);
+}
+
+TEST_F(SceneFrameTest, SoundStartsOnlyWhenUnmutedWithAGeneratorEnabled)
+{
+    scene->setMuted(false);
+    frame();
+    EXPECT_FALSE(scene->isPlaying()) << "nothing enabled, nothing to hear";
+
+    scene->setGeneratorEnabled(0, true);
+    scene->setMuted(true);
+    frame();
+    EXPECT_FALSE(scene->isPlaying()) << "muted";
+
+    scene->setMuted(false);
+    frame();
+    EXPECT_TRUE(scene->isPlaying());
+    // Muting again fades the running output to silence; it is not restarted.
+    scene->setMuted(true);
+    frame();
+    EXPECT_TRUE(scene->isPlaying());
+}
+
+TEST_F(SceneFrameTest, MapperSwitchResetsSettingsAndCarriesTheWindowSize)
+{
+    scene->selectWindowSize(2);
+    EXPECT_EQ(scene->analyserSettings().windowSize, 16384u);
+    EXPECT_EQ(scene->activeMapper().params()->fftSize, 16384u);
+    EXPECT_EQ(scene->spectrumDisplay().fftSize, 16384u);
+
+    scene->selectMapper(MapperType::HarmonicEnergy);
+    auto& harmonic = static_cast<NoteEnergyParams_t&>(*scene->activeMapper().params());
+    EXPECT_EQ(scene->activeMapper().type(), MapperType::HarmonicEnergy);
+    EXPECT_EQ(harmonic.fftSize, 16384u);
+    harmonic.harmonicCount = 11;
+
+    // Choosing the active mapper again gives it back its defaults.
+    scene->selectMapper(MapperType::HarmonicEnergy);
+    const auto& fresh = static_cast<const NoteEnergyParams_t&>(*scene->activeMapper().params());
+    EXPECT_EQ(fresh.harmonicCount, 6);
+    EXPECT_EQ(fresh.fftSize, 16384u);
+    EXPECT_EQ(fresh.sampleRate, 44100.0);
+}
+
+TEST_F(SceneFrameTest, ANewWindowSizeIsAnalysedInTheSameFrame)
+{
+    scene->setGeneratorEnabled(0, true);
+    frame();
+    scene->selectWindowSize(6);
+    frame();
+    // 262144 points: bins 194 to 33215 cover notes 24 to 113.
+    EXPECT_EQ(curvePoints(), 33022u);
+}
+
+TEST_F(SceneFrameTest, UnusableSampleRatesAreRefused)
+{
+    scene->addGenerator();
+    ASSERT_TRUE(scene->setSampleRate(22050.0));
+    for (const GeneratorEntry& entry : scene->generatorBank())
+        EXPECT_EQ(entry.oscillator.params()->sampleRate, 22050.0);
+
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double rate : {0.0, -44100.0, inf, std::nan("")})
+        EXPECT_FALSE(scene->setSampleRate(rate)) << rate;
+    scene->addGenerator();
+    EXPECT_EQ(scene->generatorBank().back().oscillator.params()->sampleRate, 22050.0);
+    EXPECT_EQ(scene->generatorBank().back().name, "Audio Generator 3");
+}
+
+} // namespace
+} // namespace dravik

@@ -1,0 +1,147 @@
+#include "view/MidiDisplay.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace dravik {
+namespace {
+
+constexpr float kTolerance = 0.001f;
+
+NoteEnergyView viewOf(const std::vector<NoteEnergy>& notes)
+{
+    return {notes.data(), notes.size()};
+}
+
+// A display whose refresh timer has run out, so the next update takes its input.
+class ReadyDisplay : public ::testing::Test {
+protected:
+    void show(const std::vector<NoteEnergy>& notes)
+    {
+        display.advance(MidiDisplay::refreshInterval);
+        display.update(viewOf(notes));
+    }
+
+    const sf::RectangleShape& marker(std::uint32_t note) const { return display.getCell(note)->marker; }
+
+    void expectRect(const sf::FloatRect& rect, float left, float top, float right, float bottom) const
+    {
+        EXPECT_NEAR(rect.left, left, kTolerance);
+        EXPECT_NEAR(rect.top, top, kTolerance);
+        EXPECT_NEAR(rect.left + rect.width, right, kTolerance);
+        EXPECT_NEAR(rect.top + rect.height, bottom, kTolerance);
+    }
+
+    MidiDisplay display;
+};
+
+TEST_F(ReadyDisplay, BaselineIsAMagentaBarOverTheSquaresOfNotes24To112)
+{
+    const sf::RectangleShape& baseline = display.getBaseline();
+    EXPECT_EQ(baseline.getFillColor(), sf::Color(255, 0, 255, 255));
+    EXPECT_EQ(baseline.getOutlineThickness(), 0.f);
+    expectRect(baseline.getGlobalBounds(), 6.2727275f, 14.545455f, 1300.8182f, 15.545455f);
+
+    show({{24, 0.0}, {112, 0.0}});
+    EXPECT_NEAR(marker(24).getGlobalBounds().left, 6.2727275f, kTolerance);
+    const sf::FloatRect last = marker(112).getGlobalBounds();
+    EXPECT_NEAR(last.left + last.width, 1300.8182f, kTolerance);
+}
+
+TEST_F(ReadyDisplay, PlacesAndColoursEachNoteByNumberAndEnergy)
+{
+    show({{60, 0.0}, {61, 0.5}, {23, 1.0}});
+
+    const NoteCell& c60 = *display.getCell(60);
+    expectRect(c60.marker.getGlobalBounds(), 529.909f, 14.545f, 544.455f, 29.091f);
+    EXPECT_EQ(c60.marker.getFillColor(), sf::Color::White);
+    EXPECT_EQ(c60.label.getString().toAnsiString(), "60");
+    EXPECT_NEAR(c60.label.getPosition().x, 530.909f, kTolerance);
+    EXPECT_NEAR(c60.label.getPosition().y, 21.818f, kTolerance);
+    EXPECT_EQ(c60.label.getCharacterSize(), 7u);
+    EXPECT_EQ(c60.label.getFillColor(), sf::Color::Black);
+
+    const NoteCell& c61 = *display.getCell(61);
+    EXPECT_NEAR(c61.marker.getPosition().x, 545.455f, kTolerance);
+    EXPECT_NEAR(c61.marker.getPosition().y, 213.818f, kTolerance);
+    EXPECT_NEAR(c61.marker.getGlobalBounds().top, 206.545f, kTolerance);
+    EXPECT_EQ(c61.marker.getFillColor(), sf::Color(166, 201, 236, 255));
+    EXPECT_EQ(c61.label.getString().toAnsiString(), "61");
+
+    // Energy 1 hangs the square 384 units below the baseline's top; note 23 lies left of the bar.
+    const sf::FloatRect c23 = marker(23).getGlobalBounds();
+    EXPECT_NEAR(c23.top, 14.545455f + 384.f, kTolerance);
+    EXPECT_NEAR(c23.left, 6.2727275f - 14.545455f, kTolerance);
+
+    EXPECT_EQ(display.getActiveNotes(), (std::vector<std::uint32_t>{60, 61, 23}));
+}
+
+TEST_F(ReadyDisplay, TakesAnOutputOnlyOnceHalfASecondHasPassed)
+{
+    // Outputs every 0.1 s of frame time; the frame analyses, then its time is added.
+    for (std::uint8_t frame = 0; frame <= 10; ++frame) {
+        const std::vector<NoteEnergy> output{{static_cast<std::uint8_t>(40 + frame), 0.0}};
+        display.update(viewOf(output));
+        display.advance(0.1f);
+
+        const std::uint32_t shown = frame < 5 ? 0 : frame < 10 ? 45 : 50;
+        if (shown == 0)
+            EXPECT_TRUE(display.getActiveNotes().empty()) << "frame " << int(frame);
+        else
+            EXPECT_EQ(display.getActiveNotes(), std::vector<std::uint32_t>{shown}) << "frame " << int(frame);
+    }
+}
+
+TEST_F(ReadyDisplay, DropsTimeBeyondHalfASecondAtARefresh)
+{
+    display.advance(3.f);
+    display.update(viewOf({{60, 0.0}}));
+    EXPECT_EQ(display.getRefreshTimer(), 0.f);
+    display.advance(0.4f);
+    display.update(viewOf({{61, 0.0}}));
+    EXPECT_EQ(display.getActiveNotes(), std::vector<std::uint32_t>{60});
+}
+
+TEST_F(ReadyDisplay, AbsentNoteVanishesAndItsCellIsReusedWhenItReturns)
+{
+    show({{60, 0.0}, {62, 0.1}});
+    const NoteCell* cell = display.getCell(62);
+    ASSERT_NE(cell, nullptr);
+
+    show({{60, 0.0}});
+    EXPECT_EQ(display.getActiveNotes(), std::vector<std::uint32_t>{60});
+    EXPECT_EQ(display.getCell(62), cell) << "kept while absent";
+
+    show({{62, 0.25}});
+    EXPECT_EQ(display.getCell(62), cell);
+    EXPECT_NEAR(cell->marker.getPosition().y, 0.25f * 384.f + 21.818182f, kTolerance);
+    EXPECT_EQ(display.getActiveNotes(), std::vector<std::uint32_t>{62});
+
+    show({});
+    EXPECT_TRUE(display.getActiveNotes().empty());
+}
+
+TEST_F(ReadyDisplay, IgnoresNotesBeyondTheMidiRangeAndEnergiesThatAreNotNumbers)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    show({{127, 0.0},
+          {128, 0.0},
+          {200, 0.1},
+          {255, 0.2},
+          {70, std::numeric_limits<double>::quiet_NaN()},
+          {71, inf},
+          {72, -inf},
+          {73, 1e300},
+          {74, 1e30}});
+
+    EXPECT_EQ(display.getActiveNotes(), (std::vector<std::uint32_t>{127, 74}));
+    for (std::uint32_t note : {70u, 71u, 72u, 73u, 128u, 200u, 255u})
+        EXPECT_EQ(display.getCell(note), nullptr) << note;
+    EXPECT_TRUE(std::isfinite(marker(74).getPosition().y));
+}
+
+} // namespace
+} // namespace dravik

@@ -1,0 +1,91 @@
+#include "view/SpectrumGeometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace dravik {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr std::uint64_t kMaxBin = std::numeric_limits<std::uint64_t>::max();
+
+const double kNote24 = 440.0 * static_cast<double>(std::pow(2.f, -3.75f));
+const double kNote113 = 440.0 * static_cast<double>(std::pow(2.f, 3.6666667f));
+
+TEST(BinIndex, NearestBinHalfwayAwayFromZeroAndDefinedForAnyInput)
+{
+    const struct {
+        const char* what;
+        double frequency;
+        std::uint64_t fftSize;
+        double sampleRate;
+        std::uint64_t bin;
+    } cases[] = {
+        {"MIDI note 24 (bin 3.04)", kNote24, 4096, 44100.0, 3},
+        {"MIDI note 113 (bin 518.98)", kNote113, 4096, 44100.0, 519},
+        {"halfway rounds up", 1.0, 2, 4.0, 1},
+        {"just below halfway", 0.999, 2, 4.0, 0},
+        {"Nyquist", 22050.0, 4096, 44100.0, 2048},
+        {"fftSize 0", 1000.0, 0, 44100.0, 0},
+        {"sample rate 0", 1000.0, 4096, 0.0, 0},
+        {"negative sample rate", 1000.0, 4096, -44100.0, 0},
+        {"NaN sample rate", 1000.0, 4096, kNaN, 0},
+        {"negative frequency", -1000.0, 4096, 44100.0, 0},
+        {"NaN frequency", kNaN, 4096, 44100.0, 0},
+        {"huge frequency", 1e300, 4096, 44100.0, kMaxBin},
+        {"infinite frequency", kInf, 4096, 44100.0, kMaxBin},
+        {"negative infinite frequency", -kInf, 4096, 44100.0, 0},
+        {"bin just below 2^64", 18446744073709549568.0, 1, 1.0, 18446744073709549568u},
+        {"bin 2^64", 18446744073709551616.0, 1, 1.0, kMaxBin},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(binIndex(c.frequency, c.fftSize, c.sampleRate), c.bin) << c.what;
+}
+
+TEST(DrawnBinRange, LimitsClampsAndOrdersTheBins)
+{
+    const struct {
+        const char* what;
+        std::uint64_t binCount;
+        bool limit;
+        double minFrequency, maxFrequency;
+        std::uint64_t fftSize;
+        double sampleRate;
+        std::uint64_t first, last;
+    } cases[] = {
+        {"scene defaults", 2049, true, kNote24, kNote113, 4096, 44100.0, 3, 519},
+        {"no limit", 2049, false, kNote24, kNote113, 4096, 44100.0, 0, 2048},
+        {"upper limit beyond the spectrum", 2049, true, 1000.0, 40000.0, 4096, 44100.0, 93, 2048},
+        {"both limits beyond the spectrum", 2049, true, 30000.0, 40000.0, 4096, 44100.0, 2048, 2048},
+        {"reversed range is swapped", 2049, true, kNote113, kNote24, 4096, 44100.0, 3, 519},
+        {"collapsed to one bin", 2049, true, 1000.0, 1001.0, 4096, 44100.0, 93, 93},
+        {"fftSize 0 draws everything", 2049, true, kNote24, kNote113, 0, 44100.0, 0, 2048},
+        {"sample rate 0 draws everything", 2049, true, kNote24, kNote113, 4096, 0.0, 0, 2048},
+        {"infinite maximum clamps to the last bin", 2049, true, kNote24, kInf, 4096, 44100.0, 3, 2048},
+        {"NaN range gives bin 0", 2049, true, kNaN, kNaN, 4096, 44100.0, 0, 0},
+        {"a single bin", 1, true, kNote24, kNote113, 4096, 44100.0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const BinRange_t range = drawnBinRange(c.binCount, c.limit, c.minFrequency, c.maxFrequency, c.fftSize, c.sampleRate);
+        EXPECT_EQ(range.first, c.first) << c.what;
+        EXPECT_EQ(range.last, c.last) << c.what;
+    }
+}
+
+TEST(PowerLevel, ClampsToTheUnitRangeAndTreatsNaNAsSilence)
+{
+    const struct {
+        double power;
+        float level;
+    } cases[] = {{0.25, 0.25f}, {0.0, 0.f},  {1.0, 1.f},  {1.7, 1.f},  {-0.2, 0.f},
+                 {kNaN, 0.f},   {kInf, 1.f}, {-kInf, 0.f}, {1e300, 1.f}, {-1e300, 0.f}};
+    for (const auto& c : cases)
+        EXPECT_EQ(powerLevel(c.power), c.level) << c.power;
+}
+
+} // namespace
+} // namespace dravik

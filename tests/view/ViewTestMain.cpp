@@ -1,6 +1,8 @@
 #include <SFML/Graphics/Texture.hpp>
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
 #endif
@@ -11,8 +13,10 @@
 // across the run keeps the driver loaded, and the leak check runs before it goes.
 int main(int argc, char** argv)
 {
-    const sf::Texture keepsGraphicsLoaded;
     ::testing::InitGoogleTest(&argc, argv);
+    std::optional<sf::Texture> keepsGraphicsLoaded;
+    if (!GTEST_FLAG_GET(list_tests)) // listing happens at build time, without a display
+        keepsGraphicsLoaded.emplace();
     const int result = RUN_ALL_TESTS();
 #if defined(__SANITIZE_ADDRESS__)
     __lsan_do_leak_check();

@@ -116,11 +116,9 @@ void FFTDebugView::buildLogGrid()
     logMinorGrid.clear();
     logMinorGrid.setPrimitiveType(sf::Lines);
     logLabels.clear();
-    if (!(minFrequency > 0.0) || !(minFrequency < maxFrequency))
-        return;
 
     const FrequencyAxis_t frequencyAxis = axis();
-    logTicks(minFrequency, maxFrequency, logTickScratch);
+    logTicks(minFrequency, maxFrequency, logTickScratch); // none for an empty or non-positive range
     for (const LogTick& tick : logTickScratch) {
         const float x = frequencyToX(frequencyAxis, tick.frequency);
         if (tick.major)

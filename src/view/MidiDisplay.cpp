@@ -78,17 +78,16 @@ void MidiDisplay::updateNote(const NoteEnergy& element)
     const std::uint32_t note = element.note;
     std::unique_ptr<NoteCell>& cell = cells[note];
     if (!cell) {
-        // A cell's note never changes, so its text is set once.
+        // A cell's note never changes: only its position depends on the energy.
         cell = std::make_unique<NoteCell>(
             NoteCell{sf::Text(std::to_string(note), font, labelCharacterSize), sf::RectangleShape({keyWidth, keyWidth})});
         cell->label.setFillColor(sf::Color::Black);
+        cell->marker.setFillColor(noteMarkerColour(note));
+        cell->marker.setOrigin(1.f, halfKeyWidth);
     }
-    sf::RectangleShape& marker = cell->marker;
-    marker.setSize({keyWidth, keyWidth});
-    marker.setPosition(noteMarkerPosition(note, element.energy));
-    marker.setFillColor(noteMarkerColour(note));
-    marker.setOrigin(1.f, halfKeyWidth);
-    cell->label.setPosition(marker.getPosition());
+    const sf::Vector2f position = noteMarkerPosition(note, element.energy);
+    cell->marker.setPosition(position);
+    cell->label.setPosition(position);
 }
 
 void MidiDisplay::draw(sf::RenderTarget& target, sf::RenderStates states) const

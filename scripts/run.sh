@@ -3,10 +3,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DDRAVIK_BUILD_TESTS=OFF -DDRAVIK_BUILD_BENCHMARKS=OFF
+cmake -S . -B build
 cmake --build build -j"$(nproc)" --target dravik
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+if [ -z "${DISPLAY:-}" ]; then
   cat >&2 <<MSG
 Dravik is a desktop program and needs a display, but none is set (DISPLAY is empty).
 Start it from a graphical session, or run it on a virtual display with Xvfb:

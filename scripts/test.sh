@@ -10,7 +10,7 @@ scripts/install-deps.sh
 jobs=$(nproc)
 xvfb=(xvfb-run -a -s "-screen 0 1920x1080x24 -noreset")
 
-cmake -S . -B build -DDRAVIK_WERROR=ON
+cmake -S . -B build -DDRAVIK_WERROR=ON -DDRAVIK_BUILD_TESTS=ON -DDRAVIK_BUILD_BENCHMARKS=ON
 cmake --build build -j"$jobs"
 "${xvfb[@]}" ctest --test-dir build --output-on-failure -j"$jobs"
 

@@ -132,6 +132,14 @@ class Dravik:
         self.window = wait_until(find, timeout, f"the window '{TITLE}'")
         return self.window
 
+    def wait_for_centred_window(self, timeout=30):
+        """Waits for the window and for it to settle at 1280x768 in the middle of the screen."""
+        self.wait_for_window(timeout)
+        screen_width, screen_height = screen_size()
+        centred = (max((screen_width - 1280) // 2, 0), max((screen_height - 768) // 2, 0), 1280, 768)
+        wait_until(lambda: self.geometry() == centred, 10,
+                   f"a 1280x768 client area at {centred[:2]} (last seen {self.geometry()})")
+
     def request_close(self):
         """Sends WM_DELETE_WINDOW, as a window manager's close button does."""
         run(self.close_tool, str(self.window))
@@ -216,6 +224,42 @@ class Dravik:
         self.move(*at)
         run("xdotool", "click", str(button))
 
+    def drag_panel(self, panel, to, timeout=15):
+        """Drags an ImGui panel by its title bar until its top-left corner is at
+        `to`; returns the panel as found there. The panel takes the focus."""
+        grab = [panel.x + panel.width - 12, panel.y + TITLE_HEIGHT // 2]
+        self.move(*grab)
+        run("xdotool", "mousedown", "1")
+        try:
+            # The press and a motion right after it can reach the program in one
+            # frame, and the press then counts where the motion ended: nudge a
+            # pixel at a time until the panel follows the pointer.
+            def follows():
+                grab[0] += 1
+                self.move(*grab)
+                self.assert_running()
+                moved = active_panel(self.screenshot())
+                return moved if moved is not None and moved.x != panel.x else None
+
+            moved = wait_until(follows, timeout, f"{panel} to follow the pointer", interval=0)
+            # Let it settle, so the pointer's offset from the corner is known.
+            previous = [moved]
+
+            def settled():
+                now = active_panel(self.screenshot())
+                same = now is not None and (now.x, now.y) == (previous[0].x, previous[0].y)
+                previous[0] = now if now is not None else previous[0]
+                return now if same else None
+
+            moved = wait_until(settled, timeout, "the dragged panel to settle")
+            self.move(to[0] + grab[0] - moved.x, to[1] + grab[1] - moved.y)
+            arrived = self.wait_for_picture(
+                lambda image: (lambda p: p is not None and (p.x, p.y) == tuple(to))(active_panel(image)),
+                timeout, f"the dragged panel at {tuple(to)}")
+        finally:
+            run("xdotool", "mouseup", "1")
+        return active_panel(arrived)
+
 
 def region_is(image, top, left, bottom, right, colour):
     return bool(np.all(image[top:bottom, left:right] == np.array(colour, dtype=np.uint8)))
@@ -224,3 +268,95 @@ def region_is(image, top, left, bottom, right, colour):
 def region_differs(image, top, left, bottom, right, colour):
     """True when some pixel of the region is not colour."""
     return bool(np.any(image[top:bottom, left:right] != np.array(colour, dtype=np.uint8)))
+
+
+# -- Dear ImGui panels ------------------------------------------------------
+# The panels use Dear ImGui's default style and its 13 px font, which fix their
+# layout: a title bar of 19 pixels (border row included), 8 pixels of window
+# padding, frame widgets (buttons, checkboxes, sliders, combos, label texts)
+# 19 pixels high, tree node lines 13 high, 4 pixels between items, a separator
+# taking no height of its own, and children of an open tree node indented 21.
+
+TITLE_ACTIVE = (41, 74, 122)
+TITLE_INACTIVE = (10, 10, 10)
+TITLE_HEIGHT = 19
+WINDOW_PADDING = 8
+FRAME_HEIGHT = 19
+TREE_LINE_HEIGHT = 13
+ITEM_SPACING = 4
+INDENT = 21
+
+FRAME = "frame"
+TREE_NODE = "tree node"
+SEPARATOR = "separator"
+_ROW_HEIGHT = {FRAME: FRAME_HEIGHT, TREE_NODE: TREE_LINE_HEIGHT, SEPARATOR: 0}
+
+
+class Panel:
+    """An ImGui window on the screenshot: its top-left corner, width, and whether it has the focus."""
+
+    def __init__(self, x, y, width, active):
+        self.x, self.y, self.width, self.active = x, y, width, active
+
+    def __repr__(self):
+        return f"Panel(x={self.x}, y={self.y}, width={self.width}, active={self.active})"
+
+    def row_tops(self, rows):
+        """Top y of each row of a list of row kinds (FRAME, TREE_NODE, SEPARATOR), in window pixels."""
+        y = self.y + TITLE_HEIGHT + WINDOW_PADDING
+        tops = []
+        for kind in rows:
+            tops.append(y)
+            y += _ROW_HEIGHT[kind] + ITEM_SPACING
+        return tops
+
+    def widget(self, rows, index, indent=0):
+        """(left, top) of the index-th row's widget."""
+        return self.x + WINDOW_PADDING + indent * INDENT, self.row_tops(rows)[index]
+
+    def tree_node_label(self, rows, index, indent=0):
+        """A point on the label of the index-th row, a tree node: clicking it opens or closes the node."""
+        left, top = self.widget(rows, index, indent)
+        return left + 40, top + TREE_LINE_HEIGHT // 2
+
+
+def find_panels(image):
+    """Every ImGui window whose title bar shows: a run of the title colour at least
+    40 pixels wide and exactly 18 rows high, inside the window's 1-pixel border."""
+    panels = []
+    height, width, _ = image.shape
+    for colour, active in ((TITLE_ACTIVE, True), (TITLE_INACTIVE, False)):
+        mask = np.all(image == np.array(colour, dtype=np.uint8), axis=2)
+        corner = mask.copy()
+        corner[1:, :] &= ~mask[:-1, :]
+        corner[:, 1:] &= ~mask[:, :-1]
+        for y, x in zip(*np.nonzero(corner)):
+            bar = TITLE_HEIGHT - 1
+            if y + bar > height or not mask[y:y + bar, x].all():
+                continue
+            if y + bar < height and mask[y + bar, x]:
+                continue
+            row = mask[y, x:]
+            run_length = int(np.argmin(row)) if not row.all() else len(row)
+            if run_length >= 40:
+                panels.append(Panel(int(x) - 1, int(y) - 1, run_length + 2, active))
+    return panels
+
+
+def active_panel(image):
+    found = [p for p in find_panels(image) if p.active]
+    return found[0] if len(found) == 1 else None
+
+
+def checkbox_state(image, left, top):
+    """True or False for a ticked or clear ImGui checkbox whose 19-pixel square
+    starts at (left, top); None when no checkbox frame is there. The frame is a
+    blue tint over the dark window; the tick is the bright blue (66, 150, 250)."""
+    box = image[top:top + FRAME_HEIGHT, left:left + FRAME_HEIGHT].astype(int)
+    if box.shape[:2] != (FRAME_HEIGHT, FRAME_HEIGHT):
+        return None
+    rim = np.concatenate([box[1, 1:-1], box[-2, 1:-1], box[1:-1, 1], box[1:-1, -2]])
+    if not np.all(rim[:, 2] - rim[:, 0] > 20) or np.ptp(rim, axis=0).max() > 8:
+        return None
+    tick = (box[:, :, 2] > 200) & (box[:, :, 1] > 120) & (box[:, :, 0] < 110)
+    return bool(tick.sum() >= 6)

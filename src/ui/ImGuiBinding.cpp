@@ -104,6 +104,7 @@ bool ImGuiBinding::init(sf::RenderWindow& window, bool loadDefaultFont, std::str
     for (int i = 0; i < kCursors; ++i)
         cursorLoaded[i] = cursors[i].loadFromSystem(kCursorTypes[i]);
     shownCursor = ImGuiMouseCursor_COUNT;
+    fontTextureMade = false;
     releaseAll();
     mouseX = -FLT_MAX;
     mouseY = -FLT_MAX;
@@ -232,13 +233,17 @@ void ImGuiBinding::update(sf::RenderWindow& window, sf::Time dt)
 
     updateMouseCursor(window);
     // The renderer makes its font texture on the first frame, which needs a GL
-    // context even when the window closed before that frame.
-    if (window.setActive(true)) {
+    // context even when the window closed before that frame; later frames
+    // touch no GL state here, so the context is left as it is.
+    if (fontTextureMade) {
+        ImGui_ImplOpenGL2_NewFrame();
+    } else if (window.setActive(true)) {
         ImGui_ImplOpenGL2_NewFrame();
     } else {
         sf::Context context;
         ImGui_ImplOpenGL2_NewFrame();
     }
+    fontTextureMade = true;
     ImGui::NewFrame();
 }
 

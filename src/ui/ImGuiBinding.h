@@ -49,6 +49,7 @@ private:
     void updateMouseCursor(sf::RenderWindow& window);
 
     bool active = false;
+    bool fontTextureMade = false;
     // ImGui keeps a pointer to this name for the life of its context.
     std::string settingsFile;
     std::string clipboard;

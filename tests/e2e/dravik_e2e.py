@@ -64,8 +64,10 @@ class DisplayHold:
 class Dravik:
     """One run of the program. Use as a context manager so it never outlives the test."""
 
-    def __init__(self, binary, close_tool, artifacts, name):
+    def __init__(self, binary, close_tool, artifacts, name, env=None):
+        """env, when given, replaces the environment the program starts with."""
         self.binary = binary
+        self.env = env
         self.close_tool = close_tool
         self.artifacts = artifacts
         self.name = name
@@ -77,7 +79,7 @@ class Dravik:
         self._display_hold = None
 
     def __enter__(self):
-        self.start()
+        self.start(self.env)
         return self
 
     def __exit__(self, *exc):
@@ -360,3 +362,92 @@ def checkbox_state(image, left, top):
         return None
     tick = (box[:, :, 2] > 200) & (box[:, :, 1] > 120) & (box[:, :, 0] < 110)
     return bool(tick.sum() >= 6)
+
+
+def frame_at(image, left, top, width=FRAME_HEIGHT):
+    """True when an ImGui frame widget (slider, combo, checkbox) starts at (left, top):
+    its top and bottom rims are the frame's blue tint."""
+    rims = image[[top + 1, top + FRAME_HEIGHT - 2], left + 1:left + width - 1].astype(int)
+    if rims.shape[1] != width - 2:
+        return False
+    return bool(np.all(rims[:, :, 2] - rims[:, :, 0] > 20) and np.ptp(rims, axis=(0, 1)).max() <= 8)
+
+
+# -- this program's panels ---------------------------------------------------
+
+# "Audio Generator": "Add", a separator, the "Audio Generator 1" tree node and,
+# once it is open, "Delete" and "Enabled".
+GENERATOR_ROWS = [FRAME, SEPARATOR, TREE_NODE, FRAME, FRAME]
+GENERATOR_NODE, GENERATOR_ENABLED = 2, 4
+
+# "dravik.smx main menu": "FPS", "Sample Rate##1", "Mute Audio", a separator,
+# two rows of grid checkboxes, a separator, "MIDI Mapper", the mapper radio
+# buttons, a separator, the "FFT Options" node and, once it is open,
+# "Windowing Type", "FFT Hop Rate##1" and "FFT Window Sizes".
+MAIN_MENU_ROWS = [FRAME, FRAME, FRAME, SEPARATOR, FRAME, FRAME, SEPARATOR, FRAME, FRAME, SEPARATOR,
+                  TREE_NODE, FRAME, FRAME, FRAME]
+MUTE_AUDIO, FFT_OPTIONS, FFT_WINDOW_SIZES = 2, 10, 13
+
+# A combo's popup lists its items 17 pixels apart (13 px line, 4 px spacing)
+# inside 8 pixels of padding.
+COMBO_ITEM_PITCH = 17
+COMBO_POPUP_PADDING = 8
+
+
+def wait_for_panels(dravik, timeout=30):
+    """Waits for the first picture with the panels drawn. The "Audio Generator"
+    window is drawn last, so it starts with the focus on top of the main menu;
+    returns it."""
+    image = dravik.wait_for_picture(lambda im: active_panel(im) is not None, timeout,
+                                    "the focused \"Audio Generator\" panel")
+    return active_panel(image)
+
+
+def other_panel(image, panel):
+    """The panel on the picture that is not at panel's place."""
+    found = [p for p in find_panels(image) if (p.x, p.y) != (panel.x, panel.y)]
+    if len(found) != 1:
+        raise AssertionError(f"expected one other panel besides {panel}, found {find_panels(image)}")
+    return found[0]
+
+
+def set_checkbox(dravik, panel, rows, index, value, indent=0, timeout=10):
+    """Clicks the checkbox of the given row unless it already shows value; waits until it does."""
+    left, top = panel.widget(rows, index, indent)
+    image = dravik.wait_for_picture(lambda im: checkbox_state(im, left, top) is not None, timeout,
+                                    f"a checkbox at ({left}, {top})")
+    if checkbox_state(image, left, top) != value:
+        dravik.click((left + FRAME_HEIGHT // 2, top + FRAME_HEIGHT // 2))
+    return dravik.wait_for_picture(lambda im: checkbox_state(im, left, top) == value, timeout,
+                                   f"the checkbox at ({left}, {top}) to show {value}")
+
+
+def open_tree_node(dravik, panel, rows, index, first_child, indent=0, timeout=10):
+    """Clicks a closed tree node's label and waits for the frame widget of its first child row."""
+    left, top = panel.widget(rows, first_child, indent + 1)
+    dravik.click(panel.tree_node_label(rows, index, indent))
+    return dravik.wait_for_picture(lambda im: frame_at(im, left, top), timeout,
+                                   f"the tree node at row {index} to open")
+
+
+def choose_combo_item(dravik, panel, rows, index, item, indent=0, item_count=7, timeout=10):
+    """Opens the combo of the given row and clicks its item-th item. The popup
+    opens below the combo, or above it when there is no room below: the side
+    whose pixels change is the popup. Returns the picture after the popup closed."""
+    left, top = panel.widget(rows, index, indent)
+    popup_height = 2 * COMBO_POPUP_PADDING + item_count * COMBO_ITEM_PITCH - ITEM_SPACING
+    below = (top + FRAME_HEIGHT, top + FRAME_HEIGHT + popup_height)
+    above = (top - popup_height, top)
+    before = dravik.screenshot().astype(int)
+
+    def changed(image, span):
+        a, b = max(span[0], 0), min(span[1], image.shape[0])
+        diff = np.abs(image[a:b, left:left + 150].astype(int) - before[a:b, left:left + 150]).max(axis=2)
+        return b > a and float(np.mean(diff > 30)) > 0.3
+
+    dravik.click((left + 40, top + FRAME_HEIGHT // 2))
+    image = dravik.wait_for_picture(lambda im: changed(im, below) or changed(im, above), timeout,
+                                    "the combo's popup")
+    span = below if changed(image, below) else above
+    dravik.click((left + 40, span[0] + COMBO_POPUP_PADDING + item * COMBO_ITEM_PITCH + 6))
+    return dravik.wait_for_picture(lambda im: not changed(im, span), timeout, "the combo's popup to close")

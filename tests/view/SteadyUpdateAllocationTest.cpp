@@ -6,18 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace dravik {
 namespace {
-
-template <typename F>
-long allocationsDuring(F&& run)
-{
-    const long before = testing::allocationCount();
-    run();
-    return testing::allocationCount() - before;
-}
 
 TEST(SteadyUpdate, SpectrumViewReusesItsBuffersAndLabels)
 {
@@ -26,13 +19,13 @@ TEST(SteadyUpdate, SpectrumViewReusesItsBuffersAndLabels)
     std::vector<SpectrumBin> bins = testing::flatSpectrum(0.1);
     view.update(testing::viewOf(bins)); // first hop: buffers, glyphs and labels are made
 
-    const long count = allocationsDuring([&] {
+    const std::uint64_t count = testing::allocationsDuring([&] {
         for (int hop = 0; hop < 20; ++hop) {
             bins[100 + hop].power = 0.8; // the picture changes, its shape does not
             view.update(testing::viewOf(bins));
         }
     });
-    EXPECT_EQ(count, 0);
+    EXPECT_EQ(count, 0u);
     EXPECT_EQ(view.getLinearLabels().size(), 16u);
     EXPECT_EQ(view.getLogLabels().size(), 5u);
 }
@@ -46,7 +39,7 @@ TEST(SteadyUpdate, MidiDisplayRefreshOfKnownNotesAllocatesNothing)
     display.advance(0.5f);
     display.update({notes.data(), notes.size()}); // first show: the cells are made
 
-    const long count = allocationsDuring([&] {
+    const std::uint64_t count = testing::allocationsDuring([&] {
         for (int refresh = 0; refresh < 20; ++refresh) {
             for (NoteEnergy& element : notes)
                 element.energy = 0.001 * refresh;
@@ -54,7 +47,7 @@ TEST(SteadyUpdate, MidiDisplayRefreshOfKnownNotesAllocatesNothing)
             display.update({notes.data(), notes.size()});
         }
     });
-    EXPECT_EQ(count, 0);
+    EXPECT_EQ(count, 0u);
     EXPECT_EQ(display.getActiveNotes().size(), 102u);
 }
 

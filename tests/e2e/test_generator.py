@@ -1,0 +1,164 @@
+"""Through the real panels: with its only generator disabled the program shows
+an empty plot frame and a bare MIDI baseline; ticking "Enabled" on "Audio
+Generator 1" puts the spectrum's peak at 440 Hz and hangs the note squares
+under the baseline, note 69 lowest."""
+
+import argparse
+import os
+import sys
+
+import numpy as np
+
+from dravik_e2e import (CLEAR_COLOUR, GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, Dravik,
+                        open_tree_node, other_panel, set_checkbox, wait_for_panels)
+
+# The spectrum plot in window pixels (the world view starts equal to the
+# window): its grey frame lines are the columns 19 and 1260 and the rows 39
+# and 340; the curve runs from x = 20 to x = 1260 over bins 3 to 519 of a
+# 4096-point spectrum at 44100 Hz.
+PLOT_LEFT, PLOT_TOP, PLOT_RIGHT, PLOT_BOTTOM = 20, 40, 1260, 340
+FRAME_GREY = (100, 100, 100)
+FIRST_BIN, LAST_BIN, BIN_HZ = 3, 519, 44100 / 4096
+PIXELS_PER_HZ = (PLOT_RIGHT - PLOT_LEFT) / (LAST_BIN - FIRST_BIN) / BIN_HZ
+PEAK_TOLERANCE = 3  # pixels: 13.4 Hz, a quarter of the 26 Hz to the next semitone
+
+# The MIDI display: a magenta line over rows 14 and 15, and a column of
+# 160/11 pixels per note, note 24 starting at x = 6.27. A square of a note
+# with no energy fills rows 15 to 28 right under the line, which covers its
+# first row.
+KEY_WIDTH = 14.545455
+BASELINE_ROWS = (14, 15)
+UNDER_BASELINE = (16, 21)  # rows of a resting square above its label
+ODD_NOTE, EVEN_NOTE = (166, 201, 236), (255, 255, 255)
+# Notes whose squares lie wholly in the window, and those of them far enough
+# from 440 Hz, in pitch and in harmonics, to rest on the baseline.
+VISIBLE_NOTES = range(24, 112)
+RESTING_NOTES = list(range(24, 53)) + list(range(80, 112))
+
+# Panels go below the plot, out of its way.
+GENERATOR_PLACE = (700, 420)
+MAIN_MENU_PLACE = (60, 420)
+
+
+def x_of_frequency(hz):
+    return PLOT_LEFT + (hz / BIN_HZ - FIRST_BIN) * (PLOT_RIGHT - PLOT_LEFT) / (LAST_BIN - FIRST_BIN)
+
+
+def note_columns(note):
+    """Columns well inside a note's square, clear of its antialiased edges."""
+    left = (note - 24) * KEY_WIDTH + 6.2727275
+    return slice(int(np.ceil(left)) + 2, int(left + KEY_WIDTH) - 1)
+
+
+def note_colour(note):
+    return np.array(ODD_NOTE if note % 2 else EVEN_NOTE, dtype=np.uint8)
+
+
+def square_top(image, note):
+    """First row below the baseline where most of the note's columns show its
+    colour (a label or a grid line may cover some), or None."""
+    block = image[UNDER_BASELINE[0]:, note_columns(note)]
+    share = np.all(block == note_colour(note), axis=2).mean(axis=1)
+    rows = np.nonzero(share >= 0.7)[0]
+    return int(rows[0]) + UNDER_BASELINE[0] if len(rows) else None
+
+
+def resting_squares_shown(image):
+    rows = slice(*UNDER_BASELINE)
+    return all(np.all(image[rows, note_columns(n)] == note_colour(n)) for n in RESTING_NOTES)
+
+
+def cyan(image):
+    """Where the spectrum's cyan fill shows (on the clear colour, a grid line or a square)."""
+    pixels = image.astype(int)
+    return (pixels[:, :, 1] - pixels[:, :, 0] > 60) & (pixels[:, :, 2] - pixels[:, :, 0] > 60)
+
+
+def fill_tops(image):
+    """For every plot column, the first row of cyan fill (PLOT_BOTTOM where none)."""
+    plot = cyan(image[PLOT_TOP:PLOT_BOTTOM, PLOT_LEFT:PLOT_RIGHT])
+    return np.where(plot.any(axis=0), np.argmax(plot, axis=0) + PLOT_TOP, PLOT_BOTTOM)
+
+
+def check_empty_plot(image):
+    """Only the plot's frame and the MIDI baseline are drawn above the panels."""
+    region = image[:PLOT_BOTTOM + 60].copy()
+    grey = np.array(FRAME_GREY, dtype=np.uint8)
+    frame = [region[PLOT_TOP - 1, PLOT_LEFT - 1:PLOT_RIGHT + 1], region[PLOT_BOTTOM, PLOT_LEFT - 1:PLOT_RIGHT + 1],
+             region[PLOT_TOP - 1:PLOT_BOTTOM + 1, PLOT_LEFT - 1], region[PLOT_TOP - 1:PLOT_BOTTOM + 1, PLOT_RIGHT]]
+    assert all(np.all(line == grey) for line in frame), "the plot's grey frame is incomplete"
+    baseline = region[BASELINE_ROWS[0]:BASELINE_ROWS[1] + 1, 7:].astype(int)
+    assert np.all((baseline[:, :, 0] == baseline[:, :, 2]) & (baseline[:, :, 0] > baseline[:, :, 1] + 100)), \
+        "the MIDI baseline is not magenta from x = 7 to the window's right edge"
+    for line in frame:
+        line[:] = CLEAR_COLOUR
+    region[BASELINE_ROWS[0]:BASELINE_ROWS[1] + 1, :] = CLEAR_COLOUR
+    stray = np.argwhere(np.any(region != np.array(CLEAR_COLOUR, dtype=np.uint8), axis=2))
+    assert len(stray) == 0, (f"{len(stray)} pixels besides the frame and the baseline, first at (y, x) "
+                             f"{tuple(stray[0])}: {tuple(image[tuple(stray[0])])}")
+
+
+def check_tone_picture(image):
+    tops = fill_tops(image)
+    peak_rows = tops.min()
+    assert peak_rows < PLOT_BOTTOM - 100, f"the spectrum's highest point is only {PLOT_BOTTOM - peak_rows} px high"
+    peak_x = float(np.mean(np.nonzero(tops == peak_rows)[0])) + PLOT_LEFT
+    expected_x = x_of_frequency(440.0)
+    print(f"spectrum peak at x = {peak_x:.1f} ({(peak_x - expected_x) / PIXELS_PER_HZ:+.1f} Hz from 440 Hz, "
+          f"expected x = {expected_x:.1f}), {PLOT_BOTTOM - peak_rows} px high")
+    assert abs(peak_x - expected_x) <= PEAK_TOLERANCE, \
+        f"peak at x = {peak_x:.1f}, expected {expected_x:.1f} +- {PEAK_TOLERANCE} px"
+    peak_column = image[PLOT_TOP:peak_rows + 1, int(round(peak_x))].astype(int)
+    assert np.any(peak_column.min(axis=1) > 150), "no white curve on top of the peak"
+    away = np.abs(np.arange(PLOT_LEFT, PLOT_RIGHT) - expected_x) > 40
+    assert PLOT_BOTTOM - tops[away].min() < 20, \
+        f"a second peak {PLOT_BOTTOM - tops[away].min()} px high far from 440 Hz"
+
+    resting = {n: square_top(image, n) for n in RESTING_NOTES}
+    assert all(top == UNDER_BASELINE[0] for top in resting.values()), \
+        f"squares not right under the baseline (note: first row): {resting}"
+    tops_by_note = {n: square_top(image, n) for n in VISIBLE_NOTES}
+    found = {n: top for n, top in tops_by_note.items() if top is not None}
+    lowest = max(found, key=found.get)
+    print(f"note 69's square hangs from row {found.get(69)} (energy about "
+          f"{(found.get(69, UNDER_BASELINE[0]) - KEY_WIDTH) / 384:.3f})")
+    assert lowest == 69, f"the lowest square is note {lowest}'s, not note 69's: {found}"
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--close-tool", required=True)
+    parser.add_argument("--artifacts", required=True)
+    args = parser.parse_args()
+
+    # No sound is heard here: OpenAL Soft's null device stands in for a sound card.
+    silent = dict(os.environ, ALSOFT_DRIVERS="null")
+    with Dravik(args.binary, args.close_tool, args.artifacts, "generator", env=silent) as dravik:
+        dravik.wait_for_centred_window()
+        generator = wait_for_panels(dravik)
+        generator = dravik.drag_panel(generator, GENERATOR_PLACE)
+        menu = other_panel(dravik.screenshot(), generator)
+        dravik.drag_panel(menu, MAIN_MENU_PLACE)
+
+        check_empty_plot(dravik.screenshot("disabled"))
+
+        open_tree_node(dravik, generator, GENERATOR_ROWS, GENERATOR_NODE, first_child=GENERATOR_NODE + 1)
+        set_checkbox(dravik, generator, GENERATOR_ROWS, GENERATOR_ENABLED, True, indent=1)
+        image = dravik.wait_for_picture(lambda im: fill_tops(im).min() < PLOT_BOTTOM - 100
+                                        and resting_squares_shown(im), 10,
+                                        "the spectrum and the resting note squares")
+        dravik.save(image, "enabled")
+        check_tone_picture(image)
+
+        dravik.request_close()
+        status = dravik.wait_exit(timeout=10)
+        assert status == 0, f"exit status {status}:\n{dravik.log()}"
+
+
+if __name__ == "__main__":
+    try:
+        main()
+    except AssertionError as failure:
+        print(f"FAILED: {failure}", file=sys.stderr)
+        sys.exit(1)

@@ -111,12 +111,6 @@ void FFTDebugView::buildLinearGrid()
 
 void FFTDebugView::buildLogGrid()
 {
-    logMajorGrid.clear();
-    logMajorGrid.setPrimitiveType(sf::Lines);
-    logMinorGrid.clear();
-    logMinorGrid.setPrimitiveType(sf::Lines);
-    logLabels.clear();
-
     const FrequencyAxis_t frequencyAxis = axis();
     logTicks(minFrequency, maxFrequency, logTickScratch); // none for an empty or non-positive range
     for (const LogTick& tick : logTickScratch) {

@@ -29,9 +29,11 @@ class SoundPlayer : private sf::SoundStream {
 public:
     static constexpr unsigned channelCount = ToneSynth::channelCount;
     static constexpr unsigned sampleRate = ToneSynth::outputRate;
-    // Samples per onGetData call: 512 frames, 11.6 ms. SFML keeps three chunks
-    // queued, so a submitted change is heard within about 35 ms.
-    static constexpr std::size_t chunkSize = 512 * channelCount;
+    // Samples per onGetData call: 768 frames, 17.4 ms. SFML keeps three chunks
+    // queued, so a submitted change is heard within about 50 ms, and its
+    // streaming thread (which polls every 10 ms) may run up to about 30 ms late
+    // behind OpenAL's 1024-frame mixing periods before the output runs dry.
+    static constexpr std::size_t chunkSize = 768 * channelCount;
 
     // Opens the stream format; without an audio device, says so once on
     // stderr and stays silent.

@@ -431,23 +431,26 @@ def open_tree_node(dravik, panel, rows, index, first_child, indent=0, timeout=10
 
 
 def choose_combo_item(dravik, panel, rows, index, item, indent=0, item_count=7, timeout=10):
-    """Opens the combo of the given row and clicks its item-th item. The popup
-    opens below the combo, or above it when there is no room below: the side
-    whose pixels change is the popup. Returns the picture after the popup closed."""
+    """Opens the combo of the given row and clicks its item-th item; returns the
+    picture after the popup closed. The popup opens below the combo, or above it
+    when there is no room below; its left border, a grey line as high as the
+    popup over the combo's left edge, tells which."""
     left, top = panel.widget(rows, index, indent)
     popup_height = 2 * COMBO_POPUP_PADDING + item_count * COMBO_ITEM_PITCH - ITEM_SPACING
-    below = (top + FRAME_HEIGHT, top + FRAME_HEIGHT + popup_height)
-    above = (top - popup_height, top)
-    before = dravik.screenshot().astype(int)
+    sides = [(top + FRAME_HEIGHT, top + FRAME_HEIGHT + popup_height), (top - popup_height, top)]
 
-    def changed(image, span):
-        a, b = max(span[0], 0), min(span[1], image.shape[0])
-        diff = np.abs(image[a:b, left:left + 150].astype(int) - before[a:b, left:left + 150]).max(axis=2)
-        return b > a and float(np.mean(diff > 30)) > 0.3
+    def popup_side(image):
+        for first, end in sides:
+            if first < 0 or end > image.shape[0]:
+                continue
+            red, green, blue = image[first:end, left].astype(int).T
+            if (np.all((red >= 50) & (red <= 90)) and np.all(np.abs(green - red) <= 2)
+                    and np.all((blue - red >= 5) & (blue - red <= 14))):
+                return first, end
+        return None
 
     dravik.click((left + 40, top + FRAME_HEIGHT // 2))
-    image = dravik.wait_for_picture(lambda im: changed(im, below) or changed(im, above), timeout,
-                                    "the combo's popup")
-    span = below if changed(image, below) else above
-    dravik.click((left + 40, span[0] + COMBO_POPUP_PADDING + item * COMBO_ITEM_PITCH + 6))
-    return dravik.wait_for_picture(lambda im: not changed(im, span), timeout, "the combo's popup to close")
+    image = dravik.wait_for_picture(lambda im: popup_side(im) is not None, timeout, "the combo's popup")
+    first, _ = popup_side(image)
+    dravik.click((left + 40, first + COMBO_POPUP_PADDING + item * COMBO_ITEM_PITCH + TREE_LINE_HEIGHT // 2))
+    return dravik.wait_for_picture(lambda im: popup_side(im) is None, timeout, "the combo's popup to close")

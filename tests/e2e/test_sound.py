@@ -16,6 +16,7 @@ from dravik_e2e import (GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, MAIN_
                         Dravik, open_tree_node, other_panel, set_checkbox, wait_for_panels, wait_until)
 
 GENERATOR_PLACE = (700, 420)
+MUTED_SECONDS = 0.5
 PLAY_SECONDS = 2.0
 SILENCE = 1e-4  # largest sample (of full scale 1, so -80 dBFS) counted as silence
 
@@ -59,7 +60,10 @@ def main():
         os.remove(wav)
     with open(conf, "w") as f:
         f.write(f"[general]\ndrivers = wave\n\n[wave]\nfile = {wav}\n")
-    environment = dict(os.environ, ALSOFT_CONF=conf)
+    # Without a GPU, Mesa's llvmpipe renders on worker threads that take about
+    # one and a half cores; kept on the frame thread, it leaves a core to the
+    # sound's streaming thread, as a graphics card would.
+    environment = dict(os.environ, ALSOFT_CONF=conf, LP_NUM_THREADS="0")
     environment.pop("ALSOFT_DRIVERS", None)
 
     with Dravik(args.binary, args.close_tool, args.artifacts, "sound", env=environment) as dravik:
@@ -74,8 +78,12 @@ def main():
 
         # Enabled but muted: the signal path runs and the output must stay silent.
         enabled_at = len(read_recording(wav)[0])
-        wait_until(lambda: len(read_recording(wav)[0]) >= enabled_at + 0.5 * 44100, 20,
-                   "half a second of recording with the generator enabled and muted")
+
+        def muted_long_enough():
+            samples, rate = read_recording(wav)
+            return len(samples) >= enabled_at + MUTED_SECONDS * rate
+
+        wait_until(muted_long_enough, 20, f"{MUTED_SECONDS} s of recording with the generator enabled and muted")
         muted, rate = read_recording(wav)
         assert np.abs(muted).max() <= SILENCE, \
             f"sound while muted: peak {np.abs(muted).max():.4f} at frame {np.abs(muted).max(axis=1).argmax()}"

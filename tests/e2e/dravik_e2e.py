@@ -6,11 +6,13 @@ deadline; nothing sleeps for a fixed time. Each session gets its own
 XDG_CONFIG_HOME, so no ImGui settings carry over between runs.
 """
 
+import argparse
 import ctypes
 import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -18,6 +20,26 @@ import numpy as np
 
 TITLE = "Dravik v1.0 (Article 4)"
 CLEAR_COLOUR = (32, 32, 32)
+
+
+def parse_arguments(*extra):
+    """The arguments of every test driving the program: --binary, --close-tool,
+    --artifacts, plus (option, help) pairs of its own; all required."""
+    parser = argparse.ArgumentParser()
+    for option in ("--binary", "--close-tool", "--artifacts"):
+        parser.add_argument(option, required=True)
+    for option, text in extra:
+        parser.add_argument(option, required=True, help=text)
+    return parser.parse_args()
+
+
+def run_test(main):
+    """Runs main; a failed assertion is reported in one line and exits 1."""
+    try:
+        main()
+    except AssertionError as failure:
+        print(f"FAILED: {failure}", file=sys.stderr)
+        sys.exit(1)
 
 
 def wait_until(condition, timeout, what, interval=0.05):
@@ -145,6 +167,12 @@ class Dravik:
     def request_close(self):
         """Sends WM_DELETE_WINDOW, as a window manager's close button does."""
         run(self.close_tool, str(self.window))
+
+    def close(self, timeout=10):
+        """Requests the close and checks the program ends with status 0."""
+        self.request_close()
+        status = self.wait_exit(timeout)
+        assert status == 0, f"exit status {status}:\n{self.log()}"
 
     def wait_exit(self, timeout=10):
         """Waits for the program to end and returns its exit status."""

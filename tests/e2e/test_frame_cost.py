@@ -4,17 +4,15 @@ Window Sizes". A preloaded library counts the frames shown (glXSwapBuffers);
 /proc gives the CPU time of all the program's threads. The test fails only
 when driving the panels fails or the program does not end cleanly."""
 
-import argparse
 import os
 import struct
-import sys
 import time
 
 import numpy as np
 
 from dravik_e2e import (FFT_OPTIONS, FFT_WINDOW_SIZES, FRAME_HEIGHT, GENERATOR_ENABLED, GENERATOR_NODE,
-                        GENERATOR_ROWS, MAIN_MENU_ROWS, Dravik, choose_combo_item, open_tree_node, other_panel,
-                        set_checkbox, wait_for_panels, wait_until)
+                        GENERATOR_ROWS, MAIN_MENU_ROWS, Dravik, choose_combo_item, open_tree_node,
+                        other_panel, parse_arguments, run_test, set_checkbox, wait_for_panels, wait_until)
 
 GENERATOR_PLACE = (700, 420)
 LARGEST_WINDOW_ITEM = 6  # "262144"
@@ -77,12 +75,7 @@ def measure(dravik, frames, label):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--close-tool", required=True)
-    parser.add_argument("--artifacts", required=True)
-    parser.add_argument("--frame-counter", required=True, help="the preloaded counting library")
-    args = parser.parse_args()
+    args = parse_arguments(("--frame-counter", "the preloaded counting library"))
 
     os.makedirs(args.artifacts, exist_ok=True)
     frames = FrameCount(os.path.join(args.artifacts, "frame-cost-count.bin"))
@@ -109,14 +102,8 @@ def main():
         frames.wait_for(30)
         measure(dravik, frames, "window 262144, one generator")
 
-        dravik.request_close()
-        status = dravik.wait_exit(timeout=20)
-        assert status == 0, f"exit status {status}:\n{dravik.log()}"
+        dravik.close(timeout=20)
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except AssertionError as failure:
-        print(f"FAILED: {failure}", file=sys.stderr)
-        sys.exit(1)
+    run_test(main)

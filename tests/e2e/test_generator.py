@@ -3,14 +3,12 @@ an empty plot frame and a bare MIDI baseline; ticking "Enabled" on "Audio
 Generator 1" puts the spectrum's peak at 440 Hz and hangs the note squares
 under the baseline, note 69 lowest."""
 
-import argparse
 import os
-import sys
 
 import numpy as np
 
 from dravik_e2e import (CLEAR_COLOUR, GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, Dravik,
-                        open_tree_node, other_panel, set_checkbox, wait_for_panels)
+                        open_tree_node, other_panel, parse_arguments, run_test, set_checkbox, wait_for_panels)
 
 # The spectrum plot in window pixels (the world view starts equal to the
 # window): its grey frame lines are the columns 19 and 1260 and the rows 39
@@ -126,11 +124,7 @@ def check_tone_picture(image):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--close-tool", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
+    args = parse_arguments()
 
     # No sound is heard here: OpenAL Soft's null device stands in for a sound card.
     silent = dict(os.environ, ALSOFT_DRIVERS="null")
@@ -151,14 +145,8 @@ def main():
         dravik.save(image, "enabled")
         check_tone_picture(image)
 
-        dravik.request_close()
-        status = dravik.wait_exit(timeout=10)
-        assert status == 0, f"exit status {status}:\n{dravik.log()}"
+        dravik.close(timeout=10)
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except AssertionError as failure:
-        print(f"FAILED: {failure}", file=sys.stderr)
-        sys.exit(1)
+    run_test(main)

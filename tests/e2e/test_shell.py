@@ -1,12 +1,11 @@
 """The real program opens its window centred, draws, takes pan and zoom input,
 and ends with status 0 on a window manager's close request."""
 
-import argparse
-import sys
 
 import numpy as np
 
-from dravik_e2e import CLEAR_COLOUR, Dravik, region_differs, region_is, screen_size, wait_until
+from dravik_e2e import (CLEAR_COLOUR, Dravik, parse_arguments, region_differs, region_is, run_test,
+                        screen_size, wait_until)
 
 # ImGui places a new panel at (60, 60); its title bar is about 19 pixels high.
 PANEL_TITLE = (62, 62, 78, 200)  # top, left, bottom, right
@@ -14,11 +13,7 @@ EMPTY_AREA = (600, 1100, 760, 1270)
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--close-tool", required=True)
-    parser.add_argument("--artifacts", required=True)
-    args = parser.parse_args()
+    args = parse_arguments()
 
     with Dravik(args.binary, args.close_tool, args.artifacts, "shell") as dravik:
         dravik.wait_for_window()
@@ -51,15 +46,9 @@ def main():
             "the panel moved with the drawing"
         assert region_is(after, *EMPTY_AREA, CLEAR_COLOUR)
 
-        dravik.request_close()
-        status = dravik.wait_exit(timeout=10)
-        assert status == 0, f"exit status {status}:\n{dravik.log()}"
+        dravik.close(timeout=10)
         print(dravik.log(), end="")
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except AssertionError as failure:
-        print(f"FAILED: {failure}", file=sys.stderr)
-        sys.exit(1)
+    run_test(main)

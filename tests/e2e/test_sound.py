@@ -3,7 +3,6 @@ Generator 1" enabled the recording stays silent while "Mute Audio" is ticked;
 unticking it plays a steady 440 Hz tone at 0.8 of full scale on both
 channels until the close request, after which the program ends with status 0."""
 
-import argparse
 import os
 import re
 import struct
@@ -12,8 +11,9 @@ import sys
 
 import numpy as np
 
-from dravik_e2e import (GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, MAIN_MENU_ROWS, MUTE_AUDIO,
-                        Dravik, open_tree_node, other_panel, set_checkbox, wait_for_panels, wait_until)
+from dravik_e2e import (GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, MAIN_MENU_ROWS, MUTE_AUDIO, Dravik,
+                        open_tree_node, other_panel, parse_arguments, run_test, set_checkbox, wait_for_panels,
+                        wait_until)
 
 GENERATOR_PLACE = (700, 420)
 MUTED_SECONDS = 0.5
@@ -46,12 +46,7 @@ def onset(samples):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--binary", required=True)
-    parser.add_argument("--close-tool", required=True)
-    parser.add_argument("--artifacts", required=True)
-    parser.add_argument("--checker", required=True, help="tools/check_tone_wav.py")
-    args = parser.parse_args()
+    args = parse_arguments(("--checker", "tools/check_tone_wav.py"))
 
     os.makedirs(args.artifacts, exist_ok=True)
     wav = os.path.join(args.artifacts, "sound-output.wav")
@@ -99,9 +94,7 @@ def main():
             return start is not None and len(samples) - start >= PLAY_SECONDS * rate
 
         wait_until(played_enough, 30, f"{PLAY_SECONDS} s of sound in the recording", interval=0.1)
-        dravik.request_close()
-        status = dravik.wait_exit(timeout=10)
-        assert status == 0, f"exit status {status}:\n{dravik.log()}"
+        dravik.close(timeout=10)
 
     samples, rate = read_recording(wav)
     start = onset(samples)
@@ -121,8 +114,4 @@ def main():
 
 
 if __name__ == "__main__":
-    try:
-        main()
-    except AssertionError as failure:
-        print(f"FAILED: {failure}", file=sys.stderr)
-        sys.exit(1)
+    run_test(main)

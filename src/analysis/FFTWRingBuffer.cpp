@@ -10,14 +10,14 @@ namespace dravik {
 
 namespace {
 
-// Blocks per window, or 0 when the window is not a whole number of blocks or
-// too long for FFTW's int-sized transforms.
-std::uint64_t blocksPerWindow(const FFTParams_t& params) {
+// Blocks the ring holds, or 0 when the window is not a whole number of blocks
+// or too long for FFTW's int-sized transforms.
+std::uint64_t ringBlocks(const FFTParams_t& params) {
     if (params.blockSize == 0 || params.windowSize % params.blockSize != 0 ||
         params.windowSize > static_cast<std::uint32_t>(INT_MAX)) {
         return 0;
     }
-    return params.windowSize / params.blockSize;
+    return blocksPerWindow(params);
 }
 
 } // namespace
@@ -31,7 +31,7 @@ void FFTWRingBuffer::FFTWPlanDestroy::operator()(fftw_plan_s* fftPlan) const {
 FFTWRingBuffer::FFTWRingBuffer(FFTParams_t params)
     : windowing(createWindowing(params.windowingType)),
       settings(params),
-      ring(params.blockSize, blocksPerWindow(params), params.hopRate) {
+      ring(params.blockSize, ringBlocks(params), params.hopRate) {
     const std::uint64_t n = ring.window().count;
     windowing->initialize(n);
     if (n == 0) {

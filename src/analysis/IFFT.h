@@ -1,19 +1,11 @@
 #pragma once
 
+#include "analysis/FFTParams.h"
 #include "analysis/MagnitudeSpectrum.h"
-#include "analysis/Windowing.h"
 
 #include <cstdint>
 
 namespace dravik {
-
-// Settings of an analyser; the analyser keeps its own copy.
-struct FFTParams_t {
-    std::uint32_t windowSize = 4096; // transform length in samples
-    std::uint32_t blockSize = 128;   // samples per pushed block
-    float hopRate = 0.5f;            // hop as a fraction of the window, used clamped to [0, 1]
-    WindowingType windowingType = WindowingType::Hann;
-};
 
 // Turns a stream of fixed-size blocks into magnitude spectra, one per hop.
 class IFFT {

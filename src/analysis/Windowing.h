@@ -1,14 +1,13 @@
 #pragma once
 
+#include "analysis/WindowingType.h"
+
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace dravik {
-
-// Values are the item indices of the "Windowing Type" combo.
-enum class WindowingType : std::uint8_t { None = 0, Hann = 1, Hamming = 2, Blackman = 3 };
 
 // An analysis window: multiplies a frame before the transform and supplies the
 // gains that correct the bin magnitudes afterwards.

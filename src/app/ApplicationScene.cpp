@@ -3,7 +3,8 @@
 #include "analysis/FFTWRingBuffer.h"
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
-#include "app/PanelValues.h"
+#include "shared/NoteFrequency.h"
+#include "audio/NotePosition.h"
 #include "ui/SettingsLocation.h"
 #include "ui/Widgets.h"
 
@@ -13,19 +14,8 @@
 #include <SFML/Window/Event.hpp>
 
 #include <algorithm>
-#include <cmath>
 
 namespace dravik {
-
-namespace {
-
-// 2^(index + offset), the value of a power-of-two combo item.
-std::uint32_t powerOfTwoItem(std::int32_t index, std::int32_t offset)
-{
-    return static_cast<std::uint32_t>(std::pow(2.0, index + offset));
-}
-
-} // namespace
 
 ApplicationScene::ApplicationScene(IViewContext& viewContext)
     : viewContext(viewContext),
@@ -33,10 +23,9 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
       analyser(std::make_unique<FFTWRingBuffer>(fftParams)),
       mapper(std::make_unique<GaussianMapperWrapper>())
 {
-    // The plot spans MIDI notes 24 to 113, the powers of two taken in 32 bits.
-    spectrumView.minFrequency = std::max(0.0, 440.0 * static_cast<double>(std::pow(2.0f, -3.75f)));
-    spectrumView.maxFrequency =
-        std::max(spectrumView.minFrequency, 440.0 * static_cast<double>(std::pow(2.0f, 3.6666667f)));
+    // The plot spans MIDI notes 24 to 113.
+    spectrumView.minFrequency = std::max(0.0, noteFrequency(24, 440.0));
+    spectrumView.maxFrequency = std::max(spectrumView.minFrequency, noteFrequency(113, 440.0));
     spectrumView.limitToRange = true;
     spectrumView.fftSize = fftParams.windowSize;
     spectrumView.sampleRate = sampleRate;
@@ -144,8 +133,10 @@ void ApplicationScene::selectMapper(MapperType type)
 
 void ApplicationScene::selectWindowSize(std::int32_t index)
 {
+    if (index < 0 || index >= fftSizeItemCount)
+        return;
     windowSizeIndex = index;
-    fftParams.windowSize = powerOfTwoItem(index, 12);
+    fftParams.windowSize = windowSizeOfItem(index);
     rebuildAnalyser();
 }
 
@@ -204,12 +195,12 @@ void ApplicationScene::drawFFTOptions()
         changed = true;
     }
     changed |= ImGui::SliderFloat("FFT Hop Rate##1", &fftParams.hopRate, 0.0f, 1.0f, "%.3f", 0);
-    if (ImGui::Combo("FFT Window Sizes", &windowSizeIndex, windowSizes, 7, -1)) {
-        fftParams.windowSize = powerOfTwoItem(windowSizeIndex, 12);
+    if (ImGui::Combo("FFT Window Sizes", &windowSizeIndex, windowSizes, fftSizeItemCount, -1)) {
+        fftParams.windowSize = windowSizeOfItem(windowSizeIndex);
         changed = true;
     }
-    if (ImGui::Combo("FFT Process Block Size", &blockSizeIndex, blockSizes, 7, -1)) {
-        fftParams.blockSize = powerOfTwoItem(blockSizeIndex, 6);
+    if (ImGui::Combo("FFT Process Block Size", &blockSizeIndex, blockSizes, fftSizeItemCount, -1)) {
+        fftParams.blockSize = blockSizeOfItem(blockSizeIndex);
         changed = true;
     }
     ImGui::LabelText("FFT Bin size ", "%0.2f", sampleRate / fftParams.windowSize);

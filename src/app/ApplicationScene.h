@@ -47,7 +47,8 @@ public:
     void setMuted(bool mute);
     // Always builds a new mapper with default settings, also for the active type.
     void selectMapper(MapperType type);
-    // Picks an item of the "FFT Window Sizes" combo (4096 << index) and rebuilds.
+    // Picks an item of the "FFT Window Sizes" combo (4096 << index, index 0 to 6)
+    // and rebuilds the analyser; other indices are ignored.
     void selectWindowSize(std::int32_t index);
 
     const std::vector<GeneratorEntry>& generatorBank() const { return generators; }

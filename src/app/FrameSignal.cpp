@@ -5,7 +5,7 @@ namespace dravik {
 SampleBlock mixEnabledGenerators(std::vector<GeneratorEntry>& generators, BlockMixer& mixer,
                                  const FFTParams_t& params)
 {
-    const std::uint32_t blockCount = params.blockSize != 0 ? params.windowSize / params.blockSize : 0;
+    const std::uint32_t blockCount = blocksPerWindow(params);
     mixer.count = 0;
     for (GeneratorEntry& entry : generators) {
         if (entry.enabled)

@@ -1,6 +1,7 @@
 #include "audio/GeneratorBank.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace dravik {
 
@@ -17,6 +18,11 @@ void deleteGenerator(std::vector<GeneratorEntry>& generators, std::size_t index)
 {
     if (index < generators.size())
         generators.erase(generators.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+bool isUsableSampleRate(double sampleRate)
+{
+    return std::isfinite(sampleRate) && sampleRate > 0.0;
 }
 
 void setGeneratorSampleRate(std::vector<GeneratorEntry>& generators, double sampleRate)

@@ -21,6 +21,9 @@ bool addGenerator(std::vector<GeneratorEntry>& generators, std::uint32_t& counte
 // Removes the entry at index; later entries move down, keeping their state.
 void deleteGenerator(std::vector<GeneratorEntry>& generators, std::size_t index);
 
+// A synthesis sample rate the oscillators can use: positive and finite.
+bool isUsableSampleRate(double sampleRate);
+
 // Sets the synthesis sample rate of every entry.
 void setGeneratorSampleRate(std::vector<GeneratorEntry>& generators, double sampleRate);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/MagnitudeSpectrum.h"
+#include "shared/NoteFrequency.h"
 
 #include <cmath>
 #include <cstdint>
@@ -8,16 +9,7 @@
 
 namespace dravik {
 
-// Conversions between MIDI notes, frequencies and FFT bins shared by the mappers.
-
-// Fundamental of a MIDI note. The ratio to the reference is deliberately
-// computed in 32-bit floats (powf of the float quotient): bin choices at
-// rounding boundaries depend on these exact frequencies.
-inline double noteFrequency(std::uint8_t note, double referenceFrequency)
-{
-    const float ratio = std::pow(2.0f, static_cast<float>(static_cast<int>(note) - 69) / 12.0f);
-    return static_cast<double>(ratio) * referenceFrequency;
-}
+// Conversions between frequencies and FFT bins shared by the mappers.
 
 // Hz per bin; see isUsableSpacing for records that give none (fftSize 0,
 // a sample rate that is not finite and positive).

@@ -59,14 +59,6 @@ void mapKeys(ImGuiIO& io)
     io.KeyMap[ImGuiKey_Z] = sf::Keyboard::Z;
 }
 
-void setModifiers(ImGuiIO& io, const sf::Event::KeyEvent& key)
-{
-    io.KeyCtrl = key.control;
-    io.KeyShift = key.shift;
-    io.KeyAlt = key.alt;
-    io.KeySuper = key.system;
-}
-
 } // namespace
 
 ImGuiBinding::ImGuiBinding() : mouseX(-FLT_MAX), mouseY(-FLT_MAX), shownCursor(ImGuiMouseCursor_COUNT) {}
@@ -181,7 +173,6 @@ void ImGuiBinding::processEvent(const sf::Event& event)
 
     case sf::Event::KeyPressed:
     case sf::Event::KeyReleased: {
-        setModifiers(io, event.key);
         const int key = static_cast<int>(event.key.code);
         if (key < 0 || key >= kKeys)
             break;
@@ -230,6 +221,15 @@ void ImGuiBinding::update(sf::RenderWindow& window, sf::Time dt)
         io.KeysDown[i] = keyDown[i] || keyPressed[i];
         keyPressed[i] = false;
     }
+    // From the modifier keys themselves: on X11 the flags of a key event tell
+    // the state before it, so pressing Ctrl would report it released.
+    const auto eitherDown = [&io](sf::Keyboard::Key left, sf::Keyboard::Key right) {
+        return io.KeysDown[left] || io.KeysDown[right];
+    };
+    io.KeyCtrl = eitherDown(sf::Keyboard::LControl, sf::Keyboard::RControl);
+    io.KeyShift = eitherDown(sf::Keyboard::LShift, sf::Keyboard::RShift);
+    io.KeyAlt = eitherDown(sf::Keyboard::LAlt, sf::Keyboard::RAlt);
+    io.KeySuper = eitherDown(sf::Keyboard::LSystem, sf::Keyboard::RSystem);
 
     updateMouseCursor(window);
     // The renderer makes its font texture on the first frame, which needs a GL

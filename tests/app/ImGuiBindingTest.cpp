@@ -129,10 +129,11 @@ TEST_F(ImGuiBindingTest, EventsReachTheMatchingInputs)
     letter.text.unicode = 'a';
     sf::Event backspace = letter;
     backspace.text.unicode = 0x08;
-    sf::Event ctrlC = keyEvent(sf::Event::KeyPressed, sf::Keyboard::C);
-    ctrlC.key.control = true;
+    sf::Event ctrl = keyEvent(sf::Event::KeyPressed, sf::Keyboard::LControl);
+    sf::Event c = keyEvent(sf::Event::KeyPressed, sf::Keyboard::C);
+    c.key.control = true;
 
-    for (const sf::Event& event : {vertical, horizontal, letter, backspace, ctrlC})
+    for (const sf::Event& event : {vertical, horizontal, letter, backspace, ctrl, c})
         ui.processEvent(event);
     ui.update(window, kFrame);
 
@@ -150,6 +151,32 @@ TEST_F(ImGuiBindingTest, EventsReachTheMatchingInputs)
     ui.processEvent(simple(sf::Event::MouseLeft));
     ui.update(window, kFrame);
     EXPECT_FALSE(ImGui::IsMousePosValid()) << "a pointer outside the window hovers nothing";
+    ui.render(window);
+}
+
+// X11 reports a key event's modifier flags as they were before it: the press
+// of Ctrl says "not held", its release says "held".
+TEST_F(ImGuiBindingTest, ModifiersFollowTheModifierKeysNotTheEventFlags)
+{
+    sf::Event press = keyEvent(sf::Event::KeyPressed, sf::Keyboard::RControl);
+    press.key.control = false;
+    sf::Event release = keyEvent(sf::Event::KeyReleased, sf::Keyboard::RControl);
+    release.key.control = true;
+    sf::Event shift = keyEvent(sf::Event::KeyPressed, sf::Keyboard::LShift);
+
+    ui.processEvent(press);
+    ui.processEvent(shift);
+    ui.update(window, kFrame);
+    EXPECT_TRUE(ImGui::GetIO().KeyCtrl);
+    EXPECT_TRUE(ImGui::GetIO().KeyShift);
+    EXPECT_FALSE(ImGui::GetIO().KeyAlt);
+    ui.render(window);
+
+    ui.processEvent(release);
+    frame([] {});
+    ui.update(window, kFrame);
+    EXPECT_FALSE(ImGui::GetIO().KeyCtrl) << "released Ctrl stays held";
+    EXPECT_TRUE(ImGui::GetIO().KeyShift);
     ui.render(window);
 }
 

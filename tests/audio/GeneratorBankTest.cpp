@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <string>
 
 namespace dravik {
@@ -83,6 +85,14 @@ TEST_F(GeneratorBankTest, ToneVoicesCarryEachEntrysNumberAndSettings)
 
     generators[0].enabled = false;
     EXPECT_FALSE(anyGeneratorEnabled(generators));
+}
+
+TEST(SampleRate, OnlyPositiveFiniteRatesAreUsable)
+{
+    EXPECT_TRUE(isUsableSampleRate(44100.0));
+    EXPECT_TRUE(isUsableSampleRate(1e-3));
+    for (double r : {0.0, -0.0, -44100.0, std::numeric_limits<double>::infinity(), std::nan("")})
+        EXPECT_FALSE(isUsableSampleRate(r)) << r;
 }
 
 } // namespace

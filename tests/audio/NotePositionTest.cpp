@@ -1,4 +1,4 @@
-#include "app/PanelValues.h"
+#include "audio/NotePosition.h"
 
 #include <gtest/gtest.h>
 
@@ -53,52 +53,6 @@ TEST(NotePosition, TypedValuesWithoutANoteAreRefused)
         const NotePosition_t p = notePosition(f);
         EXPECT_TRUE(p.valid) << f;
     }
-}
-
-TEST(OverlappingBlocks, FollowsTheHopRateIn32BitFloat)
-{
-    struct Case {
-        std::uint32_t windowSize, blockSize;
-        float hopRate;
-        std::int32_t blocks;
-    };
-    const Case cases[] = {
-        {4096, 128, 0.5f, 16},
-        {4096, 128, 0.3f, 22}, // 32 * 0.7f is 22.3999996
-        {4096, 128, 0.0f, 32},
-        {4096, 128, 1.0f, 0},
-        {262144, 64, 0.5f, 2048},
-        {4096, 128, 2.0f, -32}, // typed beyond the slider: shown as stored
-    };
-    for (const Case& c : cases) {
-        FFTParams_t params;
-        params.windowSize = c.windowSize;
-        params.blockSize = c.blockSize;
-        params.hopRate = c.hopRate;
-        const OverlapValue_t v = overlappingBlocks(params);
-        ASSERT_TRUE(v.valid) << c.hopRate;
-        EXPECT_EQ(v.blocks, c.blocks) << c.hopRate;
-    }
-}
-
-TEST(OverlappingBlocks, NonFiniteOrHugeHopRatesHaveNoValue)
-{
-    FFTParams_t params;
-    for (float hop : {std::nanf(""), std::numeric_limits<float>::infinity(), -1e30f}) {
-        params.hopRate = hop;
-        EXPECT_FALSE(overlappingBlocks(params).valid) << hop;
-    }
-    params.hopRate = 0.5f;
-    params.blockSize = 0;
-    EXPECT_TRUE(overlappingBlocks(params).valid);
-}
-
-TEST(SampleRate, OnlyPositiveFiniteRatesAreUsable)
-{
-    EXPECT_TRUE(isUsableSampleRate(44100.0));
-    EXPECT_TRUE(isUsableSampleRate(1e-3));
-    for (double r : {0.0, -0.0, -44100.0, std::numeric_limits<double>::infinity(), std::nan("")})
-        EXPECT_FALSE(isUsableSampleRate(r)) << r;
 }
 
 } // namespace

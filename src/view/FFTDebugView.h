@@ -53,6 +53,8 @@ public:
 private:
     void draw(sf::RenderTarget& target, sf::RenderStates states) const override;
     void buildSpectrum(MagnitudeSpectrum spectrum);
+    // The grid builders append to the line arrays and label rows, which update
+    // has just emptied.
     void buildLinearGrid();
     void buildLogGrid();
     FrequencyAxis_t axis() const;

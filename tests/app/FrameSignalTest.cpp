@@ -62,20 +62,28 @@ TEST_F(FrameSignalTest, EachFrameRendersOneWholeWindowPerEnabledGenerator)
     EXPECT_DOUBLE_EQ(generators[0].oscillator.params()->phase, generators[1].oscillator.params()->phase);
 }
 
+// The options panel rebuilds the analyser before the frame's signal is made,
+// so the new sizes govern that very frame, down to the largest window.
 TEST_F(FrameSignalTest, NewSettingsApplyToTheVeryFrame)
 {
     generators[0].enabled = true;
+    FFTWRingBuffer before(params);
+    frame(before);
+    frame(before);
+
     params.windowSize = 262144;
     params.blockSize = 64;
-    FFTWRingBuffer analyser(params);
+    FFTWRingBuffer rebuilt(params);
     EXPECT_EQ(mixEnabledGenerators(generators, mixer, params).count, 262144u);
-    const FramePush_t first = pushUntilHop(analyser, mixer.mix(), params.blockSize);
+    const FramePush_t first = pushUntilHop(rebuilt, mixer.mix(), params.blockSize);
     EXPECT_EQ(first.blocksPushed, 4096u);
     EXPECT_TRUE(first.hopCompleted);
-    EXPECT_FALSE(analyser.compute().empty());
+    EXPECT_EQ(rebuilt.compute().count, 131073u);
+    // Later frames push one hop of 2048 blocks.
+    EXPECT_EQ(frame(rebuilt).blocksPushed, 2048u);
 }
 
-TEST_F(FrameSignalTest, AnAnalyserThatRefusesBlocksNeverCompletesAHop)
+TEST_F(FrameSignalTest, WithoutACompletedHopNothingIsAnalysed)
 {
     generators[0].enabled = true;
     FFTParams_t refused = params;

@@ -87,6 +87,20 @@ TEST_F(SceneFrameTest, AnEnabledGeneratorIsAnalysedInTheSameFrameAndNotesFollow)
     EXPECT_EQ(scene->noteDisplay().getActiveNotes().size(), 102u);
 }
 
+TEST_F(SceneFrameTest, AfterAQuietSpellTheFirstAnalysisRefreshesTheNotesAtOnce)
+{
+    // With nothing enabled nothing is analysed, but the refresh timer grows.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (scene->noteDisplay().getRefreshTimer() < 0.5f && std::chrono::steady_clock::now() < deadline)
+        frame();
+    ASSERT_GE(scene->noteDisplay().getRefreshTimer(), 0.5f);
+    EXPECT_TRUE(scene->noteDisplay().getActiveNotes().empty());
+
+    scene->setGeneratorEnabled(0, true);
+    frame();
+    EXPECT_EQ(scene->noteDisplay().getActiveNotes().size(), 102u);
+}
+
 TEST_F(SceneFrameTest, SoundStartsOnlyWhenUnmutedWithAGeneratorEnabled)
 {
     scene->setMuted(false);

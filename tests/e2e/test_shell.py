@@ -10,6 +10,16 @@ from dravik_e2e import (CLEAR_COLOUR, Dravik, parse_arguments, region_differs, r
 # ImGui places a new panel at (60, 60); its title bar is about 19 pixels high.
 PANEL_TITLE = (62, 62, 78, 200)  # top, left, bottom, right
 EMPTY_AREA = (600, 1100, 760, 1270)
+# Row 350 lies below the panels and, after the first pan, crosses the spectrum
+# plot's grey frame (100, 100, 100), anti-aliased when off the pixel grid.
+FRAME_ROW = 350
+
+
+def frame_columns(image):
+    """Columns where the plot frame's vertical lines cross FRAME_ROW."""
+    row = image[FRAME_ROW].astype(int)
+    grey = (row.min(axis=1) >= 60) & (row.max(axis=1) - row.min(axis=1) <= 4)
+    return np.nonzero(grey)[0].tolist()
 
 
 def main():
@@ -35,9 +45,18 @@ def main():
         dravik.save(before, "started")
 
         # Pan and zoom the drawing; the panel lies in screen space and stays put.
-        dravik.drag((700, 400), (760, 360))
+        assert frame_columns(before) == [], "the plot (rows 39 to 340) does not reach row 350 yet"
+        # One dragged pixel moves the drawing by one pixel at the start zoom:
+        # the frame's left line goes from x 19 to 79, its bottom from 340 to 390.
+        dravik.drag((700, 400), (760, 450))
+        panned = dravik.wait_for_picture(lambda image: frame_columns(image)[:1] == [79], 10,
+                                         "the plot frame's left line at x 79")
+        dravik.save(panned, "after-pan")
+        # Zooming in about x 640 spreads the drawing from there by 1.1: 79 -> 22.9.
         dravik.wheel((640, 384), notches=1)
-        dravik.drag((100, 70), (300, 300))  # starting over the panel pans too
+        dravik.wait_for_picture(lambda image: frame_columns(image)[:1] in ([22], [23]), 10,
+                                "the plot frame's left line at x 22 or 23 after one notch")
+        dravik.drag((100, 70), (300, 150))  # starting over the panel pans too
         dravik.wheel((120, 90), notches=-2)
         after = dravik.screenshot("after-pan-zoom")
         dravik.assert_running()

@@ -101,6 +101,77 @@ TEST(FFTWRingBuffer, SineOnABinReadsItsAmplitudeWhateverTheWindow) {
     }
 }
 
+// Single-sided magnitudes of a Hann-windowed frame by a direct DFT, corrected
+// by the window's coherent gain as the analyser does.
+std::vector<double> hannMagnitudes(const std::vector<double>& frame) {
+    const std::size_t n = frame.size();
+    std::vector<double> windowed(n);
+    double gainSum = 0.0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double w = (1.0 - std::cos(static_cast<double>(i) * kTwoPi / static_cast<double>(n - 1))) * 0.5;
+        windowed[i] = frame[i] * w;
+        gainSum += w;
+    }
+    const double coherentGain = gainSum / static_cast<double>(n);
+    std::vector<double> cosine(n);
+    std::vector<double> sineTable(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        cosine[i] = std::cos(kTwoPi * static_cast<double>(i) / static_cast<double>(n));
+        sineTable[i] = std::sin(kTwoPi * static_cast<double>(i) / static_cast<double>(n));
+    }
+    std::vector<double> magnitudes(n / 2 + 1);
+    for (std::size_t k = 0; k < magnitudes.size(); ++k) {
+        double re = 0.0;
+        double im = 0.0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t phase = (k * i) % n;
+            re += windowed[i] * cosine[phase];
+            im -= windowed[i] * sineTable[phase];
+        }
+        const double twoSided = std::sqrt(re * re + im * im) / static_cast<double>(n);
+        const bool mirrored = k != 0 && k != n / 2;
+        magnitudes[k] = (mirrored ? 2.0 * twoSided : twoSided) / coherentGain;
+    }
+    return magnitudes;
+}
+
+TEST(FFTWRingBuffer, LaterHopsTransformTheLastWindowInTimeOrder) {
+    // After push 32 the ring's oldest block sits in slot 0; later hops start
+    // the window mid-ring. A chirp whose level steps every block makes any
+    // wrong start, order or stale block show in the magnitudes.
+    struct Case {
+        float hopRate;
+        int pushes; // the oldest block then sits in slot pushes % 32
+    };
+    const Case cases[] = {{0.5f, 48}, {0.25f, 56}, {0.0f, 45}};
+    constexpr std::uint64_t blockSize = 128;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "hop " << c.hopRate << ", push " << c.pushes);
+        FFTParams_t params = paramsWith(4096, blockSize, WindowingType::Hann);
+        params.hopRate = c.hopRate;
+        FFTWRingBuffer fft{params};
+        std::vector<double> pushed;
+        for (int block = 0; block < c.pushes; ++block) {
+            const double level = 0.2 + 0.1 * static_cast<double>(block % 7);
+            for (std::uint64_t i = 0; i < blockSize; ++i) {
+                const auto t = static_cast<double>(pushed.size());
+                pushed.push_back(level * std::sin(kTwoPi * (0.01 * t + 2e-6 * t * t)));
+            }
+            ASSERT_TRUE(fft.pushBlock(pushed.data() + pushed.size() - blockSize, blockSize));
+        }
+        ASSERT_TRUE(fft.isReady());
+        const MagnitudeSpectrum spectrum = fft.compute();
+        ASSERT_EQ(spectrum.count, 2049u);
+
+        const std::vector<double> expected = hannMagnitudes(std::vector<double>(pushed.end() - 4096, pushed.end()));
+        const double rmsGain = 0.6122976786381156;
+        for (std::uint64_t k = 0; k < spectrum.count; ++k) {
+            ASSERT_NEAR(spectrum[k].magnitude, expected[k], 1e-9) << "bin " << k;
+            ASSERT_NEAR(spectrum[k].power, expected[k] * expected[k] / (rmsGain * rmsGain), 1e-9) << "bin " << k;
+        }
+    }
+}
+
 TEST(FFTWRingBuffer, DcAndNyquistAreNotDoubled) {
     std::vector<double> alternating(4096);
     for (std::size_t i = 0; i < alternating.size(); ++i) {

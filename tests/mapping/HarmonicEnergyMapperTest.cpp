@@ -1,6 +1,7 @@
 #include "mapping/HarmonicEnergyMapper.h"
 
 #include "MappingTestSupport.h"
+#include "mapping/GaussianCentsMapper.h"
 
 #include <gtest/gtest.h>
 
@@ -188,10 +189,39 @@ TEST(HarmonicEnergyMapper, SecondHarmonicWithoutFundamentalIsGated)
     EXPECT_NEAR(mapper.noteEnergy(spectrum.view(), 45), 0.25 * u2 / weightSum, 1e-15);
 }
 
+TEST(HarmonicEnergyMapper, PartialsBeyondTheLastBinAddNoWeight)
+{
+    // 100 bins at 11 Hz each (fftSize 4096 would give 2049): A4's fundamental
+    // is bin 40 and its second harmonic bin 80, but harmonics 3 to 6 (bins 120
+    // to 240) lie past the spectrum's end while still below Nyquist. Bins
+    // below 60 hold power 1, the rest 3, so the normalised bands read 1 and 3.
+    TestSpectrum spectrum(100, 1.0);
+    for (std::size_t k = 60; k < 100; ++k)
+        spectrum.set(k, 3.0);
+    // Defaults: six partials, squared weights, boost 4; the fraction gate
+    // passes (the fundamental holds 1/4 of the band sum, above 0.2).
+    NoteEnergyParams_t p;
+    p.sampleRate = test::exactSampleRate;
+    HarmonicEnergyMapper mapper(p);
+    EXPECT_NEAR(mapper.noteEnergy(spectrum.view(), 69), (4.0 * 1.0 + 0.25 * 3.0) / (4.0 + 0.25), 1e-15);
+
+    // Unlike the cents mapper, whose band beyond the last bin is empty but
+    // still weighted (here with three partials: 1/9 joins the weight sum).
+    GaussianCentsMapperParams_t g;
+    g.sampleRate = test::exactSampleRate;
+    g.harmonicCount = 3;
+    g.useSquaredWeights = true;
+    g.fundamentalBoost = 4.0;
+    GaussianCentsMapper cents(g);
+    EXPECT_NEAR(test::energyOf(cents.map(spectrum.view()), 69),
+                (4.0 * 1.0 + 0.25 * 3.0) / (4.0 + 0.25 + 1.0 / 9), 1e-15);
+}
+
 TEST(HarmonicEnergyMapper, ToneOnANotesBinLandsOnThatNote)
 {
     // Bin 41 (441.4 Hz) with the defaults; reference values from an
-    // independent double-precision evaluation.
+    // independent evaluation of the same arithmetic (the note ratio in 32 bits:
+    // a 64-bit ratio moves note 68's energy in the 8th digit).
     HarmonicEnergyMapper mapper;
     TestSpectrum spectrum(test::defaultBinCount);
     spectrum.set(41, 1.0);

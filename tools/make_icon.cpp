@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr unsigned kSide = 409;
-constexpr float kHalfWidth = 9.0f;
+constexpr unsigned side = 409;
+constexpr float halfWidth = 9.0f;
 
 struct Point {
     float x;
@@ -19,7 +19,7 @@ struct Point {
 };
 
 // The waveform as a polyline in pixel coordinates; y grows downwards.
-constexpr std::array<Point, 10> kWave{{
+constexpr std::array<Point, 10> wave{{
     {14.0f, 236.0f},
     {112.0f, 236.0f},
     {140.0f, 190.0f},
@@ -47,9 +47,9 @@ float distanceToSegment(Point p, Point a, Point b)
 
 float distanceToWave(Point p)
 {
-    float best = distanceToSegment(p, kWave[0], kWave[1]);
-    for (std::size_t i = 1; i + 1 < kWave.size(); ++i)
-        best = std::min(best, distanceToSegment(p, kWave[i], kWave[i + 1]));
+    float best = distanceToSegment(p, wave[0], wave[1]);
+    for (std::size_t i = 1; i + 1 < wave.size(); ++i)
+        best = std::min(best, distanceToSegment(p, wave[i], wave[i + 1]));
     return best;
 }
 
@@ -63,12 +63,12 @@ int main(int argc, char** argv)
     }
 
     sf::Image image;
-    image.create(kSide, kSide, sf::Color::White);
-    for (unsigned y = 0; y < kSide; ++y) {
-        for (unsigned x = 0; x < kSide; ++x) {
+    image.create(side, side, sf::Color::White);
+    for (unsigned y = 0; y < side; ++y) {
+        for (unsigned x = 0; x < side; ++x) {
             const Point centre{static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f};
             // One pixel of linear falloff at the edge keeps the line smooth.
-            const float ink = std::clamp(kHalfWidth + 0.5f - distanceToWave(centre), 0.0f, 1.0f);
+            const float ink = std::clamp(halfWidth + 0.5f - distanceToWave(centre), 0.0f, 1.0f);
             const auto level = static_cast<sf::Uint8>(std::lround(255.0f * (1.0f - ink)));
             image.setPixel(x, y, sf::Color(level, level, level, 255));
         }

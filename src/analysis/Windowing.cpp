@@ -6,7 +6,7 @@ namespace dravik {
 
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double twoPi = 6.283185307179586;
 
 // The window coefficients are 32-bit constants widened to 64 bits.
 constexpr double kHammingA0 = static_cast<double>(0.54f);   // 0.5400000214576721
@@ -16,7 +16,7 @@ constexpr double kBlackmanA2 = static_cast<double>(0.08f);  // 0.079999998211860
 
 // Angle of sample i in a symmetric window of n samples (n >= 2).
 double angle(std::uint64_t i, std::uint64_t n) {
-    return (static_cast<double>(i) * kTwoPi) / static_cast<double>(n - 1);
+    return (static_cast<double>(i) * twoPi) / static_cast<double>(n - 1);
 }
 
 } // namespace

@@ -12,7 +12,7 @@ namespace dravik {
 
 namespace {
 
-const sf::Color kClearColour{32, 32, 32, 255};
+const sf::Color clearColour{32, 32, 32, 255};
 
 } // namespace
 
@@ -44,7 +44,7 @@ void Application::run(IScene& scene)
                 scene.handleEvent(window, event);
         }
         scene.update(window, loopClock.restart());
-        window.clear(kClearColour);
+        window.clear(clearColour);
         scene.render(window);
         window.display();
     }

@@ -10,8 +10,8 @@ namespace dravik {
 
 namespace {
 
-constexpr int kAttempts = 20;
-constexpr std::chrono::milliseconds kRetryDelay{50};
+constexpr int connectAttempts = 20;
+constexpr std::chrono::milliseconds retryDelay{50};
 
 } // namespace
 
@@ -19,8 +19,8 @@ DisplayConnection::DisplayConnection() : display(XOpenDisplay(nullptr))
 {
     const char* name = std::getenv("DISPLAY");
     const bool displaySet = name != nullptr && *name != '\0';
-    for (int attempt = 1; display == nullptr && displaySet && attempt < kAttempts; ++attempt) {
-        std::this_thread::sleep_for(kRetryDelay);
+    for (int attempt = 1; display == nullptr && displaySet && attempt < connectAttempts; ++attempt) {
+        std::this_thread::sleep_for(retryDelay);
         display = XOpenDisplay(nullptr);
     }
 }

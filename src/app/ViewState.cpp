@@ -13,10 +13,10 @@ namespace {
 
 // One wheel notch forward: the float with bit pattern 0x3F68BA2E, one step
 // below the float nearest to 1 / 1.1.
-constexpr float kZoomInBase = 0.909090877f;
-constexpr float kZoomOutBase = 1.1f;
-constexpr float kMinZoom = 0.05f;
-constexpr float kMaxZoom = 50.0f;
+constexpr float zoomInBase = 0.909090877f;
+constexpr float zoomOutBase = 1.1f;
+constexpr float minZoom = 0.05f;
+constexpr float maxZoom = 50.0f;
 
 bool pan(ViewState& state, const sf::RenderTarget& target, sf::Vector2i position)
 {
@@ -41,10 +41,10 @@ bool pan(ViewState& state, const sf::RenderTarget& target, sf::Vector2i position
 
 bool zoomAbout(ViewState& state, const sf::RenderTarget& target, float delta, sf::Vector2i position)
 {
-    const float base = delta > 0.0f ? kZoomInBase : kZoomOutBase;
+    const float base = delta > 0.0f ? zoomInBase : zoomOutBase;
     const float factor = std::pow(base, std::fabs(delta));
     const float newZoom = factor * state.zoom;
-    if (newZoom < kMinZoom || newZoom > kMaxZoom)
+    if (newZoom < minZoom || newZoom > maxZoom)
         return true;
 
     // Keep the world point under the cursor where it is.

@@ -5,7 +5,7 @@
 namespace dravik {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
+constexpr double pi = 3.141592653589793;
 }
 
 BlockOscillator::BlockOscillator(OscillatorParams_t params) : settings(params) {}
@@ -30,7 +30,7 @@ SampleBlock BlockOscillator::render(std::uint32_t blockSize, std::uint32_t block
         }
         double p = settings.phase;
         for (std::uint32_t i = 0; i < blockSize; ++i) {
-            out[i] = std::sin((p + p) * kPi) * settings.amplitude;
+            out[i] = std::sin((p + p) * pi) * settings.amplitude;
             p += increment;
             if (p >= 1.0) {
                 p -= 1.0;

@@ -16,10 +16,10 @@ namespace dravik {
 
 namespace {
 
-constexpr float kMinDeltaTime = 1.0e-6f;
+constexpr float minDeltaTime = 1.0e-6f;
 
 // Cursor shapes in the order of ImGuiMouseCursor_.
-constexpr sf::Cursor::Type kCursorTypes[] = {
+constexpr sf::Cursor::Type cursorTypes[] = {
     sf::Cursor::Arrow,                  // Arrow
     sf::Cursor::Text,                   // TextInput
     sf::Cursor::SizeAll,                // ResizeAll
@@ -30,7 +30,7 @@ constexpr sf::Cursor::Type kCursorTypes[] = {
     sf::Cursor::Hand,                   // Hand
     sf::Cursor::NotAllowed,             // NotAllowed
 };
-static_assert(sizeof(kCursorTypes) / sizeof(kCursorTypes[0]) == ImGuiMouseCursor_COUNT);
+static_assert(sizeof(cursorTypes) / sizeof(cursorTypes[0]) == ImGuiMouseCursor_COUNT);
 
 void mapKeys(ImGuiIO& io)
 {
@@ -73,9 +73,9 @@ bool ImGuiBinding::init(sf::RenderWindow& window, bool loadDefaultFont, std::str
     if (active)
         return false;
 
-    static_assert(kCursors == ImGuiMouseCursor_COUNT);
-    static_assert(kMouseButtons == IM_ARRAYSIZE(ImGuiIO::MouseDown));
-    static_assert(kKeys == IM_ARRAYSIZE(ImGuiIO::KeysDown));
+    static_assert(cursorCount == ImGuiMouseCursor_COUNT);
+    static_assert(mouseButtonCount == IM_ARRAYSIZE(ImGuiIO::MouseDown));
+    static_assert(keyCount == IM_ARRAYSIZE(ImGuiIO::KeysDown));
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     active = true;
@@ -93,8 +93,8 @@ bool ImGuiBinding::init(sf::RenderWindow& window, bool loadDefaultFont, std::str
     if (loadDefaultFont)
         io.Fonts->AddFontDefault();
 
-    for (int i = 0; i < kCursors; ++i)
-        cursorLoaded[i] = cursors[i].loadFromSystem(kCursorTypes[i]);
+    for (int i = 0; i < cursorCount; ++i)
+        cursorLoaded[i] = cursors[i].loadFromSystem(cursorTypes[i]);
     shownCursor = ImGuiMouseCursor_COUNT;
     fontTextureMade = false;
     releaseAll();
@@ -142,7 +142,7 @@ void ImGuiBinding::processEvent(const sf::Event& event)
         mouseX = static_cast<float>(event.mouseButton.x);
         mouseY = static_cast<float>(event.mouseButton.y);
         const int button = static_cast<int>(event.mouseButton.button);
-        if (button < 0 || button >= kMouseButtons)
+        if (button < 0 || button >= mouseButtonCount)
             break;
         const bool pressed = event.type == sf::Event::MouseButtonPressed;
         buttonDown[button] = pressed;
@@ -174,7 +174,7 @@ void ImGuiBinding::processEvent(const sf::Event& event)
     case sf::Event::KeyPressed:
     case sf::Event::KeyReleased: {
         const int key = static_cast<int>(event.key.code);
-        if (key < 0 || key >= kKeys)
+        if (key < 0 || key >= keyCount)
             break;
         const bool pressed = event.type == sf::Event::KeyPressed;
         keyDown[key] = pressed;
@@ -211,13 +211,13 @@ void ImGuiBinding::update(sf::RenderWindow& window, sf::Time dt)
 
     const sf::Vector2u size = window.getSize();
     io.DisplaySize = ImVec2(static_cast<float>(size.x), static_cast<float>(size.y));
-    io.DeltaTime = dt.asSeconds() > 0.0f ? dt.asSeconds() : kMinDeltaTime;
+    io.DeltaTime = dt.asSeconds() > 0.0f ? dt.asSeconds() : minDeltaTime;
     io.MousePos = ImVec2(mouseX, mouseY);
-    for (int i = 0; i < kMouseButtons; ++i) {
+    for (int i = 0; i < mouseButtonCount; ++i) {
         io.MouseDown[i] = buttonDown[i] || buttonPressed[i];
         buttonPressed[i] = false;
     }
-    for (int i = 0; i < kKeys; ++i) {
+    for (int i = 0; i < keyCount; ++i) {
         io.KeysDown[i] = keyDown[i] || keyPressed[i];
         keyPressed[i] = false;
     }
@@ -294,7 +294,7 @@ void ImGuiBinding::updateMouseCursor(sf::RenderWindow& window)
     if (wanted == ImGuiMouseCursor_None) {
         window.setMouseCursorVisible(false);
     } else {
-        const int shape = wanted >= 0 && wanted < kCursors && cursorLoaded[wanted] ? wanted : ImGuiMouseCursor_Arrow;
+        const int shape = wanted >= 0 && wanted < cursorCount && cursorLoaded[wanted] ? wanted : ImGuiMouseCursor_Arrow;
         if (cursorLoaded[shape])
             window.setMouseCursor(cursors[shape]);
         window.setMouseCursorVisible(true);

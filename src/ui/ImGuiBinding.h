@@ -38,9 +38,9 @@ public:
     void render(sf::RenderWindow& window);
 
 private:
-    static constexpr int kMouseButtons = 5;
-    static constexpr int kKeys = 512;
-    static constexpr int kCursors = 9;
+    static constexpr int mouseButtonCount = 5;
+    static constexpr int keyCount = 512;
+    static constexpr int cursorCount = 9;
 
     static const char* clipboardText(void* binding);
     static void setClipboardText(void* binding, const char* text);
@@ -58,13 +58,13 @@ private:
     float mouseY;
     // A press seen since the last update stays down for one frame even when
     // its release came in the same frame, so quick clicks and taps register.
-    std::array<bool, kMouseButtons> buttonDown{};
-    std::array<bool, kMouseButtons> buttonPressed{};
-    std::array<bool, kKeys> keyDown{};
-    std::array<bool, kKeys> keyPressed{};
+    std::array<bool, mouseButtonCount> buttonDown{};
+    std::array<bool, mouseButtonCount> buttonPressed{};
+    std::array<bool, keyCount> keyDown{};
+    std::array<bool, keyCount> keyPressed{};
 
-    std::array<sf::Cursor, kCursors> cursors;
-    std::array<bool, kCursors> cursorLoaded{};
+    std::array<sf::Cursor, cursorCount> cursors;
+    std::array<bool, cursorCount> cursorLoaded{};
     int shownCursor;
 };
 

@@ -10,7 +10,7 @@
 namespace dravik {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
+constexpr double twoPi = 6.283185307179586;
 
 FFTParams_t paramsWith(std::uint32_t windowSize, std::uint32_t blockSize, WindowingType type) {
     FFTParams_t params;
@@ -24,7 +24,7 @@ FFTParams_t paramsWith(std::uint32_t windowSize, std::uint32_t blockSize, Window
 std::vector<double> sine(std::uint64_t n, double cycles, double amplitude) {
     std::vector<double> samples(n);
     for (std::uint64_t i = 0; i < n; ++i) {
-        samples[i] = std::sin(kTwoPi * cycles * static_cast<double>(i) / static_cast<double>(n)) * amplitude;
+        samples[i] = std::sin(twoPi * cycles * static_cast<double>(i) / static_cast<double>(n)) * amplitude;
     }
     return samples;
 }
@@ -108,7 +108,7 @@ std::vector<double> hannMagnitudes(const std::vector<double>& frame) {
     std::vector<double> windowed(n);
     double gainSum = 0.0;
     for (std::size_t i = 0; i < n; ++i) {
-        const double w = (1.0 - std::cos(static_cast<double>(i) * kTwoPi / static_cast<double>(n - 1))) * 0.5;
+        const double w = (1.0 - std::cos(static_cast<double>(i) * twoPi / static_cast<double>(n - 1))) * 0.5;
         windowed[i] = frame[i] * w;
         gainSum += w;
     }
@@ -116,8 +116,8 @@ std::vector<double> hannMagnitudes(const std::vector<double>& frame) {
     std::vector<double> cosine(n);
     std::vector<double> sineTable(n);
     for (std::size_t i = 0; i < n; ++i) {
-        cosine[i] = std::cos(kTwoPi * static_cast<double>(i) / static_cast<double>(n));
-        sineTable[i] = std::sin(kTwoPi * static_cast<double>(i) / static_cast<double>(n));
+        cosine[i] = std::cos(twoPi * static_cast<double>(i) / static_cast<double>(n));
+        sineTable[i] = std::sin(twoPi * static_cast<double>(i) / static_cast<double>(n));
     }
     std::vector<double> magnitudes(n / 2 + 1);
     for (std::size_t k = 0; k < magnitudes.size(); ++k) {
@@ -155,7 +155,7 @@ TEST(FFTWRingBuffer, LaterHopsTransformTheLastWindowInTimeOrder) {
             const double level = 0.2 + 0.1 * static_cast<double>(block % 7);
             for (std::uint64_t i = 0; i < blockSize; ++i) {
                 const auto t = static_cast<double>(pushed.size());
-                pushed.push_back(level * std::sin(kTwoPi * (0.01 * t + 2e-6 * t * t)));
+                pushed.push_back(level * std::sin(twoPi * (0.01 * t + 2e-6 * t * t)));
             }
             ASSERT_TRUE(fft.pushBlock(pushed.data() + pushed.size() - blockSize, blockSize));
         }

@@ -24,7 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const sf::Time kFrame = sf::milliseconds(16);
+const sf::Time frameTime = sf::milliseconds(16);
 
 sf::Event mouseButton(sf::Event::EventType type, sf::Mouse::Button which, ImVec2 at)
 {
@@ -72,7 +72,7 @@ protected:
     // One UI frame over whatever the window already holds.
     void uiFrame(const std::function<void()>& panel)
     {
-        ui.update(window, kFrame);
+        ui.update(window, frameTime);
         ImGui::SetNextWindowPos(ImVec2(10.0f, 10.0f));
         ImGui::SetNextWindowSize(ImVec2(200.0f, 120.0f));
         ImGui::Begin("test panel");
@@ -135,7 +135,7 @@ TEST_F(ImGuiBindingTest, EventsReachTheMatchingInputs)
 
     for (const sf::Event& event : {vertical, horizontal, letter, backspace, ctrl, c})
         ui.processEvent(event);
-    ui.update(window, kFrame);
+    ui.update(window, frameTime);
 
     const ImGuiIO& io = ImGui::GetIO();
     EXPECT_EQ(io.MouseWheel, 1.0f);
@@ -149,7 +149,7 @@ TEST_F(ImGuiBindingTest, EventsReachTheMatchingInputs)
     ui.render(window);
 
     ui.processEvent(simple(sf::Event::MouseLeft));
-    ui.update(window, kFrame);
+    ui.update(window, frameTime);
     EXPECT_FALSE(ImGui::IsMousePosValid()) << "a pointer outside the window hovers nothing";
     ui.render(window);
 }
@@ -166,7 +166,7 @@ TEST_F(ImGuiBindingTest, ModifiersFollowTheModifierKeysNotTheEventFlags)
 
     ui.processEvent(press);
     ui.processEvent(shift);
-    ui.update(window, kFrame);
+    ui.update(window, frameTime);
     EXPECT_TRUE(ImGui::GetIO().KeyCtrl);
     EXPECT_TRUE(ImGui::GetIO().KeyShift);
     EXPECT_FALSE(ImGui::GetIO().KeyAlt);
@@ -174,7 +174,7 @@ TEST_F(ImGuiBindingTest, ModifiersFollowTheModifierKeysNotTheEventFlags)
 
     ui.processEvent(release);
     frame([] {});
-    ui.update(window, kFrame);
+    ui.update(window, frameTime);
     EXPECT_FALSE(ImGui::GetIO().KeyCtrl) << "released Ctrl stays held";
     EXPECT_TRUE(ImGui::GetIO().KeyShift);
     ui.render(window);
@@ -187,7 +187,7 @@ TEST_F(ImGuiBindingTest, LosingFocusReleasesHeldButtonsAndKeys)
     frame([] {});
     ui.processEvent(simple(sf::Event::LostFocus));
 
-    ui.update(window, kFrame);
+    ui.update(window, frameTime);
     const ImGuiIO& io = ImGui::GetIO();
     EXPECT_FALSE(io.MouseDown[0]);
     EXPECT_FALSE(io.KeysDown[sf::Keyboard::Space]);
@@ -257,7 +257,7 @@ TEST(ImGuiBindingSettingsTest, SettingsAreSavedAtShutdownAfterTheWindowClosed)
     ImGuiBinding ui;
     sf::RenderWindow window(sf::VideoMode(300, 200), "dravik settings test");
     ASSERT_TRUE(ui.init(window, true, file.string()));
-    ui.update(window, kFrame);
+    ui.update(window, frameTime);
     ImGui::Begin("remembered panel");
     ImGui::End();
     ui.render(window);

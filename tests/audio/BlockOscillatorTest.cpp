@@ -10,11 +10,11 @@
 namespace dravik {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
-constexpr double kAmplitude = static_cast<double>(0.8f);
+constexpr double twoPi = 6.283185307179586;
+constexpr double amplitude = static_cast<double>(0.8f);
 
 BlockOscillator makeOscillator(double frequency, double sampleRate, double phase = 0.0) {
-    return BlockOscillator(OscillatorParams_t{frequency, sampleRate, phase, kAmplitude});
+    return BlockOscillator(OscillatorParams_t{frequency, sampleRate, phase, amplitude});
 }
 
 std::vector<double> copyOf(SampleBlock block) { return {block.begin(), block.end()}; }
@@ -26,7 +26,7 @@ TEST(BlockOscillator, OneWindowIsAContinuousSineEndingAtTheAccumulatedPhase) {
     ASSERT_EQ(block.count, 4096u);
     EXPECT_EQ(block[0], 0.0);
     for (std::uint64_t i = 0; i < block.count; ++i) {
-        const double expected = std::sin(kTwoPi * 440.0 * static_cast<double>(i) / 44100.0) * kAmplitude;
+        const double expected = std::sin(twoPi * 440.0 * static_cast<double>(i) / 44100.0) * amplitude;
         ASSERT_NEAR(block[i], expected, 1e-9) << "sample " << i;
     }
     // Fractional part of 4096 * 440 / 44100, accumulated per sample.
@@ -54,8 +54,8 @@ TEST(BlockOscillator, RetuningTakesEffectFromTheNextCallWithoutAPhaseJump) {
     osc.params()->amplitude = 0.5;
     const SampleBlock block = osc.render(64, 1);
 
-    EXPECT_DOUBLE_EQ(block[0], std::sin(kTwoPi * phase) * 0.5);
-    EXPECT_NEAR(block[1], std::sin(kTwoPi * (phase + 880.0 / 44100.0)) * 0.5, 1e-12);
+    EXPECT_DOUBLE_EQ(block[0], std::sin(twoPi * phase) * 0.5);
+    EXPECT_NEAR(block[1], std::sin(twoPi * (phase + 880.0 / 44100.0)) * 0.5, 1e-12);
 }
 
 TEST(BlockOscillator, EmptyRequestYieldsAnEmptyViewAndKeepsThePhase) {
@@ -81,7 +81,7 @@ TEST(BlockOscillator, ReusesItsBufferForTheSameLength) {
 TEST(BlockOscillator, ZeroFrequencyHoldsTheStartingValue) {
     BlockOscillator osc = makeOscillator(0.0, 44100.0, 0.125);
     for (const double sample : osc.render(16, 2)) {
-        EXPECT_EQ(sample, std::sin(0.25 * 3.141592653589793) * kAmplitude);
+        EXPECT_EQ(sample, std::sin(0.25 * 3.141592653589793) * amplitude);
     }
     EXPECT_EQ(osc.params()->phase, 0.125);
 }
@@ -91,14 +91,14 @@ TEST(BlockOscillator, IncrementOfOneOrMoreLetsThePhaseGrow) {
     BlockOscillator osc = makeOscillator(1536.0, 1024.0);
     const SampleBlock block = osc.render(8, 1);
     EXPECT_EQ(osc.params()->phase, 4.0);
-    EXPECT_NEAR(block[3], std::sin(kTwoPi * 1.5) * kAmplitude, 1e-12);
+    EXPECT_NEAR(block[3], std::sin(twoPi * 1.5) * amplitude, 1e-12);
 }
 
 TEST(BlockOscillator, NegativeFrequencyRunsThePhaseBelowZero) {
     BlockOscillator osc = makeOscillator(-441.0, 44100.0);
     const SampleBlock block = osc.render(10, 1);
     EXPECT_NEAR(osc.params()->phase, -0.1, 1e-12);
-    EXPECT_NEAR(block[5], std::sin(kTwoPi * -0.05) * kAmplitude, 1e-12);
+    EXPECT_NEAR(block[5], std::sin(twoPi * -0.05) * amplitude, 1e-12);
 }
 
 TEST(BlockOscillator, BlockThatWouldLeaveTheFiniteRangeHoldsThePhase) {
@@ -113,7 +113,7 @@ TEST(BlockOscillator, BlockThatWouldLeaveTheFiniteRangeHoldsThePhase) {
     for (const Case c : cases) {
         BlockOscillator osc = makeOscillator(c.frequency, c.sampleRate, 0.25);
         for (const double sample : osc.render(64, 2)) {
-            ASSERT_EQ(sample, kAmplitude) << c.frequency << " Hz at " << c.sampleRate;
+            ASSERT_EQ(sample, amplitude) << c.frequency << " Hz at " << c.sampleRate;
         }
         EXPECT_EQ(osc.params()->phase, 0.25) << c.frequency << " Hz at " << c.sampleRate;
 

@@ -19,10 +19,10 @@ using testing::configureAsScene;
 using testing::flatSpectrum;
 using testing::viewOf;
 
-constexpr float kLeft = 20.f;
-constexpr float kTop = 20.f;
-constexpr float kRight = 1260.f;
-constexpr float kBottom = 320.f;
+constexpr float plotLeft = 20.f;
+constexpr float plotTop = 20.f;
+constexpr float plotRight = 1260.f;
+constexpr float plotBottom = 320.f;
 
 class SceneView : public ::testing::Test {
 protected:
@@ -63,15 +63,15 @@ TEST_F(SceneView, DrawsBinsThreeToFiveNineteenAcrossThePlot)
     EXPECT_EQ(line.getPrimitiveType(), sf::LineStrip);
     EXPECT_EQ(fill.getPrimitiveType(), sf::TriangleStrip);
 
-    EXPECT_FLOAT_EQ(line[0].position.x, kLeft);
+    EXPECT_FLOAT_EQ(line[0].position.x, plotLeft);
     EXPECT_FLOAT_EQ(line[0].position.y, 170.f) << "bin 3 at power 0.5";
-    EXPECT_FLOAT_EQ(line[516].position.x, kRight);
-    EXPECT_FLOAT_EQ(line[516].position.y, kTop) << "bin 519 at power 1";
+    EXPECT_FLOAT_EQ(line[516].position.x, plotRight);
+    EXPECT_FLOAT_EQ(line[516].position.y, plotTop) << "bin 519 at power 1";
     EXPECT_NEAR(line[1].position.x - line[0].position.x, 2.403f, 0.001f);
     EXPECT_EQ(line[0].color, sf::Color::White);
 
     // Each curve vertex has a faint partner on the bottom edge.
-    EXPECT_EQ(fill[0].position, sf::Vector2f(kLeft, kBottom));
+    EXPECT_EQ(fill[0].position, sf::Vector2f(plotLeft, plotBottom));
     EXPECT_EQ(fill[0].color, sf::Color(0, 255, 255, 80));
     EXPECT_EQ(fill[1].position, line[0].position);
     EXPECT_EQ(fill[1].color, sf::Color(0, 255, 255, 180));
@@ -87,7 +87,7 @@ TEST_F(SceneView, ClampsPowersToThePlotAndDrawsNonFinitePowersAtTheEdges)
 
     const sf::VertexArray& line = view.getSpectrumLine();
     ASSERT_EQ(line.getVertexCount(), bins.size());
-    const float expected[] = {kTop, kBottom, 245.f, kBottom, kTop, kBottom, kTop};
+    const float expected[] = {plotTop, plotBottom, 245.f, plotBottom, plotTop, plotBottom, plotTop};
     for (std::size_t i = 0; i < bins.size(); ++i)
         EXPECT_FLOAT_EQ(line[i].position.y, expected[i]) << "power " << bins[i].power;
 }
@@ -99,8 +99,8 @@ TEST_F(SceneView, WithoutALimitTheWholeSpectrumSpansThePlot)
     view.update(viewOf(bins));
     const sf::VertexArray& line = view.getSpectrumLine();
     ASSERT_EQ(line.getVertexCount(), 2049u);
-    EXPECT_FLOAT_EQ(line[0].position.x, kLeft);
-    EXPECT_FLOAT_EQ(line[2048].position.x, kRight);
+    EXPECT_FLOAT_EQ(line[0].position.x, plotLeft);
+    EXPECT_FLOAT_EQ(line[2048].position.x, plotRight);
 }
 
 TEST_F(SceneView, RangeCollapsedToOneBinDrawsItOnTheLeftEdge)
@@ -111,7 +111,7 @@ TEST_F(SceneView, RangeCollapsedToOneBinDrawsItOnTheLeftEdge)
     view.update(viewOf(bins));
     ASSERT_EQ(view.getSpectrumFill().getVertexCount(), 2u);
     ASSERT_EQ(view.getSpectrumLine().getVertexCount(), 1u);
-    EXPECT_EQ(view.getSpectrumLine()[0].position, sf::Vector2f(kLeft, 245.f));
+    EXPECT_EQ(view.getSpectrumLine()[0].position, sf::Vector2f(plotLeft, 245.f));
 }
 
 TEST_F(SceneView, ShrinkingSpectrumOverwritesTheCurveInPlace)
@@ -124,8 +124,8 @@ TEST_F(SceneView, ShrinkingSpectrumOverwritesTheCurveInPlace)
     const sf::VertexArray& line = view.getSpectrumLine();
     ASSERT_EQ(line.getVertexCount(), 3u);
     EXPECT_EQ(view.getSpectrumFill().getVertexCount(), 6u);
-    EXPECT_EQ(line[1].position, sf::Vector2f(640.f, kTop));
-    EXPECT_EQ(line[2].position, sf::Vector2f(kRight, kTop));
+    EXPECT_EQ(line[1].position, sf::Vector2f(640.f, plotTop));
+    EXPECT_EQ(line[2].position, sf::Vector2f(plotRight, plotTop));
 }
 
 TEST_F(SceneView, EmptySpectrumLeavesThePictureInPlace)
@@ -153,8 +153,8 @@ TEST_F(SceneView, LinearGridHasSixteenBinAlignedLinesWithLabelsInTheFirstRow)
     ASSERT_EQ(grid.getVertexCount(), 32u);
     EXPECT_NEAR(grid[0].position.x, 19.91f, 0.005f);
     EXPECT_NEAR(grid[30].position.x, 1260.05f, 0.005f);
-    EXPECT_EQ(grid[0].position.y, kTop);
-    EXPECT_EQ(grid[1].position, sf::Vector2f(grid[0].position.x, kBottom));
+    EXPECT_EQ(grid[0].position.y, plotTop);
+    EXPECT_EQ(grid[1].position, sf::Vector2f(grid[0].position.x, plotBottom));
     EXPECT_EQ(grid[0].color, sf::Color(70, 70, 70, 255));
 
     const LabelRow& labels = view.getLinearLabels();
@@ -164,7 +164,7 @@ TEST_F(SceneView, LinearGridHasSixteenBinAlignedLinesWithLabelsInTheFirstRow)
                                         "4.8 kHz", "5.2 kHz", "5.6 kHz"}));
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const sf::Text& label = labels[i];
-        EXPECT_EQ(label.getPosition(), sf::Vector2f(grid[2 * i].position.x, kBottom + 4.f)) << i;
+        EXPECT_EQ(label.getPosition(), sf::Vector2f(grid[2 * i].position.x, plotBottom + 4.f)) << i;
         EXPECT_EQ(label.getCharacterSize(), 11u);
         EXPECT_EQ(label.getFillColor(), sf::Color(130, 130, 130, 255));
         // Centred on its line.
@@ -176,14 +176,14 @@ TEST_F(SceneView, LinearGridHasSixteenBinAlignedLinesWithLabelsInTheFirstRow)
 TEST_F(SceneView, LogGridHasMajorLinesAtOneTwoFiveAndLabelsClearOfTheEdges)
 {
     view.update(viewOf(flatSpectrum(0.0)));
-    const FrequencyAxis_t axis{view.minFrequency, view.maxFrequency, kLeft, 1240.f};
+    const FrequencyAxis_t axis{view.minFrequency, view.maxFrequency, plotLeft, 1240.f};
 
     const auto linesAt = [&](const sf::VertexArray& grid, std::vector<double> frequencies, sf::Color colour) {
         ASSERT_EQ(grid.getPrimitiveType(), sf::Lines);
         ASSERT_EQ(grid.getVertexCount(), 2 * frequencies.size());
         for (std::size_t i = 0; i < frequencies.size(); ++i) {
-            EXPECT_EQ(grid[2 * i].position, sf::Vector2f(frequencyToX(axis, frequencies[i]), kTop));
-            EXPECT_EQ(grid[2 * i + 1].position.y, kBottom);
+            EXPECT_EQ(grid[2 * i].position, sf::Vector2f(frequencyToX(axis, frequencies[i]), plotTop));
+            EXPECT_EQ(grid[2 * i + 1].position.y, plotBottom);
             EXPECT_EQ(grid[2 * i].color, colour);
         }
     };
@@ -205,7 +205,7 @@ TEST_F(SceneView, LogGridHasMajorLinesAtOneTwoFiveAndLabelsClearOfTheEdges)
     ASSERT_EQ(labels.size(), std::size(expected));
     for (std::size_t i = 0; i < labels.size(); ++i) {
         EXPECT_NEAR(labels[i].getPosition().x, expected[i].x, 0.01f) << i;
-        EXPECT_EQ(labels[i].getPosition().y, kBottom + 18.f) << i;
+        EXPECT_EQ(labels[i].getPosition().y, plotBottom + 18.f) << i;
         EXPECT_EQ(labels[i].getFillColor(), expected[i].colour) << i;
         EXPECT_EQ(labels[i].getCharacterSize(), 11u);
     }

@@ -1,6 +1,6 @@
 #include "view/FFTDebugView.h"
 
-#include "view/SpectrumGeometry.h"
+#include "view/PlotGeometry.h"
 
 #include "EmbeddedResources.h"
 

@@ -1,4 +1,4 @@
-#include "view/SpectrumGeometry.h"
+#include "view/PlotGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "analysis/FFTWRingBuffer.h"
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
-#include "shared/NoteFrequency.h"
 #include "audio/NotePosition.h"
+#include "shared/NoteFrequency.h"
 #include "ui/SettingsLocation.h"
 #include "ui/Widgets.h"
 

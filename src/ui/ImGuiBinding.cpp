@@ -138,17 +138,11 @@ void ImGuiBinding::processEvent(const sf::Event& event)
         break;
 
     case sf::Event::MouseButtonPressed:
-    case sf::Event::MouseButtonReleased: {
+    case sf::Event::MouseButtonReleased:
         mouseX = static_cast<float>(event.mouseButton.x);
         mouseY = static_cast<float>(event.mouseButton.y);
-        const int button = static_cast<int>(event.mouseButton.button);
-        if (button < 0 || button >= mouseButtonCount)
-            break;
-        const bool pressed = event.type == sf::Event::MouseButtonPressed;
-        buttonDown[button] = pressed;
-        buttonPressed[button] = buttonPressed[button] || pressed;
+        buttons.set(static_cast<int>(event.mouseButton.button), event.type == sf::Event::MouseButtonPressed);
         break;
-    }
 
     case sf::Event::MouseWheelScrolled:
         mouseX = static_cast<float>(event.mouseWheelScroll.x);
@@ -159,28 +153,18 @@ void ImGuiBinding::processEvent(const sf::Event& event)
             io.MouseWheelH += event.mouseWheelScroll.delta;
         break;
 
-    case sf::Event::MouseLeft: {
+    case sf::Event::MouseLeft:
         // While a button is held the pointer is still ours (dragging a slider).
-        bool held = false;
-        for (bool down : buttonDown)
-            held = held || down;
-        if (!held) {
+        if (!buttons.anyDown()) {
             mouseX = -FLT_MAX;
             mouseY = -FLT_MAX;
         }
         break;
-    }
 
     case sf::Event::KeyPressed:
-    case sf::Event::KeyReleased: {
-        const int key = static_cast<int>(event.key.code);
-        if (key < 0 || key >= keyCount)
-            break;
-        const bool pressed = event.type == sf::Event::KeyPressed;
-        keyDown[key] = pressed;
-        keyPressed[key] = keyPressed[key] || pressed;
+    case sf::Event::KeyReleased:
+        keys.set(static_cast<int>(event.key.code), event.type == sf::Event::KeyPressed);
         break;
-    }
 
     case sf::Event::TextEntered:
         // Control characters arrive as keys.
@@ -213,14 +197,10 @@ void ImGuiBinding::update(sf::RenderWindow& window, sf::Time dt)
     io.DisplaySize = ImVec2(static_cast<float>(size.x), static_cast<float>(size.y));
     io.DeltaTime = dt.asSeconds() > 0.0f ? dt.asSeconds() : minDeltaTime;
     io.MousePos = ImVec2(mouseX, mouseY);
-    for (int i = 0; i < mouseButtonCount; ++i) {
-        io.MouseDown[i] = buttonDown[i] || buttonPressed[i];
-        buttonPressed[i] = false;
-    }
-    for (int i = 0; i < keyCount; ++i) {
-        io.KeysDown[i] = keyDown[i] || keyPressed[i];
-        keyPressed[i] = false;
-    }
+    for (int i = 0; i < mouseButtonCount; ++i)
+        io.MouseDown[i] = buttons.takeForFrame(i);
+    for (int i = 0; i < keyCount; ++i)
+        io.KeysDown[i] = keys.takeForFrame(i);
     // From the modifier keys themselves: on X11 the flags of a key event tell
     // the state before it, so pressing Ctrl would report it released.
     const auto eitherDown = [&io](sf::Keyboard::Key left, sf::Keyboard::Key right) {
@@ -276,10 +256,8 @@ void ImGuiBinding::setClipboardText(void*, const char* text)
 
 void ImGuiBinding::releaseAll()
 {
-    buttonDown.fill(false);
-    buttonPressed.fill(false);
-    keyDown.fill(false);
-    keyPressed.fill(false);
+    buttons.release();
+    keys.release();
 }
 
 void ImGuiBinding::updateMouseCursor(sf::RenderWindow& window)

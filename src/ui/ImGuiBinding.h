@@ -38,6 +38,43 @@ public:
     void render(sf::RenderWindow& window);
 
 private:
+    // Buttons or keys whose press is seen for at least one frame, even when
+    // the release came before that frame started, so quick clicks and taps
+    // register.
+    template <int Count>
+    struct LatchedInputs {
+        std::array<bool, Count> down{};
+        std::array<bool, Count> pressed{}; // pressed since the last frame
+
+        void set(int index, bool isDown)
+        {
+            if (index < 0 || index >= Count)
+                return;
+            down[index] = isDown;
+            pressed[index] = pressed[index] || isDown;
+        }
+        // What the frame sees as held; the latch is spent.
+        bool takeForFrame(int index)
+        {
+            const bool held = down[index] || pressed[index];
+            pressed[index] = false;
+            return held;
+        }
+        bool anyDown() const
+        {
+            for (bool d : down) {
+                if (d)
+                    return true;
+            }
+            return false;
+        }
+        void release()
+        {
+            down.fill(false);
+            pressed.fill(false);
+        }
+    };
+
     static constexpr int mouseButtonCount = 5;
     static constexpr int keyCount = 512;
     static constexpr int cursorCount = 9;
@@ -56,12 +93,8 @@ private:
 
     float mouseX;
     float mouseY;
-    // A press seen since the last update stays down for one frame even when
-    // its release came in the same frame, so quick clicks and taps register.
-    std::array<bool, mouseButtonCount> buttonDown{};
-    std::array<bool, mouseButtonCount> buttonPressed{};
-    std::array<bool, keyCount> keyDown{};
-    std::array<bool, keyCount> keyPressed{};
+    LatchedInputs<mouseButtonCount> buttons;
+    LatchedInputs<keyCount> keys;
 
     std::array<sf::Cursor, cursorCount> cursors;
     std::array<bool, cursorCount> cursorLoaded{};

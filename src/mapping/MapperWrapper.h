@@ -22,29 +22,24 @@ public:
     virtual MapperType type() const = 0;
 };
 
-class GaussianMapperWrapper final : public MapperWrapper {
+// One algorithm and its panel, by value; both wrappers are this pairing.
+template <typename Mapper, typename Controller, MapperType Type>
+class PairedMapperWrapper final : public MapperWrapper {
 public:
     NoteEnergyView map(MagnitudeSpectrum spectrum) override { return mapper.map(spectrum); }
     void drawOptions() override { controller.draw(mapper.params()); }
     MapperParams_t* params() override { return &mapper.params(); }
-    MapperType type() const override { return MapperType::GaussianCents; }
+    MapperType type() const override { return Type; }
 
 private:
-    GaussianCentsMapper mapper;
-    GaussianCentsMapperOptionsController controller;
+    Mapper mapper;
+    Controller controller;
 };
 
-class HarmonicMapperWrapper final : public MapperWrapper {
-public:
-    NoteEnergyView map(MagnitudeSpectrum spectrum) override { return mapper.map(spectrum); }
-    void drawOptions() override { controller.draw(mapper.params()); }
-    MapperParams_t* params() override { return &mapper.params(); }
-    MapperType type() const override { return MapperType::HarmonicEnergy; }
-
-private:
-    HarmonicEnergyMapper mapper;
-    HarmonicEnergyMapperOptionsController controller;
-};
+using GaussianMapperWrapper =
+    PairedMapperWrapper<GaussianCentsMapper, GaussianCentsMapperOptionsController, MapperType::GaussianCents>;
+using HarmonicMapperWrapper =
+    PairedMapperWrapper<HarmonicEnergyMapper, HarmonicEnergyMapperOptionsController, MapperType::HarmonicEnergy>;
 
 // A new wrapper of the given type with default parameters, its fftSize set to
 // the running analyser's window length. Nothing else carries over.

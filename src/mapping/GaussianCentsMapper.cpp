@@ -17,15 +17,12 @@ GaussianCentsMapper::GaussianCentsMapper(const GaussianCentsMapperParams_t& para
 NoteEnergyView GaussianCentsMapper::map(MagnitudeSpectrum spectrum)
 {
     const GaussianCentsMapperParams_t& p = record;
-    // 64-bit counters: typed extremes must not overflow the loops.
-    const std::int64_t noteCount = std::int64_t{p.highNote} - p.lowNote + 1;
-    if (noteCount > 0)
-        output.reserve(static_cast<std::size_t>(noteCount));
-    output.clear();
+    resetNoteOutput(output, p);
 
     const bool usable = isUsableSpacing(binSpacing(p.sampleRate, p.fftSize));
     const double nyquist = 0.5 * p.sampleRate;
 
+    // 64-bit counters: a typed extreme must not overflow the loops.
     for (std::int64_t i = p.lowNote; i <= p.highNote; ++i) {
         const auto note = static_cast<std::uint8_t>(i);
         const double f0 = noteFrequency(note, p.referenceFrequency);

@@ -30,12 +30,9 @@ HarmonicEnergyMapper::HarmonicEnergyMapper(const NoteEnergyParams_t& params)
 NoteEnergyView HarmonicEnergyMapper::map(MagnitudeSpectrum spectrum)
 {
     const NoteEnergyParams_t& p = record;
-    // 64-bit counter: typed extremes must not overflow the loop.
-    const std::int64_t noteCount = std::int64_t{p.highNote} - p.lowNote + 1;
-    if (noteCount > 0)
-        output.reserve(static_cast<std::size_t>(noteCount));
-    output.clear();
+    resetNoteOutput(output, p);
 
+    // 64-bit counters: a typed extreme must not overflow the loops.
     for (std::int64_t i = p.lowNote; i <= p.highNote; ++i) {
         const auto note = static_cast<std::uint8_t>(i);
         const double energy = noteEnergy(spectrum, note);

@@ -9,10 +9,7 @@
 #include <SFML/Window/Event.hpp>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <string>
-#include <unistd.h>
 
 namespace dravik {
 namespace {
@@ -24,9 +21,7 @@ TEST(ApplicationSceneTest, EventsReachTheUiAndPanAndZoomTheWorldView)
     if (!displaySet())
         GTEST_SKIP() << "needs a display (run under xvfb-run)";
     ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
-    // The scene keeps its UI settings under XDG_CONFIG_HOME; keep them out of $HOME.
-    const fs::path config = fs::temp_directory_path() / ("dravik-scene-" + std::to_string(::getpid()));
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const TemporaryConfigHome config("scene");
 
     ViewContextImpl viewContext;
     ApplicationScene scene(viewContext);
@@ -73,8 +68,7 @@ TEST(ApplicationSceneTest, EventsReachTheUiAndPanAndZoomTheWorldView)
 
     window.close();
     scene.onStop(window);
-    EXPECT_TRUE(fs::exists(config / "dravik" / "imgui.ini"));
-    fs::remove_all(config);
+    EXPECT_TRUE(fs::exists(config.path() / "dravik" / "imgui.ini"));
 }
 
 } // namespace

@@ -5,6 +5,9 @@
 #include <SFML/Window/Context.hpp>
 
 #include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
 
 namespace dravik {
 
@@ -34,5 +37,25 @@ inline bool holdDisplay()
     }();
     return driverKeeper != nullptr;
 }
+
+// Points XDG_CONFIG_HOME at a fresh folder for one test, so a scene's UI
+// settings stay out of $HOME and never carry over; removed afterwards.
+class TemporaryConfigHome {
+public:
+    explicit TemporaryConfigHome(const std::string& name)
+        : folder(std::filesystem::temp_directory_path() / ("dravik-" + name + "-" + std::to_string(::getpid())))
+    {
+        std::filesystem::remove_all(folder);
+        ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+    }
+    ~TemporaryConfigHome() { std::filesystem::remove_all(folder); }
+    TemporaryConfigHome(const TemporaryConfigHome&) = delete;
+    TemporaryConfigHome& operator=(const TemporaryConfigHome&) = delete;
+
+    const std::filesystem::path& path() const { return folder; }
+
+private:
+    std::filesystem::path folder;
+};
 
 } // namespace dravik

@@ -9,15 +9,9 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
 
 namespace dravik {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Once running, an update reuses every buffer of the signal path, the panels,
 // the drawables and the sound hand-over: steady updates allocate nothing.
@@ -27,8 +21,7 @@ TEST(SceneAllocation, SteadyFramesAllocateNothing)
     if (!displaySet())
         GTEST_SKIP() << "needs a display (run under xvfb-run)";
     ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
-    const fs::path config = fs::temp_directory_path() / ("dravik-alloc-" + std::to_string(::getpid()));
-    ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    const TemporaryConfigHome config("alloc");
 
     ViewContextImpl viewContext;
     {
@@ -60,7 +53,6 @@ TEST(SceneAllocation, SteadyFramesAllocateNothing)
         window.close();
         scene.onStop(window);
     }
-    fs::remove_all(config);
 }
 
 } // namespace

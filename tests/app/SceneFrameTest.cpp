@@ -8,17 +8,11 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <limits>
 #include <memory>
-#include <string>
-#include <unistd.h>
 
 namespace dravik {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Drives the real scene frame by frame on a window, as the frame loop does.
 class SceneFrameTest : public ::testing::Test {
@@ -28,8 +22,7 @@ protected:
         if (!displaySet())
             GTEST_SKIP() << "needs a display (run under xvfb-run)";
         ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
-        config = fs::temp_directory_path() / ("dravik-frames-" + std::to_string(::getpid()));
-        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        config = std::make_unique<TemporaryConfigHome>("frames");
         scene = std::make_unique<ApplicationScene>(viewContext);
         window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1280, 768), "dravik frame test");
         scene->onStart(*window);
@@ -42,7 +35,6 @@ protected:
         window->close();
         scene->onStop(*window);
         scene.reset();
-        fs::remove_all(config);
     }
 
     void frame()
@@ -55,7 +47,7 @@ protected:
 
     std::size_t curvePoints() const { return scene->spectrumDisplay().getSpectrumLine().getVertexCount(); }
 
-    fs::path config;
+    std::unique_ptr<TemporaryConfigHome> config;
     ViewContextImpl viewContext;
     std::unique_ptr<ApplicationScene> scene;
     std::unique_ptr<sf::RenderWindow> window;

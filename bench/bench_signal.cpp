@@ -14,11 +14,13 @@ using namespace dravik;
 
 constexpr std::uint32_t kBlockSize = 128;
 
-BlockOscillator makeOscillator() {
+BlockOscillator makeOscillator()
+{
     return BlockOscillator(OscillatorParams_t{440.0, 44100.0, 0.0, static_cast<double>(0.8f)});
 }
 
-std::vector<double> testTone(std::uint64_t n) {
+std::vector<double> testTone(std::uint64_t n)
+{
     std::vector<double> samples(n);
     for (std::uint64_t i = 0; i < n; ++i) {
         samples[i] = 0.8 * std::sin(6.283185307179586 * 440.0 * static_cast<double>(i) / 44100.0);
@@ -27,7 +29,8 @@ std::vector<double> testTone(std::uint64_t n) {
 }
 
 // One analysis window of one generator, as rendered every frame.
-void BM_OscillatorRenderWindow(benchmark::State& state) {
+void BM_OscillatorRenderWindow(benchmark::State& state)
+{
     const auto windowSize = static_cast<std::uint32_t>(state.range(0));
     BlockOscillator osc = makeOscillator();
     for (auto _ : state) {
@@ -40,7 +43,8 @@ void BM_OscillatorRenderWindow(benchmark::State& state) {
 BENCHMARK(BM_OscillatorRenderWindow)->Arg(4096)->Arg(262144);
 
 // Adding a second generator's window onto the first.
-void BM_MixerAdd(benchmark::State& state) {
+void BM_MixerAdd(benchmark::State& state)
+{
     const std::vector<double> samples = testTone(static_cast<std::uint64_t>(state.range(0)));
     const SampleBlock block{samples.data(), samples.size()};
     BlockMixer mixer;
@@ -55,7 +59,8 @@ void BM_MixerAdd(benchmark::State& state) {
 BENCHMARK(BM_MixerAdd)->Arg(4096)->Arg(262144);
 
 // One window of blocks pushed, then one spectrum: the worst case of a frame.
-void BM_RingPushWindowAndCompute(benchmark::State& state) {
+void BM_RingPushWindowAndCompute(benchmark::State& state)
+{
     const auto windowSize = static_cast<std::uint32_t>(state.range(0));
     FFTParams_t params;
     params.windowSize = windowSize;
@@ -79,7 +84,8 @@ BENCHMARK(BM_RingPushWindowAndCompute)->Arg(4096)->Arg(65536)->Arg(262144)->Unit
 
 // Replacing the analyser as the options panel does on every frame of a
 // hop-rate drag: the new one is built while the old one still exists.
-void BM_AnalyserRebuild(benchmark::State& state) {
+void BM_AnalyserRebuild(benchmark::State& state)
+{
     FFTParams_t params;
     params.windowSize = static_cast<std::uint32_t>(state.range(0));
     std::unique_ptr<IFFT> analyser = std::make_unique<FFTWRingBuffer>(params);

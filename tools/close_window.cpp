@@ -18,8 +18,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!dravik::tools::sendCloseRequest(window)) {
-        std::fprintf(stderr, "%s: could not ask window %s to close (no display, or no WM_DELETE_WINDOW)\n",
-                     argv[0], argv[1]);
+        std::fprintf(stderr, "%s: could not ask window %s to close (no display, or no WM_DELETE_WINDOW)\n", argv[0],
+                     argv[1]);
         return 1;
     }
     return 0;

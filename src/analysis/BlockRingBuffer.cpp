@@ -8,15 +8,16 @@ namespace {
 
 // The hop in blocks is formed in 32-bit float, as the settings hold it, then
 // truncated.
-std::uint64_t hopBlocksFor(std::uint64_t blockCount, float hopRate) {
+std::uint64_t hopBlocksFor(std::uint64_t blockCount, float hopRate)
+{
     const float hop = hopRate > 0.0f ? std::min(hopRate, 1.0f) : 0.0f;
     return static_cast<std::uint64_t>(static_cast<float>(blockCount) * hop);
 }
 
 } // namespace
 
-BlockRingBuffer::BlockRingBuffer(std::uint64_t samplesPerBlock, std::uint64_t blocksPerWindow,
-                                 float hopRate) {
+BlockRingBuffer::BlockRingBuffer(std::uint64_t samplesPerBlock, std::uint64_t blocksPerWindow, float hopRate)
+{
     if (samplesPerBlock == 0 || blocksPerWindow == 0) {
         return;
     }
@@ -27,7 +28,8 @@ BlockRingBuffer::BlockRingBuffer(std::uint64_t samplesPerBlock, std::uint64_t bl
     storage.assign(2 * windowLength, 0.0);
 }
 
-bool BlockRingBuffer::push(const double* samples, std::uint64_t count) {
+bool BlockRingBuffer::push(const double* samples, std::uint64_t count)
+{
     if (blockCount == 0 || samples == nullptr || count != blockSize) {
         return false;
     }
@@ -42,11 +44,13 @@ bool BlockRingBuffer::push(const double* samples, std::uint64_t count) {
     return true;
 }
 
-bool BlockRingBuffer::isReady() const {
+bool BlockRingBuffer::isReady() const
+{
     return blockCount != 0 && filledBlocks == blockCount && hopCounter == 0;
 }
 
-void BlockRingBuffer::reset() {
+void BlockRingBuffer::reset()
+{
     writeBlock = 0;
     filledBlocks = 0;
     hopCounter = 0;

@@ -12,7 +12,8 @@ namespace {
 
 // Blocks the ring holds, or 0 when the window is not a whole number of blocks
 // or too long for FFTW's int-sized transforms.
-std::uint64_t ringBlocks(const FFTParams_t& params) {
+std::uint64_t ringBlocks(const FFTParams_t& params)
+{
     if (params.blockSize == 0 || params.windowSize % params.blockSize != 0 ||
         params.windowSize > static_cast<std::uint32_t>(INT_MAX)) {
         return 0;
@@ -22,16 +23,21 @@ std::uint64_t ringBlocks(const FFTParams_t& params) {
 
 } // namespace
 
-void FFTWRingBuffer::FFTWFree::operator()(void* memory) const { fftw_free(memory); }
+void FFTWRingBuffer::FFTWFree::operator()(void* memory) const
+{
+    fftw_free(memory);
+}
 
-void FFTWRingBuffer::FFTWPlanDestroy::operator()(fftw_plan_s* fftPlan) const {
+void FFTWRingBuffer::FFTWPlanDestroy::operator()(fftw_plan_s* fftPlan) const
+{
     fftw_destroy_plan(fftPlan);
 }
 
 FFTWRingBuffer::FFTWRingBuffer(FFTParams_t params)
-    : windowing(createWindowing(params.windowingType)),
-      settings(params),
-      ring(params.blockSize, ringBlocks(params), params.hopRate) {
+    : windowing(createWindowing(params.windowingType))
+    , settings(params)
+    , ring(params.blockSize, ringBlocks(params), params.hopRate)
+{
     const std::uint64_t n = ring.window().count;
     windowing->initialize(n);
     if (n == 0) {
@@ -51,15 +57,23 @@ FFTWRingBuffer::FFTWRingBuffer(FFTParams_t params)
     plan.reset(fftw_plan_dft_r2c_1d(static_cast<int>(n), frame.get(), fftOut.get(), FFTW_ESTIMATE));
 }
 
-bool FFTWRingBuffer::isReady() const { return plan != nullptr && ring.isReady(); }
+bool FFTWRingBuffer::isReady() const
+{
+    return plan != nullptr && ring.isReady();
+}
 
-void FFTWRingBuffer::reset() { ring.reset(); }
+void FFTWRingBuffer::reset()
+{
+    ring.reset();
+}
 
-bool FFTWRingBuffer::pushBlock(const double* samples, std::uint64_t count) {
+bool FFTWRingBuffer::pushBlock(const double* samples, std::uint64_t count)
+{
     return ring.push(samples, count);
 }
 
-MagnitudeSpectrum FFTWRingBuffer::compute() {
+MagnitudeSpectrum FFTWRingBuffer::compute()
+{
     if (!isReady()) {
         return {};
     }

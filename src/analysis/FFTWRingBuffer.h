@@ -41,8 +41,8 @@ private:
     std::uint32_t binCount = 0; // windowSize / 2 + 1, or 0 when the settings are refused
     BlockRingBuffer ring;
     std::vector<SpectrumBin> bins;
-    std::unique_ptr<double[], FFTWFree> frame;      // the windowed copy the transform reads
-    std::unique_ptr<double[][2], FFTWFree> fftOut;  // binCount complex values
+    std::unique_ptr<double[], FFTWFree> frame;          // the windowed copy the transform reads
+    std::unique_ptr<double[][2], FFTWFree> fftOut;      // binCount complex values
     std::unique_ptr<fftw_plan_s, FFTWPlanDestroy> plan; // declared last: destroyed before its arrays
 };
 

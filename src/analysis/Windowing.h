@@ -75,7 +75,8 @@ public:
 std::unique_ptr<IWindowing> createWindowing(WindowingType type);
 
 template <typename Generator>
-void WindowingBase::buildTable(std::uint64_t n, Generator generator) {
+void WindowingBase::buildTable(std::uint64_t n, Generator generator)
+{
     table.assign(n, 1.0);
     if (n < 2) {
         coherent = 1.0;

@@ -16,12 +16,14 @@ const sf::Color clearColour{32, 32, 32, 255};
 
 } // namespace
 
-Application::Application(const WindowSettings& settings) : settings(&settings) {}
+Application::Application(const WindowSettings& settings)
+    : settings(&settings)
+{
+}
 
 void Application::run(IScene& scene)
 {
-    sf::RenderWindow window(settings->videoMode, sf::String(settings->title), sf::Style::Default,
-                            settings->context);
+    sf::RenderWindow window(settings->videoMode, sf::String(settings->title), sf::Style::Default, settings->context);
     if (settings->icon != nullptr) {
         const sf::Vector2u iconSize = settings->icon->getSize();
         window.setIcon(iconSize.x, iconSize.y, settings->icon->getPixelsPtr());

@@ -18,10 +18,10 @@
 namespace dravik {
 
 ApplicationScene::ApplicationScene(IViewContext& viewContext)
-    : viewContext(viewContext),
-      generators{makeGeneratorEntry(1)},
-      analyser(std::make_unique<FFTWRingBuffer>(fftParams)),
-      mapper(std::make_unique<GaussianMapperWrapper>())
+    : viewContext(viewContext)
+    , generators{makeGeneratorEntry(1)}
+    , analyser(std::make_unique<FFTWRingBuffer>(fftParams))
+    , mapper(std::make_unique<GaussianMapperWrapper>())
 {
     // The plot spans MIDI notes 24 to 113.
     spectrumView.minFrequency = std::max(0.0, noteFrequency(24, 440.0));
@@ -238,8 +238,7 @@ void ApplicationScene::drawAudioGenerator()
             const NotePosition_t position = notePosition(params.frequency);
             if (position.valid) {
                 ImGui::LabelText("Midi", "%d", position.note);
-                ImGui::LabelText("Freq", "[%0.2f - %0.2f) => %0.2f%%", position.low, position.high,
-                                 position.percent);
+                ImGui::LabelText("Freq", "[%0.2f - %0.2f) => %0.2f%%", position.low, position.high, position.percent);
             } else {
                 ImGui::LabelText("Midi", "-");
                 ImGui::LabelText("Freq", "-");

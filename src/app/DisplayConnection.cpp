@@ -15,7 +15,8 @@ constexpr std::chrono::milliseconds retryDelay{50};
 
 } // namespace
 
-DisplayConnection::DisplayConnection() : display(XOpenDisplay(nullptr))
+DisplayConnection::DisplayConnection()
+    : display(XOpenDisplay(nullptr))
 {
     const char* name = std::getenv("DISPLAY");
     const bool displaySet = name != nullptr && *name != '\0';

@@ -2,8 +2,7 @@
 
 namespace dravik {
 
-SampleBlock mixEnabledGenerators(std::vector<GeneratorEntry>& generators, BlockMixer& mixer,
-                                 const FFTParams_t& params)
+SampleBlock mixEnabledGenerators(std::vector<GeneratorEntry>& generators, BlockMixer& mixer, const FFTParams_t& params)
 {
     const std::uint32_t blockCount = blocksPerWindow(params);
     mixer.count = 0;

@@ -17,8 +17,7 @@ namespace dravik {
 
 // Resets the mixer and mixes one window of every enabled generator. The
 // result is empty when no generator is enabled.
-SampleBlock mixEnabledGenerators(std::vector<GeneratorEntry>& generators, BlockMixer& mixer,
-                                 const FFTParams_t& params);
+SampleBlock mixEnabledGenerators(std::vector<GeneratorEntry>& generators, BlockMixer& mixer, const FFTParams_t& params);
 
 struct FramePush_t {
     std::uint32_t blocksPushed;

@@ -4,7 +4,8 @@
 
 namespace dravik {
 
-bool BlockMixer::add(SampleBlock block) {
+bool BlockMixer::add(SampleBlock block)
+{
     if (block.data == nullptr && block.count != 0) {
         return false;
     }

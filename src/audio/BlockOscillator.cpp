@@ -8,13 +8,23 @@ namespace {
 constexpr double pi = 3.141592653589793;
 }
 
-BlockOscillator::BlockOscillator(OscillatorParams_t params) : settings(params) {}
+BlockOscillator::BlockOscillator(OscillatorParams_t params)
+    : settings(params)
+{
+}
 
-void BlockOscillator::setPhase(double phase) { settings.phase = phase; }
+void BlockOscillator::setPhase(double phase)
+{
+    settings.phase = phase;
+}
 
-OscillatorParams_t* BlockOscillator::params() { return &settings; }
+OscillatorParams_t* BlockOscillator::params()
+{
+    return &settings;
+}
 
-SampleBlock BlockOscillator::render(std::uint32_t blockSize, std::uint32_t blockCount) {
+SampleBlock BlockOscillator::render(std::uint32_t blockSize, std::uint32_t blockCount)
+{
     // Formed in 64 bits: a 32-bit product could wrap and leave the buffer
     // shorter than the blocks written into it.
     const std::uint64_t total = std::uint64_t{blockSize} * blockCount;

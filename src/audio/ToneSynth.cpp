@@ -12,9 +12,8 @@ constexpr double fullScale = 32767.0;
 
 bool isPlayable(const ToneVoice_t& voice)
 {
-    return std::isfinite(voice.frequency) && std::isfinite(voice.amplitude) &&
-           std::isfinite(voice.sampleRate) && voice.sampleRate > 0.0 &&
-           std::isfinite(voice.frequency / voice.sampleRate);
+    return std::isfinite(voice.frequency) && std::isfinite(voice.amplitude) && std::isfinite(voice.sampleRate) &&
+           voice.sampleRate > 0.0 && std::isfinite(voice.frequency / voice.sampleRate);
 }
 
 // Cycles per output sample reduced to [0, 1): the same sine samples, and one
@@ -56,9 +55,8 @@ void ToneSynth::apply(const ToneSettings_t& settings)
     const std::size_t count = std::min(settings.count, settings.voices.size());
     for (std::size_t i = 0; i < count; ++i) {
         const ToneVoice_t& voice = settings.voices[i];
-        auto slot = std::find_if(slots.begin(), slots.end(), [&](const Slot& s) {
-            return s.active && s.id == voice.id;
-        });
+        auto slot =
+            std::find_if(slots.begin(), slots.end(), [&](const Slot& s) { return s.active && s.id == voice.id; });
         if (slot == slots.end()) {
             slot = std::find_if(slots.begin(), slots.end(), [](const Slot& s) { return !s.active; });
             if (slot == slots.end()) {

@@ -11,7 +11,7 @@ inline constexpr std::size_t maxToneVoices = 8;
 
 // What the real-time renderer needs from one generator.
 struct ToneVoice_t {
-    std::uint32_t id;  // the generator's number: a voice keeps its phase under the same id
+    std::uint32_t id; // the generator's number: a voice keeps its phase under the same id
     bool enabled;
     double frequency;  // Hz
     double sampleRate; // the generator's synthesis rate: each output sample advances frequency / sampleRate cycles

@@ -19,12 +19,12 @@ enum class MapperType : std::uint8_t { GaussianCents = 0, HarmonicEnergy = 1 };
 
 // Leading fields shared by both mappers' parameter records.
 struct MapperParams_t {
-    double sampleRate = 44100.0;         // Hz, for the bin spacing
-    double referenceFrequency = 440.0;   // Hz of MIDI note 69
-    std::uint32_t fftSize = 4096;        // analyser window length; bin spacing is sampleRate / fftSize
-    std::int32_t lowNote = 12;           // first note mapped
-    std::int32_t highNote = 113;         // last note mapped, inclusive
-    double powerFilter = 0.0;            // emission threshold of the Gaussian cents mapper
+    double sampleRate = 44100.0;       // Hz, for the bin spacing
+    double referenceFrequency = 440.0; // Hz of MIDI note 69
+    std::uint32_t fftSize = 4096;      // analyser window length; bin spacing is sampleRate / fftSize
+    std::int32_t lowNote = 12;         // first note mapped
+    std::int32_t highNote = 113;       // last note mapped, inclusive
+    double powerFilter = 0.0;          // emission threshold of the Gaussian cents mapper
 };
 
 // One band of the Gaussian cents mapper, in cents around a target frequency.
@@ -49,10 +49,10 @@ enum class BandType : std::uint8_t { Box = 0, Triangular = 1, Gaussian = 2 };
 struct BinBandParams_t {
     BandType bandType;
     std::int32_t radiusBins;
-    bool autoSigma;          // Gaussian only: sigma = radiusBins * sigmaScale
+    bool autoSigma; // Gaussian only: sigma = radiusBins * sigmaScale
     double sigmaScale;
-    double sigmaBins;        // sigma when autoSigma is clear
-    bool normalizeWeights;   // divide by the weight sum (by the bin count for Box)
+    double sigmaBins;      // sigma when autoSigma is clear
+    bool normalizeWeights; // divide by the weight sum (by the bin count for Box)
 };
 
 struct NoteEnergyParams_t : MapperParams_t {

@@ -1,7 +1,7 @@
 #include "ui/ImGuiBinding.h"
 
-#include <imgui.h>
 #include <backends/imgui_impl_opengl2.h>
+#include <imgui.h>
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Clipboard.hpp>
@@ -61,7 +61,12 @@ void mapKeys(ImGuiIO& io)
 
 } // namespace
 
-ImGuiBinding::ImGuiBinding() : mouseX(-FLT_MAX), mouseY(-FLT_MAX), shownCursor(ImGuiMouseCursor_COUNT) {}
+ImGuiBinding::ImGuiBinding()
+    : mouseX(-FLT_MAX)
+    , mouseY(-FLT_MAX)
+    , shownCursor(ImGuiMouseCursor_COUNT)
+{
+}
 
 ImGuiBinding::~ImGuiBinding()
 {

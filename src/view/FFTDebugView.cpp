@@ -104,8 +104,8 @@ void FFTDebugView::buildLinearGrid()
         if (showLinearGrid)
             appendLine(linearGrid, x, gridstyle::linearLine);
         if (showLinearLabels)
-            linearLabels.add(font, formatFrequency(frequency), gridstyle::labelCharacterSize,
-                             gridstyle::linearLabel, {x, labelY});
+            linearLabels.add(font, formatFrequency(frequency), gridstyle::labelCharacterSize, gridstyle::linearLabel,
+                             {x, labelY});
     }
 }
 
@@ -134,12 +134,13 @@ void FFTDebugView::buildLogGrid()
             const float x = frequencyToX(frequencyAxis, tick.frequency);
             if (!logLabelFits(x, plotRect.left, plotRect.width))
                 continue;
-            const sf::FloatRect bounds = logLabels.add(font, formatFrequency(tick.frequency),
-                                                       gridstyle::labelCharacterSize,
-                                                       logLabelColour(level), {x, labelY})
+            const sf::FloatRect bounds = logLabels
+                                             .add(font, formatFrequency(tick.frequency), gridstyle::labelCharacterSize,
+                                                  logLabelColour(level), {x, labelY})
                                              .getGlobalBounds();
-            const bool crowded = std::any_of(placedLabelScratch.begin(), placedLabelScratch.end(),
-                                             [&](const sf::FloatRect& placed) { return logLabelsCollide(bounds, placed); });
+            const bool crowded =
+                std::any_of(placedLabelScratch.begin(), placedLabelScratch.end(),
+                            [&](const sf::FloatRect& placed) { return logLabelsCollide(bounds, placed); });
             if (crowded)
                 logLabels.removeLast();
             else

@@ -27,8 +27,8 @@ float frequencyToX(const FrequencyAxis_t& axis, double frequency)
     return axis.left + static_cast<float>(r) * axis.width;
 }
 
-void linearTicks(double minFrequency, double maxFrequency, std::uint64_t fftSize,
-                 double sampleRate, std::uint32_t count, std::vector<double>& ticks)
+void linearTicks(double minFrequency, double maxFrequency, std::uint64_t fftSize, double sampleRate,
+                 std::uint32_t count, std::vector<double>& ticks)
 {
     ticks.clear();
     if (count < 2 || count > maxLinearTicks || fftSize == 0)
@@ -97,9 +97,12 @@ bool logLabelsCollide(const sf::FloatRect& a, const sf::FloatRect& b)
 sf::Color logLabelColour(std::int32_t level)
 {
     switch (level) {
-    case 0: return {230, 230, 150, 255};
-    case 1: return {210, 210, 120, 255};
-    default: return {180, 180, 100, 255};
+    case 0:
+        return {230, 230, 150, 255};
+    case 1:
+        return {210, 210, 120, 255};
+    default:
+        return {180, 180, 100, 255};
     }
 }
 

@@ -26,8 +26,8 @@ float frequencyToX(const FrequencyAxis_t& axis, double frequency);
 // when count < 2, when the bin width sampleRate / fftSize is not a positive
 // finite number, when either end falls outside bins 0 .. 2^53, or when count
 // exceeds maxLinearTicks.
-void linearTicks(double minFrequency, double maxFrequency, std::uint64_t fftSize,
-                 double sampleRate, std::uint32_t count, std::vector<double>& ticks);
+void linearTicks(double minFrequency, double maxFrequency, std::uint64_t fftSize, double sampleRate,
+                 std::uint32_t count, std::vector<double>& ticks);
 
 // Bounds the work and memory of one linear grid whatever count is typed.
 inline constexpr std::uint32_t maxLinearTicks = 1024;

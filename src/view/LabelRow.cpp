@@ -4,8 +4,8 @@
 
 namespace dravik {
 
-const sf::Text& LabelRow::add(const sf::Font& font, const std::string& text, unsigned characterSize,
-                              sf::Color colour, sf::Vector2f position)
+const sf::Text& LabelRow::add(const sf::Font& font, const std::string& text, unsigned characterSize, sf::Color colour,
+                              sf::Vector2f position)
 {
     if (count == texts.size())
         texts.emplace_back();

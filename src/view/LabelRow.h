@@ -19,8 +19,8 @@ namespace dravik {
 class LabelRow : public sf::Drawable {
 public:
     // Appends a label and returns it, already placed.
-    const sf::Text& add(const sf::Font& font, const std::string& text, unsigned characterSize,
-                        sf::Color colour, sf::Vector2f position);
+    const sf::Text& add(const sf::Font& font, const std::string& text, unsigned characterSize, sf::Color colour,
+                        sf::Vector2f position);
     // Takes back the label added last.
     void removeLast();
     void clear();
@@ -34,7 +34,7 @@ private:
 
     std::vector<sf::Text> texts; // the first count are in use
     std::size_t count = 0;
-    sf::String scratch;          // reused to hand strings to the texts
+    sf::String scratch; // reused to hand strings to the texts
 };
 
 } // namespace dravik

@@ -79,8 +79,8 @@ void MidiDisplay::updateNote(const NoteEnergy& element)
     std::unique_ptr<NoteCell>& cell = cells[note];
     if (!cell) {
         // A cell's note never changes: only its position depends on the energy.
-        cell = std::make_unique<NoteCell>(
-            NoteCell{sf::Text(std::to_string(note), font, labelCharacterSize), sf::RectangleShape({keyWidth, keyWidth})});
+        cell = std::make_unique<NoteCell>(NoteCell{sf::Text(std::to_string(note), font, labelCharacterSize),
+                                                   sf::RectangleShape({keyWidth, keyWidth})});
         cell->label.setFillColor(sf::Color::Black);
         cell->marker.setFillColor(noteMarkerColour(note));
         cell->marker.setOrigin(1.f, halfKeyWidth);

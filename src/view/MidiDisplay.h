@@ -19,7 +19,7 @@ namespace dravik {
 
 // Layout of the note display, in multiples of one note's horizontal pitch.
 namespace midilayout {
-inline constexpr float keyWidth = 14.545455f;       // 160 / 11
+inline constexpr float keyWidth = 14.545455f; // 160 / 11
 inline constexpr float halfKeyWidth = 7.2727275f;
 inline constexpr float markerDrop = 21.818182f;     // 1.5 keys: square centre at energy 0
 inline constexpr float baselineLength = 1294.5454f; // 89 keys, notes 24 to 112
@@ -27,7 +27,7 @@ inline constexpr float baselineRight = 1300.8182f;  // 89.5 keys less 1: right e
 inline constexpr float energyDrop = 384.f;          // units down per unit of energy
 inline constexpr std::int32_t firstBaselineNote = 24;
 inline constexpr unsigned labelCharacterSize = 7;
-inline constexpr std::size_t noteCount = 128;       // MIDI notes 0 to 127
+inline constexpr std::size_t noteCount = 128; // MIDI notes 0 to 127
 } // namespace midilayout
 
 // Position of a note's square (its origin sits 1 unit right of its left edge
@@ -75,9 +75,9 @@ private:
 
     sf::Font font;
     sf::RectangleShape baseline;
-    float refreshTimer = 0.f; // seconds since the last output taken
+    float refreshTimer = 0.f;                                           // seconds since the last output taken
     std::array<std::unique_ptr<NoteCell>, midilayout::noteCount> cells; // by note, made on first show
-    std::vector<std::uint32_t> activeNotes; // drawn, in the order of the output taken
+    std::vector<std::uint32_t> activeNotes;                             // drawn, in the order of the output taken
 };
 
 } // namespace dravik

@@ -19,8 +19,8 @@ std::uint64_t binIndex(double frequency, std::uint64_t fftSize, double sampleRat
     return static_cast<std::uint64_t>(bin);
 }
 
-BinRange_t drawnBinRange(std::uint64_t binCount, bool limitToRange, double minFrequency,
-                         double maxFrequency, std::uint64_t fftSize, double sampleRate)
+BinRange_t drawnBinRange(std::uint64_t binCount, bool limitToRange, double minFrequency, double maxFrequency,
+                         std::uint64_t fftSize, double sampleRate)
 {
     BinRange_t range{0, binCount - 1};
     if (limitToRange && fftSize != 0 && sampleRate > 0.0) {

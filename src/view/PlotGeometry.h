@@ -18,8 +18,8 @@ struct BinRange_t {
 // Bins drawn from a spectrum of binCount > 0 bins: all of them, or with
 // limitToRange (and a usable fftSize and sampleRate) those between the two
 // frequencies, clamped to the last bin and put in order.
-BinRange_t drawnBinRange(std::uint64_t binCount, bool limitToRange, double minFrequency,
-                         double maxFrequency, std::uint64_t fftSize, double sampleRate);
+BinRange_t drawnBinRange(std::uint64_t binCount, bool limitToRange, double minFrequency, double maxFrequency,
+                         std::uint64_t fftSize, double sampleRate);
 
 // Share of the plot's height a bin's power fills: clamped to [0, 1], NaN as 0.
 float powerLevel(double power);

@@ -10,7 +10,8 @@ namespace {
 
 // Pushes `pushes` blocks of blockSize samples, each filled with its 1-based
 // push number; returns the push numbers after which the ring was ready.
-std::vector<int> readyPushes(BlockRingBuffer& ring, std::uint64_t blockSize, int pushes) {
+std::vector<int> readyPushes(BlockRingBuffer& ring, std::uint64_t blockSize, int pushes)
+{
     std::vector<int> ready;
     std::vector<double> block(blockSize);
     for (int i = 1; i <= pushes; ++i) {
@@ -23,9 +24,13 @@ std::vector<int> readyPushes(BlockRingBuffer& ring, std::uint64_t blockSize, int
     return ready;
 }
 
-std::vector<double> windowOf(const BlockRingBuffer& ring) { return {ring.window().begin(), ring.window().end()}; }
+std::vector<double> windowOf(const BlockRingBuffer& ring)
+{
+    return {ring.window().begin(), ring.window().end()};
+}
 
-TEST(BlockRingBuffer, ReadyOnceFullThenEveryHop) {
+TEST(BlockRingBuffer, ReadyOnceFullThenEveryHop)
+{
     constexpr float nan = std::numeric_limits<float>::quiet_NaN();
     constexpr float inf = std::numeric_limits<float>::infinity();
     struct Case {
@@ -39,10 +44,10 @@ TEST(BlockRingBuffer, ReadyOnceFullThenEveryHop) {
         {32, 0.3f, {32, 41, 50, 59, 68}}, // 32 * 0.3f = 9.6000004, truncated to 9
         {32, 1.5f, {32, 64}},             // above 1 acts as 1
         {32, inf, {32, 64}},
-        {4, 0.0f, {4, 5, 6, 7}},          // at least one block per hop
+        {4, 0.0f, {4, 5, 6, 7}}, // at least one block per hop
         {4, -0.2f, {4, 5, 6, 7}},
         {4, nan, {4, 5, 6, 7}},
-        {3, 0.5f, {3, 4, 5, 6, 7}},       // 1.5 blocks truncated to 1
+        {3, 0.5f, {3, 4, 5, 6, 7}}, // 1.5 blocks truncated to 1
         {1, 0.5f, {1, 2, 3, 4, 5, 6, 7}},
     };
     for (const Case& c : cases) {
@@ -52,7 +57,8 @@ TEST(BlockRingBuffer, ReadyOnceFullThenEveryHop) {
     }
 }
 
-TEST(BlockRingBuffer, WindowHoldsTheLatestBlocksOldestFirst) {
+TEST(BlockRingBuffer, WindowHoldsTheLatestBlocksOldestFirst)
+{
     BlockRingBuffer ring(2, 4, 0.5f);
     EXPECT_EQ(ring.window().count, 8u);
     readyPushes(ring, 2, 4);
@@ -66,7 +72,8 @@ TEST(BlockRingBuffer, WindowHoldsTheLatestBlocksOldestFirst) {
     EXPECT_EQ(windowOf(ring), (std::vector<double>{3, 3, 4, 4, 5, 5, 6, 6}));
 }
 
-TEST(BlockRingBuffer, RefusedBlocksLeaveTheRingAsItWas) {
+TEST(BlockRingBuffer, RefusedBlocksLeaveTheRingAsItWas)
+{
     BlockRingBuffer ring(128, 4, 0.5f);
     readyPushes(ring, 128, 3);
     const std::vector<double> before = windowOf(ring);
@@ -91,7 +98,8 @@ TEST(BlockRingBuffer, RefusedBlocksLeaveTheRingAsItWas) {
     EXPECT_TRUE(ring.isReady());
 }
 
-TEST(BlockRingBuffer, WithoutBlocksItAcceptsNothingAndIsNeverReady) {
+TEST(BlockRingBuffer, WithoutBlocksItAcceptsNothingAndIsNeverReady)
+{
     struct Case {
         std::uint64_t blockSize;
         std::uint64_t blockCount;
@@ -105,7 +113,8 @@ TEST(BlockRingBuffer, WithoutBlocksItAcceptsNothingAndIsNeverReady) {
     }
 }
 
-TEST(BlockRingBuffer, ResetNeedsAWholeWindowAgain) {
+TEST(BlockRingBuffer, ResetNeedsAWholeWindowAgain)
+{
     BlockRingBuffer ring(2, 4, 0.5f);
     readyPushes(ring, 2, 4);
     ASSERT_TRUE(ring.isReady());

@@ -34,12 +34,9 @@ TEST(OverlappingBlocks, FollowsTheHopRateIn32BitFloat)
         std::int32_t blocks;
     };
     const Case cases[] = {
-        {4096, 128, 0.5f, 16},
-        {4096, 128, 0.3f, 22}, // 32 * 0.7f is 22.3999996
-        {4096, 128, 0.0f, 32},
-        {4096, 128, 1.0f, 0},
-        {262144, 64, 0.5f, 2048},
-        {4096, 128, 2.0f, -32}, // typed beyond the slider: shown as stored
+        {4096, 128, 0.5f, 16},    {4096, 128, 0.3f, 22}, // 32 * 0.7f is 22.3999996
+        {4096, 128, 0.0f, 32},    {4096, 128, 1.0f, 0},
+        {262144, 64, 0.5f, 2048}, {4096, 128, 2.0f, -32}, // typed beyond the slider: shown as stored
     };
     for (const Case& c : cases) {
         FFTParams_t params;

@@ -12,7 +12,8 @@ namespace {
 
 constexpr double twoPi = 6.283185307179586;
 
-FFTParams_t paramsWith(std::uint32_t windowSize, std::uint32_t blockSize, WindowingType type) {
+FFTParams_t paramsWith(std::uint32_t windowSize, std::uint32_t blockSize, WindowingType type)
+{
     FFTParams_t params;
     params.windowSize = windowSize;
     params.blockSize = blockSize;
@@ -21,7 +22,8 @@ FFTParams_t paramsWith(std::uint32_t windowSize, std::uint32_t blockSize, Window
 }
 
 // `cycles` whole periods of a sine per window of n samples.
-std::vector<double> sine(std::uint64_t n, double cycles, double amplitude) {
+std::vector<double> sine(std::uint64_t n, double cycles, double amplitude)
+{
     std::vector<double> samples(n);
     for (std::uint64_t i = 0; i < n; ++i) {
         samples[i] = std::sin(twoPi * cycles * static_cast<double>(i) / static_cast<double>(n)) * amplitude;
@@ -30,7 +32,8 @@ std::vector<double> sine(std::uint64_t n, double cycles, double amplitude) {
 }
 
 // Pushes signal block by block until a hop completes; returns that spectrum.
-MagnitudeSpectrum analyse(IFFT& fft, const std::vector<double>& signal, std::uint64_t blockSize) {
+MagnitudeSpectrum analyse(IFFT& fft, const std::vector<double>& signal, std::uint64_t blockSize)
+{
     for (std::uint64_t start = 0; start + blockSize <= signal.size(); start += blockSize) {
         EXPECT_TRUE(fft.pushBlock(signal.data() + start, blockSize));
         if (fft.isReady()) {
@@ -40,7 +43,8 @@ MagnitudeSpectrum analyse(IFFT& fft, const std::vector<double>& signal, std::uin
     return {};
 }
 
-TEST(FFTWRingBuffer, DefaultsYieldASpectrumAfterAWindowThenEveryHalfWindow) {
+TEST(FFTWRingBuffer, DefaultsYieldASpectrumAfterAWindowThenEveryHalfWindow)
+{
     FFTWRingBuffer fft{FFTParams_t{}};
     const std::vector<double> block(128, 0.25);
     std::vector<int> ready;
@@ -56,7 +60,8 @@ TEST(FFTWRingBuffer, DefaultsYieldASpectrumAfterAWindowThenEveryHalfWindow) {
     EXPECT_EQ(ready, (std::vector<int>{32, 48, 64, 80}));
 }
 
-TEST(FFTWRingBuffer, ComputeLeavesTheRingAlone) {
+TEST(FFTWRingBuffer, ComputeLeavesTheRingAlone)
+{
     FFTWRingBuffer fft{paramsWith(4096, 128, WindowingType::Hann)};
     const MagnitudeSpectrum spectrum = analyse(fft, sine(4096, 10.0, 0.5), 128);
     ASSERT_FALSE(spectrum.empty());
@@ -71,7 +76,8 @@ TEST(FFTWRingBuffer, ComputeLeavesTheRingAlone) {
     }
 }
 
-TEST(FFTWRingBuffer, SineOnABinReadsItsAmplitudeWhateverTheWindow) {
+TEST(FFTWRingBuffer, SineOnABinReadsItsAmplitudeWhateverTheWindow)
+{
     // 64 cycles per 4096-sample window, amplitude 0.8. Power is the magnitude
     // squared over the window's squared RMS gain; the neighbours show the
     // window's main lobe (a1 / 2a0 of the centre for the cosine windows).
@@ -103,7 +109,8 @@ TEST(FFTWRingBuffer, SineOnABinReadsItsAmplitudeWhateverTheWindow) {
 
 // Single-sided magnitudes of a Hann-windowed frame by a direct DFT, corrected
 // by the window's coherent gain as the analyser does.
-std::vector<double> hannMagnitudes(const std::vector<double>& frame) {
+std::vector<double> hannMagnitudes(const std::vector<double>& frame)
+{
     const std::size_t n = frame.size();
     std::vector<double> windowed(n);
     double gainSum = 0.0;
@@ -135,7 +142,8 @@ std::vector<double> hannMagnitudes(const std::vector<double>& frame) {
     return magnitudes;
 }
 
-TEST(FFTWRingBuffer, LaterHopsTransformTheLastWindowInTimeOrder) {
+TEST(FFTWRingBuffer, LaterHopsTransformTheLastWindowInTimeOrder)
+{
     // After push 32 the ring's oldest block sits in slot 0; later hops start
     // the window mid-ring. A chirp whose level steps every block makes any
     // wrong start, order or stale block show in the magnitudes.
@@ -172,7 +180,8 @@ TEST(FFTWRingBuffer, LaterHopsTransformTheLastWindowInTimeOrder) {
     }
 }
 
-TEST(FFTWRingBuffer, DcAndNyquistAreNotDoubled) {
+TEST(FFTWRingBuffer, DcAndNyquistAreNotDoubled)
+{
     std::vector<double> alternating(4096);
     for (std::size_t i = 0; i < alternating.size(); ++i) {
         alternating[i] = i % 2 == 0 ? 0.3 : -0.3;
@@ -192,14 +201,16 @@ TEST(FFTWRingBuffer, DcAndNyquistAreNotDoubled) {
     }
 }
 
-TEST(FFTWRingBuffer, LargestWindowHasHalfItsLengthPlusOneBins) {
+TEST(FFTWRingBuffer, LargestWindowHasHalfItsLengthPlusOneBins)
+{
     FFTWRingBuffer fft{paramsWith(262144, 4096, WindowingType::Hann)};
     const MagnitudeSpectrum spectrum = analyse(fft, sine(262144, 1000.0, 0.5), 4096);
     ASSERT_EQ(spectrum.count, 131073u);
     EXPECT_NEAR(spectrum[1000].magnitude, 0.5, 1e-6);
 }
 
-TEST(FFTWRingBuffer, UnusableSettingsAcceptNoBlockAndYieldNoSpectrum) {
+TEST(FFTWRingBuffer, UnusableSettingsAcceptNoBlockAndYieldNoSpectrum)
+{
     struct Case {
         std::uint32_t windowSize;
         std::uint32_t blockSize;
@@ -220,7 +231,8 @@ TEST(FFTWRingBuffer, UnusableSettingsAcceptNoBlockAndYieldNoSpectrum) {
     }
 }
 
-TEST(FFTWRingBuffer, OneSampleWindowIsItsOwnDcBin) {
+TEST(FFTWRingBuffer, OneSampleWindowIsItsOwnDcBin)
+{
     FFTWRingBuffer fft{paramsWith(1, 1, WindowingType::Blackman)};
     const double sample = -0.7;
     ASSERT_TRUE(fft.pushBlock(&sample, 1));
@@ -229,7 +241,8 @@ TEST(FFTWRingBuffer, OneSampleWindowIsItsOwnDcBin) {
     EXPECT_DOUBLE_EQ(spectrum[0].magnitude, 0.7);
 }
 
-TEST(FFTWRingBuffer, RefusedBlockChangesNothing) {
+TEST(FFTWRingBuffer, RefusedBlockChangesNothing)
+{
     FFTWRingBuffer fft{FFTParams_t{}};
     const std::vector<double> block(128, 0.1);
     for (int push = 0; push < 31; ++push) {
@@ -242,7 +255,8 @@ TEST(FFTWRingBuffer, RefusedBlockChangesNothing) {
     EXPECT_TRUE(fft.isReady());
 }
 
-TEST(FFTWRingBuffer, ResetStartsFromAnEmptyWindow) {
+TEST(FFTWRingBuffer, ResetStartsFromAnEmptyWindow)
+{
     FFTWRingBuffer fft{paramsWith(512, 128, WindowingType::None)};
     const std::vector<double> block(128, 1.0);
     for (int push = 0; push < 4; ++push) {
@@ -259,7 +273,8 @@ TEST(FFTWRingBuffer, ResetStartsFromAnEmptyWindow) {
     EXPECT_TRUE(fft.isReady());
 }
 
-TEST(FFTWRingBuffer, PushingAndComputingAllocateNothing) {
+TEST(FFTWRingBuffer, PushingAndComputingAllocateNothing)
+{
     FFTWRingBuffer fft{paramsWith(8192, 64, WindowingType::Hann)};
     const std::vector<double> signal = sine(8192, 100.0, 0.5);
     analyse(fft, signal, 64);

@@ -8,20 +8,23 @@ namespace dravik {
 namespace {
 
 // The window's values, read back by windowing a frame of ones.
-std::vector<double> valuesOf(const IWindowing& window, std::uint64_t n) {
+std::vector<double> valuesOf(const IWindowing& window, std::uint64_t n)
+{
     const std::vector<double> ones(n, 1.0);
     std::vector<double> values(n, -1.0);
     window.apply(ones.data(), values.data(), n);
     return values;
 }
 
-std::unique_ptr<IWindowing> initialized(WindowingType type, std::uint64_t n) {
+std::unique_ptr<IWindowing> initialized(WindowingType type, std::uint64_t n)
+{
     std::unique_ptr<IWindowing> window = createWindowing(type);
     window->initialize(n);
     return window;
 }
 
-TEST(Windowing, FourPointTablesUseTheWidenedCoefficients) {
+TEST(Windowing, FourPointTablesUseTheWidenedCoefficients)
+{
     struct Case {
         WindowingType type;
         double end;    // w[0] == w[3]
@@ -31,8 +34,7 @@ TEST(Windowing, FourPointTablesUseTheWidenedCoefficients) {
     };
     const Case cases[] = {
         {WindowingType::Hann, 0.0, 0.75, 0.375, 0.5303300858899107},
-        {WindowingType::Hamming, 0.08000001311302185, 0.7700000256299975, 0.42500001937150955,
-         0.5474029784209619},
+        {WindowingType::Hamming, 0.08000001311302185, 0.7700000256299975, 0.42500001937150955, 0.5474029784209619},
         // 0.42f + 0.08f falls short of 0.5, so the ends dip just below zero.
         {WindowingType::Blackman, -1.4901161193847656e-08, 0.6299999877810482, 0.31499998643994337,
          0.44547726350742123},
@@ -50,7 +52,8 @@ TEST(Windowing, FourPointTablesUseTheWidenedCoefficients) {
     }
 }
 
-TEST(Windowing, GainsOfAnAnalysisLengthTable) {
+TEST(Windowing, GainsOfAnAnalysisLengthTable)
+{
     struct Case {
         WindowingType type;
         double coherentGain;
@@ -71,7 +74,8 @@ TEST(Windowing, GainsOfAnAnalysisLengthTable) {
     }
 }
 
-TEST(Windowing, ShorterThanTwoSamplesIsAllOnes) {
+TEST(Windowing, ShorterThanTwoSamplesIsAllOnes)
+{
     for (const WindowingType type : {WindowingType::Hann, WindowingType::Hamming, WindowingType::Blackman}) {
         for (const std::uint64_t n : {0u, 1u}) {
             const auto window = initialized(type, n);
@@ -83,7 +87,8 @@ TEST(Windowing, ShorterThanTwoSamplesIsAllOnes) {
     }
 }
 
-TEST(Windowing, RectangularWindowCopiesWithUnitGains) {
+TEST(Windowing, RectangularWindowCopiesWithUnitGains)
+{
     const auto window = initialized(WindowingType::None, 0);
     const std::vector<double> source{0.5, -2.0, 3.25};
     std::vector<double> destination(3);
@@ -93,7 +98,8 @@ TEST(Windowing, RectangularWindowCopiesWithUnitGains) {
     EXPECT_EQ(window->rmsGain(), 1.0);
 }
 
-TEST(Windowing, SamplesPastTheTableComeOutZero) {
+TEST(Windowing, SamplesPastTheTableComeOutZero)
+{
     const auto window = initialized(WindowingType::Hann, 4);
     const std::vector<double> w = valuesOf(*window, 6);
     EXPECT_EQ(w[4], 0.0);
@@ -105,7 +111,8 @@ TEST(Windowing, SamplesPastTheTableComeOutZero) {
     EXPECT_EQ(unsized->rmsGain(), 0.0);
 }
 
-TEST(Windowing, FactoryMapsUnknownTypesToTheRectangularWindow) {
+TEST(Windowing, FactoryMapsUnknownTypesToTheRectangularWindow)
+{
     EXPECT_EQ(createWindowing(WindowingType::None)->type(), WindowingType::None);
     EXPECT_EQ(createWindowing(WindowingType::Hann)->type(), WindowingType::Hann);
     EXPECT_EQ(createWindowing(WindowingType::Hamming)->type(), WindowingType::Hamming);

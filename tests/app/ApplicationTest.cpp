@@ -23,7 +23,6 @@ public:
         bool windowOpen;
     };
 
-
     void onStart(sf::RenderWindow& window) override
     {
         record("onStart", window);

@@ -28,8 +28,8 @@ TEST(SettingsLocationTest, PrefersXdgConfigHomeThenHome)
         {"", "relative/home", {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << "XDG_CONFIG_HOME=" << (c.xdg ? c.xdg : "(unset)")
-                                          << " HOME=" << (c.home ? c.home : "(unset)"));
+        SCOPED_TRACE(::testing::Message()
+                     << "XDG_CONFIG_HOME=" << (c.xdg ? c.xdg : "(unset)") << " HOME=" << (c.home ? c.home : "(unset)"));
         EXPECT_EQ(uiSettingsPath(c.xdg, c.home), c.expected);
     }
 }

@@ -14,7 +14,11 @@ namespace {
 // pixel-to-world mapping is all ViewState asks of its target.
 class FakeTarget : public sf::RenderTarget {
 public:
-    explicit FakeTarget(sf::Vector2u size) : size(size) { initialize(); }
+    explicit FakeTarget(sf::Vector2u size)
+        : size(size)
+    {
+        initialize();
+    }
     sf::Vector2u getSize() const override { return size; }
 
 private:
@@ -56,7 +60,11 @@ sf::Event resized(unsigned width, unsigned height)
 // The window's view right after it opens at 1280 x 768.
 class ViewStateTest : public ::testing::Test {
 protected:
-    ViewStateTest() : target({1280, 768}) { state.view = target.getDefaultView(); }
+    ViewStateTest()
+        : target({1280, 768})
+    {
+        state.view = target.getDefaultView();
+    }
 
     void expectUnchanged(const sf::View& before, float zoomBefore) const
     {

@@ -7,11 +7,18 @@
 namespace dravik {
 namespace {
 
-SampleBlock viewOf(const std::vector<double>& samples) { return {samples.data(), samples.size()}; }
+SampleBlock viewOf(const std::vector<double>& samples)
+{
+    return {samples.data(), samples.size()};
+}
 
-std::vector<double> mixOf(const BlockMixer& mixer) { return {mixer.mix().begin(), mixer.mix().end()}; }
+std::vector<double> mixOf(const BlockMixer& mixer)
+{
+    return {mixer.mix().begin(), mixer.mix().end()};
+}
 
-TEST(BlockMixer, FirstBlockOfAFrameReplacesLastFramesSum) {
+TEST(BlockMixer, FirstBlockOfAFrameReplacesLastFramesSum)
+{
     BlockMixer mixer;
     const std::vector<double> old{9.0, 9.0, 9.0, 9.0, 9.0};
     ASSERT_TRUE(mixer.add(viewOf(old)));
@@ -23,7 +30,8 @@ TEST(BlockMixer, FirstBlockOfAFrameReplacesLastFramesSum) {
     EXPECT_EQ(mixOf(mixer), block);
 }
 
-TEST(BlockMixer, SumsBlocksWithoutScalingOrLimiting) {
+TEST(BlockMixer, SumsBlocksWithoutScalingOrLimiting)
+{
     BlockMixer mixer;
     const std::vector<double> a{0.8, -0.8, 0.25};
     const std::vector<double> b{0.8, -0.8, -0.5};
@@ -33,7 +41,8 @@ TEST(BlockMixer, SumsBlocksWithoutScalingOrLimiting) {
     EXPECT_EQ(mixOf(mixer), (std::vector<double>{1.6, -1.6, -0.25}));
 }
 
-TEST(BlockMixer, RefusesMismatchedOrDatalessBlocksAndChangesNothing) {
+TEST(BlockMixer, RefusesMismatchedOrDatalessBlocksAndChangesNothing)
+{
     BlockMixer mixer;
     const std::vector<double> first{1.0, 2.0, 3.0};
     ASSERT_TRUE(mixer.add(viewOf(first)));
@@ -51,7 +60,8 @@ TEST(BlockMixer, RefusesMismatchedOrDatalessBlocksAndChangesNothing) {
     EXPECT_EQ(mixer.count, 0u);
 }
 
-TEST(BlockMixer, KeepsItsStorageFromFrameToFrame) {
+TEST(BlockMixer, KeepsItsStorageFromFrameToFrame)
+{
     BlockMixer mixer;
     const std::vector<double> block(4096, 0.5);
     mixer.add(viewOf(block));

@@ -13,13 +13,18 @@ namespace {
 constexpr double twoPi = 6.283185307179586;
 constexpr double amplitude = static_cast<double>(0.8f);
 
-BlockOscillator makeOscillator(double frequency, double sampleRate, double phase = 0.0) {
+BlockOscillator makeOscillator(double frequency, double sampleRate, double phase = 0.0)
+{
     return BlockOscillator(OscillatorParams_t{frequency, sampleRate, phase, amplitude});
 }
 
-std::vector<double> copyOf(SampleBlock block) { return {block.begin(), block.end()}; }
+std::vector<double> copyOf(SampleBlock block)
+{
+    return {block.begin(), block.end()};
+}
 
-TEST(BlockOscillator, OneWindowIsAContinuousSineEndingAtTheAccumulatedPhase) {
+TEST(BlockOscillator, OneWindowIsAContinuousSineEndingAtTheAccumulatedPhase)
+{
     BlockOscillator osc = makeOscillator(440.0, 44100.0);
     const SampleBlock block = osc.render(128, 32);
 
@@ -33,7 +38,8 @@ TEST(BlockOscillator, OneWindowIsAContinuousSineEndingAtTheAccumulatedPhase) {
     EXPECT_NEAR(osc.params()->phase, 0.8671201814058946, 1e-9);
 }
 
-TEST(BlockOscillator, ConsecutiveCallsJoinWithoutRestartingThePhase) {
+TEST(BlockOscillator, ConsecutiveCallsJoinWithoutRestartingThePhase)
+{
     BlockOscillator split = makeOscillator(1234.5, 44100.0, 0.3);
     BlockOscillator whole = makeOscillator(1234.5, 44100.0, 0.3);
 
@@ -45,7 +51,8 @@ TEST(BlockOscillator, ConsecutiveCallsJoinWithoutRestartingThePhase) {
     EXPECT_EQ(split.params()->phase, whole.params()->phase);
 }
 
-TEST(BlockOscillator, RetuningTakesEffectFromTheNextCallWithoutAPhaseJump) {
+TEST(BlockOscillator, RetuningTakesEffectFromTheNextCallWithoutAPhaseJump)
+{
     BlockOscillator osc = makeOscillator(440.0, 44100.0);
     osc.render(64, 1);
     const double phase = osc.params()->phase;
@@ -58,7 +65,8 @@ TEST(BlockOscillator, RetuningTakesEffectFromTheNextCallWithoutAPhaseJump) {
     EXPECT_NEAR(block[1], std::sin(twoPi * (phase + 880.0 / 44100.0)) * 0.5, 1e-12);
 }
 
-TEST(BlockOscillator, EmptyRequestYieldsAnEmptyViewAndKeepsThePhase) {
+TEST(BlockOscillator, EmptyRequestYieldsAnEmptyViewAndKeepsThePhase)
+{
     struct Case {
         std::uint32_t blockSize;
         std::uint32_t blockCount;
@@ -71,14 +79,16 @@ TEST(BlockOscillator, EmptyRequestYieldsAnEmptyViewAndKeepsThePhase) {
     }
 }
 
-TEST(BlockOscillator, ReusesItsBufferForTheSameLength) {
+TEST(BlockOscillator, ReusesItsBufferForTheSameLength)
+{
     BlockOscillator osc = makeOscillator(440.0, 44100.0);
     const double* first = osc.render(128, 32).data;
     EXPECT_EQ(osc.render(128, 32).data, first);
     EXPECT_EQ(osc.render(256, 16).data, first);
 }
 
-TEST(BlockOscillator, ZeroFrequencyHoldsTheStartingValue) {
+TEST(BlockOscillator, ZeroFrequencyHoldsTheStartingValue)
+{
     BlockOscillator osc = makeOscillator(0.0, 44100.0, 0.125);
     for (const double sample : osc.render(16, 2)) {
         EXPECT_EQ(sample, std::sin(0.25 * 3.141592653589793) * amplitude);
@@ -86,7 +96,8 @@ TEST(BlockOscillator, ZeroFrequencyHoldsTheStartingValue) {
     EXPECT_EQ(osc.params()->phase, 0.125);
 }
 
-TEST(BlockOscillator, IncrementOfOneOrMoreLetsThePhaseGrow) {
+TEST(BlockOscillator, IncrementOfOneOrMoreLetsThePhaseGrow)
+{
     // 1536 Hz at 1024 Hz: 1.5 cycles per sample, one subtraction per sample.
     BlockOscillator osc = makeOscillator(1536.0, 1024.0);
     const SampleBlock block = osc.render(8, 1);
@@ -94,22 +105,24 @@ TEST(BlockOscillator, IncrementOfOneOrMoreLetsThePhaseGrow) {
     EXPECT_NEAR(block[3], std::sin(twoPi * 1.5) * amplitude, 1e-12);
 }
 
-TEST(BlockOscillator, NegativeFrequencyRunsThePhaseBelowZero) {
+TEST(BlockOscillator, NegativeFrequencyRunsThePhaseBelowZero)
+{
     BlockOscillator osc = makeOscillator(-441.0, 44100.0);
     const SampleBlock block = osc.render(10, 1);
     EXPECT_NEAR(osc.params()->phase, -0.1, 1e-12);
     EXPECT_NEAR(block[5], std::sin(twoPi * -0.05) * amplitude, 1e-12);
 }
 
-TEST(BlockOscillator, BlockThatWouldLeaveTheFiniteRangeHoldsThePhase) {
+TEST(BlockOscillator, BlockThatWouldLeaveTheFiniteRangeHoldsThePhase)
+{
     constexpr double inf = std::numeric_limits<double>::infinity();
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case {
         double frequency;
         double sampleRate;
     };
-    const Case cases[] = {{440.0, 0.0}, {0.0, 0.0}, {440.0, -0.0}, {inf, 44100.0},
-                          {-inf, 44100.0}, {nan, 44100.0}, {440.0, nan}, {1e307, 1.0}};
+    const Case cases[] = {{440.0, 0.0},    {0.0, 0.0},     {440.0, -0.0}, {inf, 44100.0},
+                          {-inf, 44100.0}, {nan, 44100.0}, {440.0, nan},  {1e307, 1.0}};
     for (const Case c : cases) {
         BlockOscillator osc = makeOscillator(c.frequency, c.sampleRate, 0.25);
         for (const double sample : osc.render(64, 2)) {
@@ -125,7 +138,8 @@ TEST(BlockOscillator, BlockThatWouldLeaveTheFiniteRangeHoldsThePhase) {
     }
 }
 
-TEST(GeneratorEntry, StartsDisabledAt440HzWithItsNumberInTheName) {
+TEST(GeneratorEntry, StartsDisabledAt440HzWithItsNumberInTheName)
+{
     const GeneratorEntry first = makeGeneratorEntry(1);
     EXPECT_EQ(first.name, "Audio Generator 1");
     EXPECT_FALSE(first.enabled);

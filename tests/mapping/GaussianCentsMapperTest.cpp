@@ -190,8 +190,16 @@ TEST(GaussianCentsMapper, TypedExtremesStayDefined)
     const std::pair<const char*, Edit> cases[] = {
         {"huge harmonic count", [](auto& p) { p.harmonicCount = std::numeric_limits<std::int32_t>::max(); }},
         {"negative harmonic count", [](auto& p) { p.harmonicCount = std::numeric_limits<std::int32_t>::min(); }},
-        {"infinite cutoffs", [](auto& p) { p.fundamentalBand.cutoffCents = p.harmonicBands.cutoffCents = inf; p.harmonicCount = 3; }},
-        {"NaN cutoffs", [](auto& p) { p.fundamentalBand.cutoffCents = p.harmonicBands.cutoffCents = nan; p.harmonicCount = 3; }},
+        {"infinite cutoffs",
+         [](auto& p) {
+             p.fundamentalBand.cutoffCents = p.harmonicBands.cutoffCents = inf;
+             p.harmonicCount = 3;
+         }},
+        {"NaN cutoffs",
+         [](auto& p) {
+             p.fundamentalBand.cutoffCents = p.harmonicBands.cutoffCents = nan;
+             p.harmonicCount = 3;
+         }},
         {"negative sigmas", [](auto& p) { p.fundamentalBand.sigmaCents = p.harmonicBands.sigmaCents = -100.0; }},
         {"infinite sigmas", [](auto& p) { p.fundamentalBand.sigmaCents = p.harmonicBands.sigmaCents = inf; }},
         {"NaN boost", [](auto& p) { p.fundamentalBoost = nan; }},
@@ -199,7 +207,11 @@ TEST(GaussianCentsMapper, TypedExtremesStayDefined)
         {"NaN power filter", [](auto& p) { p.powerFilter = nan; }},
         {"fftSize 0", [](auto& p) { p.fftSize = 0; }},
         {"fftSize 1", [](auto& p) { p.fftSize = 1; }},
-        {"fftSize beyond the spectrum", [](auto& p) { p.fftSize = 262144; p.harmonicCount = 12; }},
+        {"fftSize beyond the spectrum",
+         [](auto& p) {
+             p.fftSize = 262144;
+             p.harmonicCount = 12;
+         }},
     };
     TestSpectrum spectrum(test::defaultBinCount, 1e-6);
     spectrum.set(41, 1.0).set(82, 0.25);

@@ -213,8 +213,8 @@ TEST(HarmonicEnergyMapper, PartialsBeyondTheLastBinAddNoWeight)
     g.useSquaredWeights = true;
     g.fundamentalBoost = 4.0;
     GaussianCentsMapper cents(g);
-    EXPECT_NEAR(test::energyOf(cents.map(spectrum.view()), 69),
-                (4.0 * 1.0 + 0.25 * 3.0) / (4.0 + 0.25 + 1.0 / 9), 1e-15);
+    EXPECT_NEAR(test::energyOf(cents.map(spectrum.view()), 69), (4.0 * 1.0 + 0.25 * 3.0) / (4.0 + 0.25 + 1.0 / 9),
+                1e-15);
 }
 
 TEST(HarmonicEnergyMapper, ToneOnANotesBinLandsOnThatNote)
@@ -248,17 +248,20 @@ TEST(HarmonicEnergyMapper, TypedExtremesStayDefined)
         {"huge harmonic count", [](auto& p) { p.harmonicCount = maxInt; }},
         {"most negative harmonic count", [](auto& p) { p.harmonicCount = minInt; }},
         {"huge radii", [](auto& p) { p.fundamentalBand.radiusBins = p.harmonicBands.radiusBins = maxInt; }},
-        {"huge triangular radii", [](auto& p) {
+        {"huge triangular radii",
+         [](auto& p) {
              p.fundamentalBand.radiusBins = p.harmonicBands.radiusBins = maxInt;
              p.fundamentalBand.bandType = p.harmonicBands.bandType = BandType::Triangular;
          }},
-        {"most negative radii, box", [](auto& p) {
+        {"most negative radii, box",
+         [](auto& p) {
              p.fundamentalBand.radiusBins = p.harmonicBands.radiusBins = minInt;
              p.fundamentalBand.bandType = p.harmonicBands.bandType = BandType::Box;
          }},
         {"NaN sigma scale", [](auto& p) { p.fundamentalBand.sigmaScale = p.harmonicBands.sigmaScale = nan; }},
         {"infinite sigma scale", [](auto& p) { p.fundamentalBand.sigmaScale = p.harmonicBands.sigmaScale = inf; }},
-        {"NaN sigma bins", [](auto& p) {
+        {"NaN sigma bins",
+         [](auto& p) {
              p.fundamentalBand.autoSigma = p.harmonicBands.autoSigma = false;
              p.fundamentalBand.sigmaBins = p.harmonicBands.sigmaBins = nan;
          }},
@@ -266,12 +269,17 @@ TEST(HarmonicEnergyMapper, TypedExtremesStayDefined)
         {"infinite boost", [](auto& p) { p.fundamentalBoost = inf; }},
         {"negative boost", [](auto& p) { p.fundamentalBoost = -1.0; }},
         {"NaN gates", [](auto& p) { p.fundamentalHardGate = p.fundamentalSoftGate = p.fundamentalFraction = nan; }},
-        {"infinite gates", [](auto& p) { p.fundamentalHardGate = p.fundamentalSoftGate = p.fundamentalFraction = inf; }},
+        {"infinite gates",
+         [](auto& p) { p.fundamentalHardGate = p.fundamentalSoftGate = p.fundamentalFraction = inf; }},
         {"tiny gates", [](auto& p) { p.fundamentalSoftGate = p.fundamentalFraction = 1e-300; }},
         {"unknown band type", [](auto& p) { p.fundamentalBand.bandType = static_cast<BandType>(200); }},
         {"fftSize 0", [](auto& p) { p.fftSize = 0; }},
         {"fftSize 1", [](auto& p) { p.fftSize = 1; }},
-        {"fftSize beyond the spectrum", [](auto& p) { p.fftSize = 262144; p.harmonicCount = 12; }},
+        {"fftSize beyond the spectrum",
+         [](auto& p) {
+             p.fftSize = 262144;
+             p.harmonicCount = 12;
+         }},
     };
     TestSpectrum spectrum(test::defaultBinCount, 1e-6);
     spectrum.set(41, 1.0).set(82, 0.25);

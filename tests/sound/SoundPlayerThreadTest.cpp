@@ -18,8 +18,7 @@ void submitVariation(SoundPlayer& player, std::uint32_t round)
     const std::size_t count = round % 6;
     for (std::size_t i = 0; i < count; ++i) {
         const auto id = static_cast<std::uint32_t>(round / 7 + i);
-        voices[i] = ToneVoice_t{id, (round + i) % 3 != 0, 220.0 + 10.0 * static_cast<double>(round % 50),
-                                44100.0, 0.2};
+        voices[i] = ToneVoice_t{id, (round + i) % 3 != 0, 220.0 + 10.0 * static_cast<double>(round % 50), 44100.0, 0.2};
     }
     player.submit(voices, count, round % 11 != 0);
 }

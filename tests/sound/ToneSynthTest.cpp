@@ -25,8 +25,8 @@ std::size_t ms(double milliseconds)
     return static_cast<std::size_t>(milliseconds * outputRate / 1000.0);
 }
 
-ToneVoice_t voice(std::uint32_t id, double frequency, double amplitude = amp08,
-                  double sampleRate = 44100.0, bool enabled = true)
+ToneVoice_t voice(std::uint32_t id, double frequency, double amplitude = amp08, double sampleRate = 44100.0,
+                  bool enabled = true)
 {
     return ToneVoice_t{id, enabled, frequency, sampleRate, amplitude};
 }
@@ -77,7 +77,10 @@ struct PitchCase {
     double heard;
 };
 
-void PrintTo(const PitchCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PitchCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ToneSynthPitch : public ToneSynthTest, public ::testing::WithParamInterface<PitchCase> {};
 
@@ -95,18 +98,17 @@ TEST_P(ToneSynthPitch, PlaysTheToneOnBothChannelsAtFullLevel)
     EXPECT_NEAR(decibels(peak(l) / (amp08 * fullScale)), 0.0, 0.05);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tones, ToneSynthPitch,
-    ::testing::Values(PitchCase{"A440", 440.0, 44100.0, 440.0},
-                      // The synthesis rate is heard: half the rate, an octave up.
-                      PitchCase{"HalfSampleRate", 440.0, 22050.0, 880.0},
-                      PitchCase{"OtherSampleRate", 1000.0, 48000.0, 918.75},
-                      PitchCase{"NegativeFrequency", -440.0, 44100.0, 440.0},
-                      // More than a cycle per sample folds back to 900 Hz.
-                      PitchCase{"AboveTheOutputRate", 45000.0, 44100.0, 900.0},
-                      // A billion cycles and a bit per sample: only the bit is heard.
-                      PitchCase{"FarAboveTheOutputRate", 44100e9 + 440.0, 44100.0, 440.0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Tones, ToneSynthPitch,
+                         ::testing::Values(PitchCase{"A440", 440.0, 44100.0, 440.0},
+                                           // The synthesis rate is heard: half the rate, an octave up.
+                                           PitchCase{"HalfSampleRate", 440.0, 22050.0, 880.0},
+                                           PitchCase{"OtherSampleRate", 1000.0, 48000.0, 918.75},
+                                           PitchCase{"NegativeFrequency", -440.0, 44100.0, 440.0},
+                                           // More than a cycle per sample folds back to 900 Hz.
+                                           PitchCase{"AboveTheOutputRate", 45000.0, 44100.0, 900.0},
+                                           // A billion cycles and a bit per sample: only the bit is heard.
+                                           PitchCase{"FarAboveTheOutputRate", 44100e9 + 440.0, 44100.0, 440.0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ToneSynth, OutputDoesNotDependOnHowCallsSplitIt)
 {
@@ -151,7 +153,10 @@ struct ChangeCase {
 
 class ToneSynthChange : public ToneSynthTest, public ::testing::WithParamInterface<ChangeCase> {};
 
-void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ChangeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 // The steepest step a sum of these voices may take: each voice's own slope
 // plus a level change spread over no less than 2 ms, and a count of rounding.
@@ -250,7 +255,10 @@ struct UnplayableCase {
     ToneVoice_t bad;
 };
 
-void PrintTo(const UnplayableCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const UnplayableCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ToneSynthUnplayable : public ToneSynthTest, public ::testing::WithParamInterface<UnplayableCase> {};
 
@@ -272,19 +280,18 @@ TEST_P(ToneSynthUnplayable, IsSilentAndRecoversWhenSetRight)
     EXPECT_NEAR(decibels(peak(l) / (a.amplitude * fullScale)), 0.0, 0.05);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    TypedValues, ToneSynthUnplayable,
-    ::testing::Values(UnplayableCase{"SampleRateZero", voice(1, 440.0, amp08, 0.0)},
-                      UnplayableCase{"SampleRateNegative", voice(1, 440.0, amp08, -44100.0)},
-                      UnplayableCase{"SampleRateNaN", voice(1, 440.0, amp08, nan)},
-                      UnplayableCase{"SampleRateInfinite", voice(1, 440.0, amp08, inf)},
-                      UnplayableCase{"FrequencyNaN", voice(1, nan)},
-                      UnplayableCase{"FrequencyInfinite", voice(1, inf)},
-                      UnplayableCase{"FrequencyMinusInfinite", voice(1, -inf)},
-                      UnplayableCase{"IncrementOverflows", voice(1, 1e300, amp08, 1e-300)},
-                      UnplayableCase{"AmplitudeNaN", voice(1, 440.0, nan)},
-                      UnplayableCase{"AmplitudeInfinite", voice(1, 440.0, inf)}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(TypedValues, ToneSynthUnplayable,
+                         ::testing::Values(UnplayableCase{"SampleRateZero", voice(1, 440.0, amp08, 0.0)},
+                                           UnplayableCase{"SampleRateNegative", voice(1, 440.0, amp08, -44100.0)},
+                                           UnplayableCase{"SampleRateNaN", voice(1, 440.0, amp08, nan)},
+                                           UnplayableCase{"SampleRateInfinite", voice(1, 440.0, amp08, inf)},
+                                           UnplayableCase{"FrequencyNaN", voice(1, nan)},
+                                           UnplayableCase{"FrequencyInfinite", voice(1, inf)},
+                                           UnplayableCase{"FrequencyMinusInfinite", voice(1, -inf)},
+                                           UnplayableCase{"IncrementOverflows", voice(1, 1e300, amp08, 1e-300)},
+                                           UnplayableCase{"AmplitudeNaN", voice(1, 440.0, nan)},
+                                           UnplayableCase{"AmplitudeInfinite", voice(1, 440.0, inf)}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToneSynthTest, NewVoicesWaitForSlotsFreedByFadingOnes)
 {

@@ -160,8 +160,8 @@ TEST_F(SceneView, LinearGridHasSixteenBinAlignedLinesWithLabelsInTheFirstRow)
     const LabelRow& labels = view.getLinearLabels();
     EXPECT_EQ(labelTexts(labels),
               (std::vector<std::string>{"32 Hz", "398 Hz", "764 Hz", "1.1 kHz", "1.5 kHz", "1.9 kHz", "2.3 kHz",
-                                        "2.6 kHz", "3.0 kHz", "3.4 kHz", "3.7 kHz", "4.1 kHz", "4.5 kHz",
-                                        "4.8 kHz", "5.2 kHz", "5.6 kHz"}));
+                                        "2.6 kHz", "3.0 kHz", "3.4 kHz", "3.7 kHz", "4.1 kHz", "4.5 kHz", "4.8 kHz",
+                                        "5.2 kHz", "5.6 kHz"}));
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const sf::Text& label = labels[i];
         EXPECT_EQ(label.getPosition(), sf::Vector2f(grid[2 * i].position.x, plotBottom + 4.f)) << i;
@@ -237,9 +237,9 @@ TEST_F(SceneView, FlagsChooseWhatIsBuilt)
         bool expectLinearLines, expectLinearLabels, expectLogLines, expectLogLabels;
     } cases[] = {
         {true, true, true, true, true, true, true, true},
-        {false, true, true, true, false, true, true, true},    // labels without their lines
+        {false, true, true, true, false, true, true, true}, // labels without their lines
         {true, false, true, true, true, false, true, true},
-        {true, true, false, true, true, true, true, true},     // log labels bring the log lines
+        {true, true, false, true, true, true, true, true}, // log labels bring the log lines
         {true, true, true, false, true, true, true, false},
         {true, true, false, false, true, true, false, false},
         {false, false, false, false, false, false, false, false},

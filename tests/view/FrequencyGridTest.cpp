@@ -159,9 +159,8 @@ TEST(FormatFrequency, SwitchesToKilohertzAtOneThousandBeforeRounding)
         double frequency;
         const char* text;
     } cases[] = {
-        {0.0, "0 Hz"},         {32.2998, "32 Hz"},     {397.99, "398 Hz"},   {999.4, "999 Hz"},
-        {999.6, "1000 Hz"},    {1000.0, "1.0 kHz"},    {1076.66, "1.1 kHz"}, {2250.22, "2.3 kHz"},
-        {5587.65, "5.6 kHz"}, {22050.0, "22.1 kHz"},
+        {0.0, "0 Hz"},       {32.2998, "32 Hz"},   {397.99, "398 Hz"},   {999.4, "999 Hz"},    {999.6, "1000 Hz"},
+        {1000.0, "1.0 kHz"}, {1076.66, "1.1 kHz"}, {2250.22, "2.3 kHz"}, {5587.65, "5.6 kHz"}, {22050.0, "22.1 kHz"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(formatFrequency(c.frequency), c.text) << c.frequency;

@@ -70,7 +70,8 @@ TEST(DrawnBinRange, LimitsClampsAndOrdersTheBins)
         {"a single bin", 1, true, kNote24, kNote113, 4096, 44100.0, 0, 0},
     };
     for (const auto& c : cases) {
-        const BinRange_t range = drawnBinRange(c.binCount, c.limit, c.minFrequency, c.maxFrequency, c.fftSize, c.sampleRate);
+        const BinRange_t range =
+            drawnBinRange(c.binCount, c.limit, c.minFrequency, c.maxFrequency, c.fftSize, c.sampleRate);
         EXPECT_EQ(range.first, c.first) << c.what;
         EXPECT_EQ(range.last, c.last) << c.what;
     }
@@ -81,7 +82,7 @@ TEST(PowerLevel, ClampsToTheUnitRangeAndTreatsNaNAsSilence)
     const struct {
         double power;
         float level;
-    } cases[] = {{0.25, 0.25f}, {0.0, 0.f},  {1.0, 1.f},  {1.7, 1.f},  {-0.2, 0.f},
+    } cases[] = {{0.25, 0.25f}, {0.0, 0.f},  {1.0, 1.f},   {1.7, 1.f},   {-0.2, 0.f},
                  {kNaN, 0.f},   {kInf, 1.f}, {-kInf, 0.f}, {1e300, 1.f}, {-1e300, 0.f}};
     for (const auto& c : cases)
         EXPECT_EQ(powerLevel(c.power), c.level) << c.power;

@@ -6,7 +6,7 @@
 #include "audio/NotePosition.h"
 #include "shared/NoteFrequency.h"
 #include "ui/SettingsLocation.h"
-#include "ui/Widgets.h"
+#include "panels/Widgets.h"
 
 #include <imgui.h>
 

@@ -3,7 +3,7 @@
 // Usage: dravik_sound_record_tone <expected wav path> [seconds]
 // The device and the file come from ALSOFT_CONF; the path given here is only
 // removed first, so a stale recording is never checked.
-#include "audio/SoundPlayer.h"
+#include "sound/SoundPlayer.h"
 
 #include <chrono>
 #include <cstdio>

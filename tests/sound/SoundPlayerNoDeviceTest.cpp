@@ -1,5 +1,5 @@
 // Runs with OpenAL Soft offered no usable backend, so no device opens.
-#include "audio/SoundPlayer.h"
+#include "sound/SoundPlayer.h"
 
 #include <gtest/gtest.h>
 

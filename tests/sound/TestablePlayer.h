@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audio/SoundPlayer.h"
+#include "sound/SoundPlayer.h"
 
 #include <cstdint>
 #include <vector>

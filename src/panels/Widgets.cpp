@@ -1,4 +1,4 @@
-#include "ui/Widgets.h"
+#include "panels/Widgets.h"
 
 #include <imgui.h>
 

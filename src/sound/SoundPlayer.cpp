@@ -1,4 +1,4 @@
-#include "audio/SoundPlayer.h"
+#include "sound/SoundPlayer.h"
 
 #include <AL/alc.h>
 

@@ -4,7 +4,7 @@
 #include "mapping/GaussianCentsMapper.h"
 #include "mapping/HarmonicEnergyMapper.h"
 #include "mapping/MapperParams.h"
-#include "mapping/OptionsController.h"
+#include "panels/OptionsController.h"
 
 #include <cstdint>
 #include <memory>

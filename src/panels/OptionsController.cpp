@@ -1,6 +1,6 @@
-#include "mapping/OptionsController.h"
+#include "panels/OptionsController.h"
 
-#include "ui/Widgets.h"
+#include "panels/Widgets.h"
 
 #include <imgui.h>
 

@@ -1,4 +1,4 @@
-#include "mapping/MapperWrapper.h"
+#include "panels/MapperWrapper.h"
 
 #include <gtest/gtest.h>
 #include <imgui.h>

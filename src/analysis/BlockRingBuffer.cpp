@@ -49,6 +49,15 @@ bool BlockRingBuffer::isReady() const
     return blockCount != 0 && filledBlocks == blockCount && hopCounter == 0;
 }
 
+std::uint64_t BlockRingBuffer::blocksUntilReady() const
+{
+    if (blockCount == 0)
+        return 0;
+    if (filledBlocks < blockCount)
+        return blockCount - filledBlocks;
+    return hopBlocks - hopCounter;
+}
+
 void BlockRingBuffer::reset()
 {
     writeBlock = 0;

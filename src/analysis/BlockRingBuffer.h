@@ -22,6 +22,9 @@ public:
     bool push(const double* samples, std::uint64_t count);
     // True right after the push that completes a hop of a full ring, until the next push.
     bool isReady() const;
+    // Blocks still to push until the next hop completes: the rest of the window
+    // while filling, then the rest of the current hop. 0 for a ring that holds nothing.
+    std::uint64_t blocksUntilReady() const;
     // Empties the ring; the stored samples stay but are no longer counted.
     void reset();
 

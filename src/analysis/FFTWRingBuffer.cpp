@@ -62,6 +62,11 @@ bool FFTWRingBuffer::isReady() const
     return plan != nullptr && ring.isReady();
 }
 
+std::uint64_t FFTWRingBuffer::blocksUntilReady() const
+{
+    return plan != nullptr ? ring.blocksUntilReady() : 0;
+}
+
 void FFTWRingBuffer::reset()
 {
     ring.reset();

@@ -24,6 +24,7 @@ public:
     explicit FFTWRingBuffer(FFTParams_t params);
 
     bool isReady() const override;
+    std::uint64_t blocksUntilReady() const override;
     void reset() override;
     bool pushBlock(const double* samples, std::uint64_t count) override;
     MagnitudeSpectrum compute() override;

@@ -13,6 +13,9 @@ public:
     virtual ~IFFT() = default;
     // True right after the push that completed a hop, until the next push.
     virtual bool isReady() const = 0;
+    // Blocks to push until the next spectrum: what a source renders so that the
+    // analysed stream stays one unbroken stretch. 0 when no block is accepted.
+    virtual std::uint64_t blocksUntilReady() const = 0;
     // Forgets every pushed block; the next spectrum needs a whole window again.
     virtual void reset() = 0;
     // Appends one block of blockSize samples; false, changing nothing, if refused.

@@ -60,8 +60,7 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     drawAudioGenerator();
 
     feedSoundOutput();
-    const SampleBlock mix = mixEnabledGenerators(generators, mixer, fftParams);
-    if (!mix.empty() && pushUntilHop(*analyser, mix, fftParams.blockSize).hopCompleted)
+    if (pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted)
         analyze();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
 }

@@ -1,14 +1,17 @@
 #include "app/FrameSignal.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace dravik {
 
-SampleBlock mixEnabledGenerators(std::vector<GeneratorEntry>& generators, BlockMixer& mixer, const FFTParams_t& params)
+SampleBlock mixEnabledGenerators(std::vector<GeneratorEntry>& generators, BlockMixer& mixer, std::uint32_t blockSize,
+                                 std::uint32_t blockCount)
 {
-    const std::uint32_t blockCount = blocksPerWindow(params);
     mixer.count = 0;
     for (GeneratorEntry& entry : generators) {
         if (entry.enabled)
-            mixer.add(entry.oscillator.render(params.blockSize, blockCount));
+            mixer.add(entry.oscillator.render(blockSize, blockCount));
     }
     return mixer.count != 0 ? mixer.mix() : SampleBlock{};
 }
@@ -22,6 +25,16 @@ FramePush_t pushUntilHop(IFFT& analyser, SampleBlock mix, std::uint32_t blockSiz
             return {static_cast<std::uint32_t>(i + 1), true};
     }
     return {static_cast<std::uint32_t>(blockCount), false};
+}
+
+FramePush_t pushNextHop(std::vector<GeneratorEntry>& generators, BlockMixer& mixer, IFFT& analyser,
+                        std::uint32_t blockSize)
+{
+    const auto blocks = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(analyser.blocksUntilReady(), std::numeric_limits<std::uint32_t>::max()));
+    if (blocks == 0)
+        return {0, false};
+    return pushUntilHop(analyser, mixEnabledGenerators(generators, mixer, blockSize, blocks), blockSize);
 }
 
 } // namespace dravik

@@ -110,6 +110,35 @@ TEST(BlockRingBuffer, WithoutBlocksItAcceptsNothingAndIsNeverReady)
         EXPECT_FALSE(ring.push(&sample, c.blockSize));
         EXPECT_FALSE(ring.isReady());
         EXPECT_EQ(ring.window().count, 0u);
+        EXPECT_EQ(ring.blocksUntilReady(), 0u);
+    }
+}
+
+// What a source must render next: the rest of the window, then the rest of a hop.
+TEST(BlockRingBuffer, CountsTheBlocksUntilTheNextHop)
+{
+    struct Case {
+        float hopRate;
+        std::uint64_t hopBlocks;
+    };
+    for (const Case c : {Case{0.0f, 1}, Case{0.3f, 2}, Case{0.5f, 4}, Case{1.0f, 8}}) {
+        SCOPED_TRACE(c.hopRate);
+        BlockRingBuffer ring(2, 8, c.hopRate);
+        const double block[2] = {1.0, 2.0};
+        for (std::uint64_t left = 8; left > 0; --left) {
+            EXPECT_EQ(ring.blocksUntilReady(), left);
+            ring.push(block, 2);
+        }
+        EXPECT_TRUE(ring.isReady());
+        for (int hop = 0; hop < 3; ++hop) {
+            for (std::uint64_t left = c.hopBlocks; left > 0; --left) {
+                EXPECT_EQ(ring.blocksUntilReady(), left);
+                ring.push(block, 2);
+            }
+            EXPECT_TRUE(ring.isReady());
+        }
+        ring.reset();
+        EXPECT_EQ(ring.blocksUntilReady(), 8u);
     }
 }
 

@@ -5,8 +5,9 @@
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
 #include "audio/GeneratorEntry.h"
-#include "sound/SoundPlayer.h"
+#include "panels/MainMenuPanel.h"
 #include "panels/MapperWrapper.h"
+#include "sound/SoundPlayer.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
 #include "view/MidiDisplay.h"
@@ -25,9 +26,10 @@ class IViewContext;
 
 // The program's one scene. It owns the whole signal path: the generator bank
 // and its mixer, the analyser, the active note mapper, the two drawables and
-// the sound output; every frame it draws the panels, analyses one hop of the
-// generators' mix and hands the result to the drawables.
-class ApplicationScene final : public IScene {
+// the sound output; every frame it draws the panels, analyses the next hop of
+// the generators' signal and hands the result to the drawables. Each setting
+// has one operation here that applies it to everything derived from it.
+class ApplicationScene final : public IScene, public IMainMenuModel {
 public:
     // The view context must outlive the scene. Opens the sound output.
     explicit ApplicationScene(IViewContext& viewContext);
@@ -42,28 +44,34 @@ public:
     bool addGenerator();
     void deleteGenerator(std::size_t index);
     void setGeneratorEnabled(std::size_t index, bool enabled);
-    // Refuses (false, nothing changed) a rate that is not positive and finite.
-    bool setSampleRate(double rate);
-    void setMuted(bool mute);
+    double sampleRate() const override { return analysisRate; }
+    // The rate the generators are sampled at for the analysis: the generators,
+    // the mapper and the spectrum's axis follow it together, and the analyser
+    // starts afresh. Frequencies keep their meaning in Hz; what is heard is
+    // the generators' tones as sampled at this rate. Refuses (false, nothing
+    // changed) a rate that is not positive and finite.
+    bool setSampleRate(double rate) override;
+    bool isMuted() const override { return muted; }
+    void setMuted(bool mute) override;
     // Always builds a new mapper with default settings, also for the active type.
-    void selectMapper(MapperType type);
-    // Picks an item of the "FFT Window Sizes" combo (4096 << index, index 0 to 6)
-    // and rebuilds the analyser; other indices are ignored.
+    void selectMapper(MapperType type) override;
+    // Picks an item of the "FFT Window Sizes" combo (4096 << index, index 0 to 6);
+    // other indices are ignored.
     void selectWindowSize(std::int32_t index);
+    // Builds a new analyser with these settings (hop rate clamped to [0, 1])
+    // and gives the window length to the mapper and the spectrum view.
+    void applyFFTParams(const FFTParams_t& params) override;
+    void resetView() override;
 
     const std::vector<GeneratorEntry>& generatorBank() const { return generators; }
-    const FFTParams_t& analyserSettings() const { return fftParams; }
-    MapperWrapper& activeMapper() { return *mapper; }
-    const FFTDebugView& spectrumDisplay() const { return spectrumView; }
+    const FFTParams_t& analyserSettings() const override { return fftParams; }
+    MapperWrapper& activeMapper() override { return *mapper; }
+    FFTDebugView& spectrumView() override { return spectrum; }
+    const FFTDebugView& spectrumDisplay() const { return spectrum; }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
     bool isPlaying() const { return playing; }
-    bool isMuted() const { return muted; }
 
 private:
-    void drawMainMenu();
-    void drawAudioGenerator();
-    void drawFFTOptions();
-    void rebuildAnalyser();
     void feedSoundOutput();
     void analyze();
 
@@ -72,22 +80,27 @@ private:
     ImGuiBinding ui;
     std::vector<GeneratorEntry> generators;
     BlockMixer mixer;
+    // Settings first: the members after them are built from them.
     FFTParams_t fftParams;
+    double analysisRate = 44100.0;
     std::unique_ptr<IFFT> analyser;
     std::unique_ptr<MapperWrapper> mapper;
     MidiDisplay midiDisplay;
-    FFTDebugView spectrumView;
+    FFTDebugView spectrum;
     sf::Clock frameClock;
     SoundPlayer player;
+    sf::Vector2u windowSize{0, 0}; // for the start view
     bool playing = false;
     bool muted = true;
-    std::int32_t windowSizeIndex = 0;
-    std::int32_t blockSizeIndex = 1;
-    std::int32_t windowTypeIndex = 1;
     std::uint32_t generatorCounter = 1;
-    double sampleRate = 44100.0;
     // Reused every frame to hand the generators' settings to the sound output.
     std::array<ToneVoice_t, maxGenerators> voices{};
 };
+
+// Whether an event reaches the drawing's pan and zoom: not a wheel turn, a
+// press or a move that a panel under the mouse takes (uiWantsMouse), so panels
+// own the mouse they are under. A release always passes, so a drag that began
+// on the drawing ends wherever the button comes up.
+bool drawingTakesEvent(const sf::Event& event, bool uiWantsMouse);
 
 } // namespace dravik

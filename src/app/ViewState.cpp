@@ -58,6 +58,16 @@ bool zoomAbout(ViewState& state, const sf::RenderTarget& target, float delta, sf
 
 } // namespace
 
+void ViewState::reset(sf::Vector2u targetSize)
+{
+    const sf::Vector2f size(static_cast<float>(targetSize.x), static_cast<float>(targetSize.y));
+    view.setSize(size);
+    view.setCenter(size / 2.0f);
+    view.setRotation(0.0f);
+    zoom = 1.0f;
+    dragging = false;
+}
+
 bool ViewState::handleEvent(sf::RenderTarget& target, const sf::Event& event)
 {
     switch (event.type) {

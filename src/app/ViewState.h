@@ -23,6 +23,10 @@ struct ViewState {
     // Pans or zooms `view` for the events this state acts on and returns true
     // for those (even when nothing changed); other events return false.
     bool handleEvent(sf::RenderTarget& target, const sf::Event& event);
+
+    // The start view for a target of this size: one world unit per pixel,
+    // world (0, 0) at the top left, zoom 1, no drag in progress.
+    void reset(sf::Vector2u targetSize);
 };
 
 // A view in window pixels.

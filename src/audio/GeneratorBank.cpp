@@ -36,13 +36,24 @@ bool anyGeneratorEnabled(const std::vector<GeneratorEntry>& generators)
     return std::any_of(generators.begin(), generators.end(), [](const GeneratorEntry& e) { return e.enabled; });
 }
 
+double sampledFrequency(double frequency, double sampleRate)
+{
+    if (!std::isfinite(frequency) || !isUsableSampleRate(sampleRate))
+        return frequency;
+    const double folded = std::fmod(std::fabs(frequency), sampleRate);
+    return folded > 0.5 * sampleRate ? sampleRate - folded : folded;
+}
+
 std::size_t collectToneVoices(const std::vector<GeneratorEntry>& generators, ToneVoice_t* voices)
 {
     const std::size_t count = std::min(generators.size(), maxGenerators);
     for (std::size_t i = 0; i < count; ++i) {
         const GeneratorEntry& entry = generators[i];
         const OscillatorParams_t& p = *entry.oscillator.params();
-        voices[i] = ToneVoice_t{entry.number, entry.enabled, p.frequency, p.sampleRate, p.amplitude};
+        // A rate the oscillators cannot use leaves the voice unplayable, and silent.
+        const double outputRate = isUsableSampleRate(p.sampleRate) ? ToneSynth::outputRate : p.sampleRate;
+        voices[i] = ToneVoice_t{entry.number, entry.enabled, sampledFrequency(p.frequency, p.sampleRate), outputRate,
+                                p.amplitude};
     }
     return count;
 }

@@ -29,8 +29,13 @@ void setGeneratorSampleRate(std::vector<GeneratorEntry>& generators, double samp
 
 bool anyGeneratorEnabled(const std::vector<GeneratorEntry>& generators);
 
+// The frequency a sine of `frequency` Hz has once sampled at sampleRate:
+// folded into [0, sampleRate / 2]. What is heard is what is analysed.
+double sampledFrequency(double frequency, double sampleRate);
+
 // Fills voices (room for maxGenerators) with what the sound output needs of
-// every entry; returns how many were written.
+// every entry, each at the frequency its samples carry (sampledFrequency) at
+// the output rate; returns how many were written.
 std::size_t collectToneVoices(const std::vector<GeneratorEntry>& generators, ToneVoice_t* voices);
 
 } // namespace dravik

@@ -2,7 +2,7 @@
 
 namespace dravik {
 
-std::unique_ptr<MapperWrapper> makeMapperWrapper(MapperType type, std::uint32_t fftSize)
+std::unique_ptr<MapperWrapper> makeMapperWrapper(MapperType type, std::uint32_t fftSize, double sampleRate)
 {
     std::unique_ptr<MapperWrapper> wrapper;
     if (type == MapperType::HarmonicEnergy)
@@ -10,6 +10,7 @@ std::unique_ptr<MapperWrapper> makeMapperWrapper(MapperType type, std::uint32_t 
     else
         wrapper = std::make_unique<GaussianMapperWrapper>();
     wrapper->params()->fftSize = fftSize;
+    wrapper->params()->sampleRate = sampleRate;
     return wrapper;
 }
 

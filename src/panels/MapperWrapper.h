@@ -41,8 +41,8 @@ using GaussianMapperWrapper =
 using HarmonicMapperWrapper =
     PairedMapperWrapper<HarmonicEnergyMapper, HarmonicEnergyMapperOptionsController, MapperType::HarmonicEnergy>;
 
-// A new wrapper of the given type with default parameters, its fftSize set to
-// the running analyser's window length. Nothing else carries over.
-std::unique_ptr<MapperWrapper> makeMapperWrapper(MapperType type, std::uint32_t fftSize);
+// A new wrapper of the given type with default parameters, its fftSize and
+// sampleRate set to the running analysis's. Nothing else carries over.
+std::unique_ptr<MapperWrapper> makeMapperWrapper(MapperType type, std::uint32_t fftSize, double sampleRate);
 
 } // namespace dravik

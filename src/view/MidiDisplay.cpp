@@ -85,7 +85,9 @@ void MidiDisplay::updateNote(const NoteEnergy& element)
         cell->marker.setFillColor(noteMarkerColour(note));
         cell->marker.setOrigin(1.f, halfKeyWidth);
     }
-    const sf::Vector2f position = noteMarkerPosition(note, element.energy);
+    sf::Vector2f position = noteMarkerPosition(note, element.energy);
+    // Between the baseline (energy 0) and the floor.
+    position.y = std::max(markerDrop, std::min(position.y, markerFloor));
     cell->marker.setPosition(position);
     cell->label.setPosition(position);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapping/MapperParams.h"
+#include "mapping/NoteEnergy.h"
 
 #include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/Drawable.hpp>
@@ -11,6 +11,7 @@
 #include <SFML/System/Vector2.hpp>
 
 #include <array>
+#include <cfloat>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -62,6 +63,9 @@ public:
     void advance(float seconds);
     // Takes the mapper output if the refresh timer has reached half a second.
     void update(NoteEnergyView notes);
+    // The lowest a square's centre may hang, in local units: louder notes stop
+    // there, as the spectrum stops at its plot's edge. Applies from the next update.
+    void setMarkerFloor(float y) { markerFloor = y; }
 
     float getRefreshTimer() const { return refreshTimer; }
     const std::vector<std::uint32_t>& getActiveNotes() const { return activeNotes; }
@@ -76,6 +80,7 @@ private:
     sf::Font font;
     sf::RectangleShape baseline;
     float refreshTimer = 0.f;                                           // seconds since the last output taken
+    float markerFloor = FLT_MAX;
     std::array<std::unique_ptr<NoteCell>, midilayout::noteCount> cells; // by note, made on first show
     std::vector<std::uint32_t> activeNotes;                             // drawn, in the order of the output taken
 };

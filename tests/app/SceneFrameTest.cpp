@@ -159,5 +159,39 @@ TEST_F(SceneFrameTest, UnusableSampleRatesAreRefused)
     EXPECT_EQ(scene->generatorBank().back().name, "Audio Generator 3");
 }
 
+// One sample rate names one frequency everywhere: the generators, the axis,
+// the mapper and what is heard all follow the rate in the same operation.
+TEST_F(SceneFrameTest, TheSampleRateAppliesToEveryDisplayAtOnce)
+{
+    scene->setGeneratorEnabled(0, true);
+    frame();
+    ASSERT_TRUE(scene->setSampleRate(22050.0));
+    EXPECT_EQ(scene->generatorBank()[0].oscillator.params()->sampleRate, 22050.0);
+    EXPECT_EQ(scene->activeMapper().params()->sampleRate, 22050.0);
+    EXPECT_EQ(scene->spectrumDisplay().sampleRate, 22050.0);
+
+    // A new mapper and a new analyser keep it.
+    scene->selectMapper(MapperType::HarmonicEnergy);
+    scene->selectWindowSize(1);
+    EXPECT_EQ(scene->activeMapper().params()->sampleRate, 22050.0);
+    EXPECT_EQ(scene->spectrumDisplay().sampleRate, 22050.0);
+
+    // 440 Hz is still note 69: its square hangs lowest.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (scene->noteDisplay().getRefreshTimer() < 0.5f && std::chrono::steady_clock::now() < deadline)
+        frame();
+    frame();
+    std::uint32_t lowest = 0;
+    float lowestY = -1.0f;
+    for (const std::uint32_t note : scene->noteDisplay().getActiveNotes()) {
+        const float y = scene->noteDisplay().getCell(note)->marker.getPosition().y;
+        if (y > lowestY) {
+            lowestY = y;
+            lowest = note;
+        }
+    }
+    EXPECT_EQ(lowest, 69u);
+}
+
 } // namespace
 } // namespace dravik

@@ -230,5 +230,17 @@ TEST_F(ViewStateTest, ResizeTakesTheWindowSizeAndKeepsCentreAndZoom)
     EXPECT_EQ(state.zoom, zoom);
 }
 
+TEST_F(ViewStateTest, ResetGivesTheStartViewForTheWindowsSize)
+{
+    state.handleEvent(target, wheel(3.0f, 100, 100));
+    state.handleEvent(target, button(sf::Event::MouseButtonPressed, sf::Mouse::Right, 10, 10));
+    state.handleEvent(target, moved(60, 40));
+    state.reset({800, 600});
+    EXPECT_EQ(state.view.getSize(), sf::Vector2f(800.f, 600.f));
+    EXPECT_EQ(state.view.getCenter(), sf::Vector2f(400.f, 300.f));
+    EXPECT_EQ(state.zoom, 1.0f);
+    EXPECT_FALSE(state.dragging);
+}
+
 } // namespace
 } // namespace dravik

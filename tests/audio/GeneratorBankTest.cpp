@@ -87,6 +87,33 @@ TEST_F(GeneratorBankTest, ToneVoicesCarryEachEntrysNumberAndSettings)
     EXPECT_FALSE(anyGeneratorEnabled(generators));
 }
 
+// What is heard is the tone the samples carry: folded at the sampling rate and
+// played at the output rate.
+TEST_F(GeneratorBankTest, ToneVoicesSoundAtTheFrequencyTheSamplesCarry)
+{
+    struct Case {
+        double frequency;
+        double sampleRate;
+        double heard;
+    };
+    for (const Case c : {Case{440.0, 44100.0, 440.0}, Case{440.0, 22050.0, 440.0}, Case{15000.0, 22050.0, 7050.0},
+                         Case{22050.0, 22050.0, 0.0}, Case{-440.0, 44100.0, 440.0}, Case{1e20, 44100.0, 12500.0}}) {
+        SCOPED_TRACE(testing::Message() << c.frequency << " Hz at " << c.sampleRate);
+        EXPECT_NEAR(sampledFrequency(c.frequency, c.sampleRate), c.heard, 1e-6);
+        setGeneratorSampleRate(generators, c.sampleRate);
+        generators[0].oscillator.params()->frequency = c.frequency;
+        ToneVoice_t voices[maxGenerators];
+        ASSERT_EQ(collectToneVoices(generators, voices), 1u);
+        EXPECT_EQ(voices[0].sampleRate, 44100.0);
+        EXPECT_EQ(voices[0].frequency, sampledFrequency(c.frequency, c.sampleRate));
+    }
+    // A rate the oscillators cannot use leaves the voice unplayable.
+    generators[0].oscillator.params()->sampleRate = 0.0;
+    ToneVoice_t voices[maxGenerators];
+    collectToneVoices(generators, voices);
+    EXPECT_EQ(voices[0].sampleRate, 0.0);
+}
+
 TEST(SampleRate, OnlyPositiveFiniteRatesAreUsable)
 {
     EXPECT_TRUE(isUsableSampleRate(44100.0));

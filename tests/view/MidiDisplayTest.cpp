@@ -79,6 +79,18 @@ TEST_F(ReadyDisplay, PlacesAndColoursEachNoteByNumberAndEnergy)
     EXPECT_EQ(display.getActiveNotes(), (std::vector<std::uint32_t>{60, 61, 23}));
 }
 
+// Squares stay between the baseline and the floor the owner sets, as the
+// spectrum stays inside its plot.
+TEST_F(ReadyDisplay, LoudNotesStopAtTheFloor)
+{
+    display.setMarkerFloor(332.7f);
+    show({{60, 0.5}, {61, 1.02}, {62, 1e30}, {63, -2.0}});
+    EXPECT_NEAR(marker(60).getPosition().y, 0.5f * 384.f + 21.818182f, kTolerance);
+    EXPECT_NEAR(marker(61).getPosition().y, 332.7f, kTolerance);
+    EXPECT_NEAR(marker(62).getPosition().y, 332.7f, kTolerance);
+    EXPECT_NEAR(marker(63).getPosition().y, 21.818182f, kTolerance);
+}
+
 TEST_F(ReadyDisplay, TakesAnOutputOnlyOnceHalfASecondHasPassed)
 {
     // Outputs every 0.1 s of frame time; the frame analyses, then its time is added.

@@ -1,0 +1,70 @@
+#include "panels/MainMenuPanel.h"
+
+#include "panels/FFTOptionsPanel.h"
+#include "panels/MapperWrapper.h"
+#include "panels/Widgets.h"
+#include "view/FFTDebugView.h"
+
+#include <imgui.h>
+
+namespace dravik {
+
+namespace {
+
+// Typed sample rates may go beyond the slider up to what audio hardware offers.
+constexpr TypedRange_t typedSampleRate{1024.0, 384000.0};
+
+void drawGridFlags(FFTDebugView& view)
+{
+    ImGui::Checkbox("Show Linear Grid", &view.showLinearGrid);
+    ImGui::SameLine(0.0f, -1.0f);
+    ImGui::Checkbox("Show Log Grid", &view.showLogGrid);
+    ImGui::Checkbox("Show Linear Labels", &view.showLinearLabels);
+    ImGui::SameLine(0.0f, -1.0f);
+    ImGui::Checkbox("Show Log Labels", &view.showLogLabels);
+}
+
+void drawMapperChoice(IMainMenuModel& model)
+{
+    const MapperType active = model.activeMapper().type();
+    ImGui::LabelText("MIDI Mapper", "%s", "");
+    // A click, also on the active mapper, builds a fresh one with default settings.
+    if (ImGui::RadioButton("Gaussian Cents", active == MapperType::GaussianCents))
+        model.selectMapper(MapperType::GaussianCents);
+    ImGui::SameLine(0.0f, -1.0f);
+    if (ImGui::RadioButton("Harmonic Energy", active == MapperType::HarmonicEnergy))
+        model.selectMapper(MapperType::HarmonicEnergy);
+}
+
+} // namespace
+
+void drawMainMenu(IMainMenuModel& model)
+{
+    ImGui::Begin("dravik.smx main menu", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+    ImGui::LabelText("FPS", "%0.2f", static_cast<double>(ImGui::GetIO().Framerate));
+
+    double rate = model.sampleRate();
+    if (sliderDouble("Sample Rate##1", rate, 1024.0, 48000.0, typedSampleRate))
+        model.setSampleRate(rate);
+    bool muted = model.isMuted();
+    if (ImGui::Checkbox("Mute Audio", &muted))
+        model.setMuted(muted);
+    ImGui::SameLine(0.0f, -1.0f);
+    if (ImGui::Button("Reset View"))
+        model.resetView();
+    ImGui::Separator();
+
+    drawGridFlags(model.spectrumView());
+    ImGui::Separator();
+
+    drawMapperChoice(model);
+    ImGui::Separator();
+
+    FFTParams_t params = model.analyserSettings();
+    if (drawFFTOptions(params, model.sampleRate()))
+        model.applyFFTParams(params);
+    model.activeMapper().drawOptions();
+    ImGui::End();
+}
+
+} // namespace dravik

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "analysis/FFTParams.h"
+#include "mapping/MapperParams.h"
+
+namespace dravik {
+
+class FFTDebugView;
+class MapperWrapper;
+
+// What the main menu shows and changes. The scene implements it; every
+// setter is the one operation that applies its setting to everything derived
+// from it.
+class IMainMenuModel {
+public:
+    virtual ~IMainMenuModel() = default;
+
+    virtual double sampleRate() const = 0;
+    // False, nothing changed, for a rate the program cannot use.
+    virtual bool setSampleRate(double rate) = 0;
+    virtual bool isMuted() const = 0;
+    virtual void setMuted(bool mute) = 0;
+    // The spectrum view, whose grid and label flags the menu edits in place.
+    virtual FFTDebugView& spectrumView() = 0;
+    virtual MapperWrapper& activeMapper() = 0;
+    virtual void selectMapper(MapperType type) = 0;
+    virtual const FFTParams_t& analyserSettings() const = 0;
+    virtual void applyFFTParams(const FFTParams_t& params) = 0;
+    // Back to the drawing's start view: no pan, no zoom.
+    virtual void resetView() = 0;
+};
+
+// Draws the "dravik.smx main menu" window.
+void drawMainMenu(IMainMenuModel& model);
+
+} // namespace dravik

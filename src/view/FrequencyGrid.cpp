@@ -1,5 +1,7 @@
 #include "view/FrequencyGrid.h"
 
+#include "analysis/BinFrequency.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -33,8 +35,8 @@ void linearTicks(double minFrequency, double maxFrequency, std::uint64_t fftSize
     ticks.clear();
     if (count < 2 || count > maxLinearTicks || fftSize == 0)
         return;
-    const double binWidth = sampleRate / static_cast<double>(fftSize);
-    if (!(binWidth > 0.0) || !std::isfinite(binWidth))
+    const double binWidth = binSpacing(sampleRate, fftSize);
+    if (!isUsableSpacing(binWidth))
         return;
     const double low = std::floor(minFrequency / binWidth);
     const double high = std::ceil(maxFrequency / binWidth);

@@ -7,18 +7,6 @@
 
 namespace dravik {
 
-std::uint64_t binIndex(double frequency, std::uint64_t fftSize, double sampleRate)
-{
-    if (fftSize == 0 || !(sampleRate > 0.0))
-        return 0;
-    const double bin = std::round(static_cast<double>(fftSize) * frequency / sampleRate);
-    if (!(bin > 0.0))
-        return 0;
-    if (bin >= 18446744073709551616.0) // 2^64
-        return std::numeric_limits<std::uint64_t>::max();
-    return static_cast<std::uint64_t>(bin);
-}
-
 BinRange_t drawnBinRange(std::uint64_t binCount, bool limitToRange, double minFrequency, double maxFrequency,
                          std::uint64_t fftSize, double sampleRate)
 {

@@ -1,13 +1,10 @@
 #pragma once
 
+#include "analysis/BinFrequency.h"
+
 #include <cstdint>
 
 namespace dravik {
-
-// Nearest bin to a frequency (halfway cases away from zero); 0 when fftSize is
-// 0, sampleRate is not above 0, or the frequency is negative or NaN; the
-// largest index when the bin lies beyond the 64-bit range.
-std::uint64_t binIndex(double frequency, std::uint64_t fftSize, double sampleRate);
 
 // Inclusive range of the bins a spectrum curve shows.
 struct BinRange_t {

@@ -1,7 +1,7 @@
 """Through the real panels: with its only generator disabled the program shows
 an empty plot frame and a bare MIDI baseline; ticking "Enabled" on "Audio
 Generator 1" puts the spectrum's peak at 440 Hz and hangs the note squares
-under the baseline, note 69 lowest."""
+under the baseline, note 69 lowest; magnified, the peak is one lobe."""
 
 import os
 
@@ -123,6 +123,43 @@ def check_tone_picture(image):
     assert lowest == 69, f"the lowest square is note {lowest}'s, not note 69's: {found}"
 
 
+ZOOM_NOTCHES = 12  # 0.909^12: the plot magnified about 3.1 times around the peak
+
+
+def count_lobes(image):
+    """Peaks of the cyan fill that stand out by a third of the highest from
+    the dips on either side of them."""
+    heights = PLOT_BOTTOM - fill_tops(image)
+    prominence = heights.max() / 3
+    lobes, rising_from, peak = 0, heights[0], None
+    for h in heights:
+        if peak is None:
+            rising_from = min(rising_from, h)
+            if h - rising_from >= prominence:
+                peak = h
+        else:
+            peak = max(peak, h)
+            if peak - h >= prominence:
+                lobes, rising_from, peak = lobes + 1, h, None
+    return lobes + (peak is not None)
+
+
+def check_one_lobe(dravik):
+    """Zoomed in about the 440 Hz peak's base, which stays in place, the peak
+    is one lobe; an analysed window stitched from two stretches splits it in two."""
+    at = (int(round(x_of_frequency(440.0))), PLOT_BOTTOM)
+    dravik.wheel(at, ZOOM_NOTCHES)
+    # Magnified about x = 111, the plot's left frame line leaves the window.
+    grey = np.array(FRAME_GREY, dtype=np.uint8)
+    image = dravik.wait_for_picture(lambda im: not np.all(im[PLOT_TOP:PLOT_BOTTOM, PLOT_LEFT - 1] == grey), 10,
+                                    "the magnified plot")
+    dravik.save(image, "zoomed")
+    lobes = count_lobes(image)
+    print(f"zoomed in {ZOOM_NOTCHES} notches about x = {at[0]}: {lobes} lobe(s), "
+          f"{np.count_nonzero(PLOT_BOTTOM - fill_tops(image) > 50)} columns above 50 px")
+    assert lobes == 1, f"the 440 Hz peak shows {lobes} lobes"
+
+
 def main():
     args = parse_arguments()
 
@@ -144,7 +181,7 @@ def main():
                                         "the spectrum and the resting note squares")
         dravik.save(image, "enabled")
         check_tone_picture(image)
-
+        check_one_lobe(dravik)
         dravik.close(timeout=10)
 
 

@@ -4,9 +4,10 @@
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
 #include "audio/NotePosition.h"
+#include "panels/PlotReadouts.h"
+#include "panels/Widgets.h"
 #include "shared/NoteFrequency.h"
 #include "ui/SettingsLocation.h"
-#include "panels/Widgets.h"
 
 #include <imgui.h>
 
@@ -48,6 +49,12 @@ bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& ev
 {
     // Both see every event: a wheel turn over a panel also zooms the drawing.
     ui.processEvent(event);
+    if (event.type == sf::Event::MouseMoved) {
+        mouseInWindow = true;
+        mousePixel = {event.mouseMove.x, event.mouseMove.y};
+    } else if (event.type == sf::Event::MouseLeft) {
+        mouseInWindow = false;
+    }
     return viewContext.worldView().handleEvent(window, event);
 }
 
@@ -63,6 +70,16 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     if (pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted)
         analyze();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
+    readCursor(window);
+    drawCursorReadout(cursor);
+}
+
+// The mouse is mapped through the world view, so pan and zoom are respected.
+void ApplicationScene::readCursor(const sf::RenderWindow& window)
+{
+    cursor = CursorReading_t{false, 0.0, false, 0.0};
+    if (mouseInWindow)
+        cursor = spectrumView.readAt(window.mapPixelToCoords(mousePixel, viewContext.worldView().view));
 }
 
 void ApplicationScene::render(sf::RenderWindow& window)
@@ -78,6 +95,9 @@ void ApplicationScene::analyze()
     const MagnitudeSpectrum spectrum = analyser->compute();
     midiDisplay.update(mapper->map(spectrum));
     spectrumView.update(spectrum);
+    // Bins as the spectrum view lays them out, so the readouts agree with the axis.
+    const double binWidth = spectrumView.fftSize != 0 ? spectrumView.sampleRate / spectrumView.fftSize : 0.0;
+    peak = findSpectrumPeak(spectrum, binWidth);
 }
 
 // The output plays the enabled generators in real time from their settings,
@@ -165,6 +185,8 @@ void ApplicationScene::drawMainMenu()
     ImGui::Checkbox("Show Linear Labels", &spectrumView.showLinearLabels);
     ImGui::SameLine(0.0f, -1.0f);
     ImGui::Checkbox("Show Log Labels", &spectrumView.showLogLabels);
+    drawAxisOptions(spectrumView);
+    drawPeakReadout(peak);
     ImGui::Separator();
 
     ImGui::LabelText("MIDI Mapper", "%s", "");

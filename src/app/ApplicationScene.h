@@ -1,17 +1,19 @@
 #pragma once
 
 #include "analysis/IFFT.h"
+#include "analysis/SpectrumPeak.h"
 #include "app/IScene.h"
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
 #include "audio/GeneratorEntry.h"
-#include "sound/SoundPlayer.h"
 #include "panels/MapperWrapper.h"
+#include "sound/SoundPlayer.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
 #include "view/MidiDisplay.h"
 
 #include <SFML/System/Clock.hpp>
+#include <SFML/System/Vector2.hpp>
 
 #include <array>
 #include <cstddef>
@@ -55,6 +57,10 @@ public:
     const FFTParams_t& analyserSettings() const { return fftParams; }
     MapperWrapper& activeMapper() { return *mapper; }
     const FFTDebugView& spectrumDisplay() const { return spectrumView; }
+    FFTDebugView& spectrumDisplay() { return spectrumView; }
+    // The latest spectrum's peak, and what lies under the mouse after the last update.
+    const SpectrumPeak_t& spectrumPeak() const { return peak; }
+    const CursorReading_t& cursorReading() const { return cursor; }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
     bool isPlaying() const { return playing; }
     bool isMuted() const { return muted; }
@@ -66,6 +72,7 @@ private:
     void rebuildAnalyser();
     void feedSoundOutput();
     void analyze();
+    void readCursor(const sf::RenderWindow& window);
 
     IViewContext& viewContext;
     // Outlives the window, whose mouse cursors it owns.
@@ -86,6 +93,10 @@ private:
     std::int32_t windowTypeIndex = 1;
     std::uint32_t generatorCounter = 1;
     double sampleRate = 44100.0;
+    SpectrumPeak_t peak{false, 0, 0.0, 0.0};
+    bool mouseInWindow = false;
+    sf::Vector2i mousePixel;
+    CursorReading_t cursor{false, 0.0, false, 0.0};
     // Reused every frame to hand the generators' settings to the sound output.
     std::array<ToneVoice_t, maxGenerators> voices{};
 };

@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick libx11-dev
   python3 python3-numpy
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -1,17 +1,24 @@
-// Draws the window icon: a black pulse-shaped waveform line (flat, a small
+// Draws the program's icon: a black pulse-shaped waveform line (flat, a small
 // peak, a tall peak, a dip, flat again) on an opaque white square, and writes
-// it as a PNG. Run at build time; the program embeds the file.
+// it as a PNG of the requested side (409 pixels by default). Run at build
+// time: the program embeds the 409-pixel window icon, and the install carries
+// the desktop icons drawn at 48, 128 and 256 pixels.
 #include <SFML/Graphics/Image.hpp>
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
-constexpr unsigned side = 409;
+// The drawing is designed on a square of this side and scaled to the one asked for.
+constexpr unsigned designSide = 409;
 constexpr float halfWidth = 9.0f;
+constexpr unsigned smallestSide = 16;
+constexpr unsigned largestSide = 4096;
 
 struct Point {
     float x;
@@ -53,22 +60,45 @@ float distanceToWave(Point p)
     return best;
 }
 
+// The side given on the command line, or 0 when it is not a whole number in range.
+unsigned parseSide(const char* text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || value < static_cast<long>(smallestSide) ||
+        value > static_cast<long>(largestSide))
+        return 0;
+    return static_cast<unsigned>(value);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output.png>\n", argv[0]);
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: %s <output.png> [side in pixels, %u to %u; default %u]\n", argv[0], smallestSide,
+                     largestSide, designSide);
+        return 2;
+    }
+    const unsigned side = argc == 3 ? parseSide(argv[2]) : designSide;
+    if (side == 0) {
+        std::fprintf(stderr, "%s: the side must be a whole number of pixels from %u to %u, not '%s'\n", argv[0],
+                     smallestSide, largestSide, argv[2]);
         return 2;
     }
 
+    // Each pixel is measured in design units, so the line keeps its shape and
+    // relative thickness at every size; it never gets thinner than one pixel.
+    const float scale = static_cast<float>(designSide) / static_cast<float>(side);
+    const float inkHalfWidth = std::max(halfWidth, 0.5f * scale);
     sf::Image image;
     image.create(side, side, sf::Color::White);
     for (unsigned y = 0; y < side; ++y) {
         for (unsigned x = 0; x < side; ++x) {
-            const Point centre{static_cast<float>(x) + 0.5f, static_cast<float>(y) + 0.5f};
+            const Point centre{(static_cast<float>(x) + 0.5f) * scale, (static_cast<float>(y) + 0.5f) * scale};
             // One pixel of linear falloff at the edge keeps the line smooth.
-            const float ink = std::clamp(halfWidth + 0.5f - distanceToWave(centre), 0.0f, 1.0f);
+            const float ink = std::clamp((inkHalfWidth - distanceToWave(centre)) / scale + 0.5f, 0.0f, 1.0f);
             const auto level = static_cast<sf::Uint8>(std::lround(255.0f * (1.0f - ink)));
             image.setPixel(x, y, sf::Color(level, level, level, 255));
         }

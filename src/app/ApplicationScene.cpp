@@ -1,9 +1,11 @@
 #include "app/ApplicationScene.h"
 
+#include "analysis/BinFrequency.h"
 #include "analysis/FFTWRingBuffer.h"
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
 #include "panels/GeneratorPanel.h"
+#include "panels/PlotReadouts.h"
 #include "shared/NoteFrequency.h"
 #include "ui/SettingsLocation.h"
 
@@ -62,6 +64,12 @@ void ApplicationScene::onStop(sf::RenderWindow&)
 bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& event)
 {
     ui.processEvent(event);
+    if (event.type == sf::Event::MouseMoved) {
+        mouseInWindow = true;
+        mousePixel = {event.mouseMove.x, event.mouseMove.y};
+    } else if (event.type == sf::Event::MouseLeft) {
+        mouseInWindow = false;
+    }
     const ImGuiIO& io = ImGui::GetIO();
     if (event.type == sf::Event::Resized)
         windowSize = {event.size.width, event.size.height};
@@ -90,6 +98,16 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     if (pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted)
         analyze();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
+    readCursor(window);
+    drawCursorReadout(cursor);
+}
+
+// The mouse is mapped through the world view, so pan and zoom are respected.
+void ApplicationScene::readCursor(const sf::RenderWindow& window)
+{
+    cursor = CursorReading_t{false, 0.0, false, 0.0};
+    if (mouseInWindow)
+        cursor = spectrum.readAt(window.mapPixelToCoords(mousePixel, viewContext.worldView().view));
 }
 
 void ApplicationScene::render(sf::RenderWindow& window)
@@ -106,6 +124,9 @@ void ApplicationScene::analyze()
     const MagnitudeSpectrum magnitudes = analyser->compute();
     midiDisplay.update(mapper->map(magnitudes));
     spectrum.update(magnitudes);
+    // Bins as the spectrum view lays them out, so the readouts agree with the axis.
+    const double spacing = binSpacing(spectrum.sampleRate, spectrum.fftSize);
+    peak = findSpectrumPeak(magnitudes, isUsableSpacing(spacing) ? spacing : 0.0);
 }
 
 // The output plays the enabled generators in real time from their settings,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/IFFT.h"
+#include "analysis/SpectrumPeak.h"
 #include "app/IScene.h"
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
@@ -13,6 +14,7 @@
 #include "view/MidiDisplay.h"
 
 #include <SFML/System/Clock.hpp>
+#include <SFML/System/Vector2.hpp>
 
 #include <array>
 #include <cstddef>
@@ -68,12 +70,16 @@ public:
     MapperWrapper& activeMapper() override { return *mapper; }
     FFTDebugView& spectrumView() override { return spectrum; }
     const FFTDebugView& spectrumDisplay() const { return spectrum; }
+    // The latest spectrum's peak, and what lies under the mouse after the last update.
+    const SpectrumPeak_t& spectrumPeak() const override { return peak; }
+    const CursorReading_t& cursorReading() const { return cursor; }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
     bool isPlaying() const { return playing; }
 
 private:
     void feedSoundOutput();
     void analyze();
+    void readCursor(const sf::RenderWindow& window);
 
     IViewContext& viewContext;
     // Outlives the window, whose mouse cursors it owns.
@@ -93,6 +99,10 @@ private:
     bool playing = false;
     bool muted = true;
     std::uint32_t generatorCounter = 1;
+    SpectrumPeak_t peak{false, 0, 0.0, 0.0};
+    bool mouseInWindow = false;
+    sf::Vector2i mousePixel;
+    CursorReading_t cursor{false, 0.0, false, 0.0};
     // Reused every frame to hand the generators' settings to the sound output.
     std::array<ToneVoice_t, maxGenerators> voices{};
 };

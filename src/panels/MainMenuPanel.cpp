@@ -2,6 +2,7 @@
 
 #include "panels/FFTOptionsPanel.h"
 #include "panels/MapperWrapper.h"
+#include "panels/PlotReadouts.h"
 #include "panels/Widgets.h"
 #include "view/FFTDebugView.h"
 
@@ -55,6 +56,8 @@ void drawMainMenu(IMainMenuModel& model)
     ImGui::Separator();
 
     drawGridFlags(model.spectrumView());
+    drawAxisOptions(model.spectrumView());
+    drawPeakReadout(model.spectrumPeak());
     ImGui::Separator();
 
     drawMapperChoice(model);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/FFTParams.h"
+#include "analysis/SpectrumPeak.h"
 #include "mapping/MapperParams.h"
 
 namespace dravik {
@@ -26,6 +27,8 @@ public:
     virtual void selectMapper(MapperType type) = 0;
     virtual const FFTParams_t& analyserSettings() const = 0;
     virtual void applyFFTParams(const FFTParams_t& params) = 0;
+    // The latest spectrum's strongest peak, for the "Peak" row.
+    virtual const SpectrumPeak_t& spectrumPeak() const = 0;
     // Back to the drawing's start view: no pan, no zoom.
     virtual void resetView() = 0;
 };

@@ -3,6 +3,7 @@
 #include "analysis/MagnitudeSpectrum.h"
 #include "view/FrequencyGrid.h"
 #include "view/LabelRow.h"
+#include "view/PlotGeometry.h"
 
 #include <SFML/Graphics/Drawable.hpp>
 #include <SFML/Graphics/Font.hpp>
@@ -17,8 +18,14 @@
 namespace dravik {
 
 // The latest magnitude spectrum as a filled curve in a framed plot, with
-// optional linear and logarithmic frequency grids and their label rows.
-// Everything is rebuilt by update and drawn unchanged until the next one.
+// optional linear and logarithmic frequency grids and their label rows, on a
+// linear or logarithmic frequency axis and a linear or decibel power scale.
+// Everything is rebuilt by update and drawn unchanged until the next one; a
+// change of axis or scale re-lays the shown spectrum at once.
+//
+// On the logarithmic axis the plot spans the note columns of the MIDI display
+// (placed at the same x), from the note of minFrequency to that of
+// maxFrequency, so each note's peak lies under its square.
 class FFTDebugView : public sf::Drawable, public sf::Transformable {
 public:
     FFTDebugView();
@@ -29,6 +36,21 @@ public:
     // Rebuilds the curve, grids and labels; an empty spectrum changes nothing.
     void update(MagnitudeSpectrum spectrum);
 
+    // Each re-lays the curve, grids, labels and frame for the new axis or scale.
+    void setFrequencyScale(FrequencyScale scale);
+    void setPowerScale(PowerScale scale);
+    FrequencyScale getFrequencyScale() const { return frequencyScale; }
+    PowerScale getPowerScale() const { return powerScale; }
+
+    // The frequency and level under a point given in the coordinates the view
+    // is drawn in (its parent's: for the scene, the world view's).
+    CursorReading_t readAt(sf::Vector2f point) const;
+
+    // The plot's frame in local coordinates: plotRect on the linear axis, the
+    // note columns on the logarithmic one.
+    sf::FloatRect getFrameRect() const;
+    // The axis the grids are laid on.
+    FrequencyAxis_t getAxis() const;
     const sf::FloatRect& getPlotRect() const { return plotRect; }
     const sf::VertexArray& getSpectrumFill() const { return spectrumFill; }
     const sf::VertexArray& getSpectrumLine() const { return spectrumLine; }
@@ -37,6 +59,8 @@ public:
     const sf::VertexArray& getLogMinorGrid() const { return logMinorGrid; }
     const LabelRow& getLinearLabels() const { return linearLabels; }
     const LabelRow& getLogLabels() const { return logLabels; }
+    const sf::VertexArray& getLevelGrid() const { return levelGrid; }
+    const LabelRow& getLevelLabels() const { return levelLabels; }
 
     // Written directly by the scene and the panels; each change shows at the next update.
     double minFrequency = 0.0; // Hz at the plot's left edge
@@ -52,13 +76,25 @@ public:
 
 private:
     void draw(sf::RenderTarget& target, sf::RenderStates states) const override;
-    void buildSpectrum(MagnitudeSpectrum spectrum);
-    // The grid builders append to the line arrays and label rows, which update
+    // Keeps the powers of the bins either axis draws.
+    void keepSpectrum(MagnitudeSpectrum spectrum);
+    // Rebuilds everything drawn from the kept spectrum and the settings.
+    void layout();
+    void buildSpectrum();
+    // The grid builders append to the line arrays and label rows, which layout
     // has just emptied.
     void buildLinearGrid();
     void buildLogGrid();
-    FrequencyAxis_t axis() const;
-    void appendLine(sf::VertexArray& grid, float x, sf::Color colour) const;
+    void buildLevelGrid();
+    // Whether the frequency range has notes for the logarithmic axis's columns.
+    bool logAxisUsable() const;
+    bool usesLogAxis() const;
+    FrequencyAxis_t axisFor(bool logarithmic) const;
+    // The bins an axis draws from a spectrum of binCount bins.
+    BinRange_t binRangeFor(std::uint64_t binCount, bool logarithmic) const;
+    // The continuous bin number the curve draws at local x.
+    double binAtX(float x) const;
+    static void appendLine(sf::VertexArray& grid, const sf::FloatRect& rect, float x, sf::Color colour);
 
     sf::FloatRect plotRect{20.f, 20.f, 1240.f, 300.f}; // local coordinates; bottom at 320
     sf::Font font;
@@ -70,6 +106,19 @@ private:
     sf::VertexArray logMinorGrid{sf::Lines};
     LabelRow linearLabels;
     LabelRow logLabels;
+    sf::VertexArray levelGrid{sf::Lines}; // decibel lines
+    LabelRow levelLabels;
+    FrequencyScale frequencyScale = FrequencyScale::Linear;
+    PowerScale powerScale = PowerScale::Linear;
+
+    // The powers of the bins shown, from keptFirstBin on, with the spectrum's
+    // bin count and bin width at the time: what a change of axis or scale and
+    // the cursor readout work from. Empty until the first spectrum.
+    std::vector<double> keptPower;
+    std::uint64_t keptFirstBin = 0;
+    std::uint64_t keptBinCount = 0;
+    double keptBinWidth = 0.0;
+    BinRange_t curveBins{0, 0}; // the bins the curve draws now
 
     // Builders' scratch, kept so that a steady update allocates nothing.
     std::vector<double> linearTickScratch;

@@ -20,13 +20,47 @@ constexpr double maxAxisFraction = 1.0e6;
 
 } // namespace
 
+namespace {
+
+bool isLogarithmic(const FrequencyAxis_t& axis)
+{
+    return axis.scale == FrequencyScale::Logarithmic;
+}
+
+// Whether the axis maps frequencies at all: an increasing range, above 0 Hz
+// when logarithmic.
+bool hasUsableRange(const FrequencyAxis_t& axis)
+{
+    if (!(axis.maxFrequency - axis.minFrequency > 0.0))
+        return false;
+    return !isLogarithmic(axis) || (axis.minFrequency > 0.0 && std::isfinite(axis.maxFrequency));
+}
+
+} // namespace
+
 float frequencyToX(const FrequencyAxis_t& axis, double frequency)
 {
-    const double span = axis.maxFrequency - axis.minFrequency;
-    if (!(span > 0.0))
+    if (!hasUsableRange(axis))
         return axis.left;
-    const double r = std::clamp((frequency - axis.minFrequency) / span, -maxAxisFraction, maxAxisFraction);
+    double r = 0.0;
+    if (!isLogarithmic(axis))
+        r = (frequency - axis.minFrequency) / (axis.maxFrequency - axis.minFrequency);
+    else if (frequency > 0.0)
+        r = std::log(frequency / axis.minFrequency) / std::log(axis.maxFrequency / axis.minFrequency);
+    else
+        r = -maxAxisFraction;
+    r = std::clamp(r, -maxAxisFraction, maxAxisFraction);
     return axis.left + static_cast<float>(r) * axis.width;
+}
+
+double xToFrequency(const FrequencyAxis_t& axis, float x)
+{
+    if (!hasUsableRange(axis) || !(axis.width > 0.f))
+        return axis.minFrequency;
+    const double r = static_cast<double>(x - axis.left) / static_cast<double>(axis.width);
+    if (!isLogarithmic(axis))
+        return axis.minFrequency + r * (axis.maxFrequency - axis.minFrequency);
+    return axis.minFrequency * std::pow(axis.maxFrequency / axis.minFrequency, r);
 }
 
 void linearTicks(double minFrequency, double maxFrequency, std::uint64_t fftSize, double sampleRate,

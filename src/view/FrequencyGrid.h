@@ -9,17 +9,27 @@
 
 namespace dravik {
 
-// The frequency range shown across the plot's width, on a linear axis.
+// How frequency runs across the plot: evenly in Hz, or evenly in octaves.
+enum class FrequencyScale : std::uint8_t { Linear, Logarithmic };
+
+// The frequency range shown across the plot's width.
 struct FrequencyAxis_t {
     double minFrequency; // Hz at x = left
     double maxFrequency; // Hz at x = left + width
     float left;
     float width;
+    FrequencyScale scale = FrequencyScale::Linear;
 };
 
-// x of a frequency on the axis; left when the range is empty or reversed.
-// Frequencies outside the range map outside the plot (they are not clipped).
+// x of a frequency on the axis; left when the range is empty or reversed (or,
+// on a logarithmic axis, does not start above 0 Hz). Frequencies outside the
+// range map outside the plot (they are not clipped); on a logarithmic axis 0 Hz
+// and below lie far to the left.
 float frequencyToX(const FrequencyAxis_t& axis, double frequency);
+
+// The frequency at x: the inverse of frequencyToX; minFrequency when the axis
+// has no usable range or width.
+double xToFrequency(const FrequencyAxis_t& axis, float x);
 
 // Fills ticks with count frequencies evenly spaced in whole analyser bins, from
 // the bin at or below minFrequency to the bin at or above maxFrequency. Empty

@@ -5,7 +5,7 @@
 namespace dravik {
 
 const sf::Text& LabelRow::add(const sf::Font& font, const std::string& text, unsigned characterSize, sf::Color colour,
-                              sf::Vector2f position)
+                              sf::Vector2f position, float alignX)
 {
     if (count == texts.size())
         texts.emplace_back();
@@ -22,7 +22,7 @@ const sf::Text& LabelRow::add(const sf::Font& font, const std::string& text, uns
     label.setCharacterSize(characterSize);
     label.setFillColor(colour);
     const sf::FloatRect bounds = label.getLocalBounds();
-    label.setOrigin(bounds.left + bounds.width * 0.5f, 0.f);
+    label.setOrigin(bounds.left + bounds.width * alignX, 0.f);
     label.setPosition(position);
     return label;
 }

@@ -13,14 +13,15 @@
 
 namespace dravik {
 
-// A list of text labels, each centred horizontally on its position with its
-// top there. Cleared and refilled on every rebuild; the texts and their
+// A list of text labels, each with its top at its position and, by default,
+// centred horizontally on it. Cleared and refilled on every rebuild; the texts and their
 // strings are kept and overwritten, so a steady rebuild allocates nothing.
 class LabelRow : public sf::Drawable {
 public:
-    // Appends a label and returns it, already placed.
+    // Appends a label and returns it, already placed; alignX is the share of
+    // its width left of the position (0.5 centres it, 0 starts it there).
     const sf::Text& add(const sf::Font& font, const std::string& text, unsigned characterSize, sf::Color colour,
-                        sf::Vector2f position);
+                        sf::Vector2f position, float alignX = 0.5f);
     // Takes back the label added last.
     void removeLast();
     void clear();

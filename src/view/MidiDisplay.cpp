@@ -21,6 +21,12 @@ sf::Vector2f noteMarkerPosition(std::uint32_t note, double energy)
     return {column * keyWidth + halfKeyWidth, static_cast<float>(drop) * energyDrop + markerDrop};
 }
 
+float noteColumnLeft(std::int32_t note)
+{
+    const float column = static_cast<float>(note) - static_cast<float>(firstBaselineNote);
+    return column * keyWidth + halfKeyWidth - markerOriginX;
+}
+
 sf::Color noteMarkerColour(std::uint32_t note)
 {
     return note % 2 == 1 ? sf::Color(166, 201, 236, 255) : sf::Color::White;
@@ -83,7 +89,7 @@ void MidiDisplay::updateNote(const NoteEnergy& element)
                                                    sf::RectangleShape({keyWidth, keyWidth})});
         cell->label.setFillColor(sf::Color::Black);
         cell->marker.setFillColor(noteMarkerColour(note));
-        cell->marker.setOrigin(1.f, halfKeyWidth);
+        cell->marker.setOrigin(markerOriginX, halfKeyWidth);
     }
     sf::Vector2f position = noteMarkerPosition(note, element.energy);
     // Between the baseline (energy 0) and the floor.

@@ -27,6 +27,7 @@ inline constexpr float baselineLength = 1294.5454f; // 89 keys, notes 24 to 112
 inline constexpr float baselineRight = 1300.8182f;  // 89.5 keys less 1: right end of note 112
 inline constexpr float energyDrop = 384.f;          // units down per unit of energy
 inline constexpr std::int32_t firstBaselineNote = 24;
+inline constexpr float markerOriginX = 1.f; // a square's origin, right of its left edge
 inline constexpr unsigned labelCharacterSize = 7;
 inline constexpr std::size_t noteCount = 128; // MIDI notes 0 to 127
 } // namespace midilayout
@@ -34,6 +35,10 @@ inline constexpr std::size_t noteCount = 128; // MIDI notes 0 to 127
 // Position of a note's square (its origin sits 1 unit right of its left edge
 // and half a key below its top): one column per note, lower for more energy.
 sf::Vector2f noteMarkerPosition(std::uint32_t note, double energy);
+
+// Left edge of a note's column, where its square starts: columns of one
+// keyWidth each, from note 24's at 6.27 onwards (and leftwards below it).
+float noteColumnLeft(std::int32_t note);
 
 // Light blue for odd notes, white for even ones.
 sf::Color noteMarkerColour(std::uint32_t note);

@@ -1,5 +1,7 @@
 #include "view/PlotGeometry.h"
 
+#include "analysis/SpectrumPeak.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -28,6 +30,14 @@ float powerLevel(double power)
     if (power >= 0.0)
         return static_cast<float>(power);
     return 0.f;
+}
+
+float plotLevel(double power, PowerScale scale)
+{
+    if (scale == PowerScale::Linear)
+        return powerLevel(power);
+    const double level = (powerDecibels(power) - decibelscale::floor) / (decibelscale::top - decibelscale::floor);
+    return static_cast<float>(std::clamp(level, 0.0, 1.0));
 }
 
 } // namespace dravik

@@ -5,6 +5,7 @@
 #include "DisplaySupport.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Window/Event.hpp>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -49,6 +50,17 @@ TEST(SceneAllocation, SteadyFramesAllocateNothing)
         runFor(std::chrono::milliseconds(1200));
         ASSERT_FALSE(scene.noteDisplay().getActiveNotes().empty());
         EXPECT_EQ(runFor(std::chrono::milliseconds(1100)), 0u);
+
+        // The same on the log axis in decibels, with the cursor readout shown.
+        scene.spectrumView().setFrequencyScale(FrequencyScale::Logarithmic);
+        scene.spectrumView().setPowerScale(PowerScale::Decibels);
+        sf::Event move{};
+        move.type = sf::Event::MouseMoved;
+        move.mouseMove = {668, 200};
+        scene.handleEvent(window, move);
+        runFor(std::chrono::milliseconds(600));
+        ASSERT_TRUE(scene.cursorReading().hasLevel);
+        EXPECT_EQ(runFor(std::chrono::milliseconds(1100)), 0u) << "log axis, dB, cursor readout";
 
         window.close();
         scene.onStop(window);

@@ -4,6 +4,7 @@
 #include "DisplaySupport.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Window/Event.hpp>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -191,6 +192,66 @@ TEST_F(SceneFrameTest, TheSampleRateAppliesToEveryDisplayAtOnce)
         }
     }
     EXPECT_EQ(lowest, 69u);
+}
+
+// The generator's 440 Hz read back from its spectrum, and what lies under the
+// mouse mapped through the world view as it is panned and zoomed.
+TEST_F(SceneFrameTest, ReadoutsFollowTheSpectrumAndTheWorldView)
+{
+    EXPECT_FALSE(scene->spectrumPeak().valid) << "nothing analysed yet";
+    scene->setGeneratorEnabled(0, true);
+    frame();
+    ASSERT_TRUE(scene->spectrumPeak().valid);
+    EXPECT_NEAR(scene->spectrumPeak().frequency, 440.0, 0.5);
+
+    const auto event = [&](sf::Event::EventType type, int x, int y, sf::Mouse::Button button = sf::Mouse::Right) {
+        sf::Event e{};
+        e.type = type;
+        if (type == sf::Event::MouseMoved)
+            e.mouseMove = {x, y};
+        else if (type == sf::Event::MouseWheelScrolled)
+            e.mouseWheelScroll = {sf::Mouse::VerticalWheel, 1.0f, x, y};
+        else
+            e.mouseButton = {button, x, y};
+        scene->handleEvent(*window, e);
+    };
+    // Pixel x 111 lies on bin 40.87 of the curve (bins 3 to 519 over x 20 to 1260): 440 Hz.
+    event(sf::Event::MouseMoved, 111, 200);
+    frame();
+    const CursorReading_t onPeak = scene->cursorReading();
+    ASSERT_TRUE(onPeak.overPlot);
+    EXPECT_NEAR(onPeak.frequency, 440.0, 0.2);
+    ASSERT_TRUE(onPeak.hasLevel);
+    EXPECT_NEAR(onPeak.power, scene->spectrumPeak().power, 1e-12) << "the level of the peak's bin";
+
+    // Dragged 100 pixels right: the plot's left edge is at pixel 120, the peak under pixel 211.
+    event(sf::Event::MouseButtonPressed, 600, 600);
+    event(sf::Event::MouseMoved, 700, 600);
+    event(sf::Event::MouseButtonReleased, 700, 600);
+    event(sf::Event::MouseMoved, 111, 200);
+    frame();
+    EXPECT_FALSE(scene->cursorReading().overPlot);
+    event(sf::Event::MouseMoved, 211, 200);
+    frame();
+    EXPECT_NEAR(scene->cursorReading().frequency, onPeak.frequency, 1e-6);
+
+    // Zoomed in about the cursor: the frequency under it stays, those beside it draw closer.
+    event(sf::Event::MouseMoved, 311, 200);
+    frame();
+    const double spanBefore = scene->cursorReading().frequency - onPeak.frequency;
+    event(sf::Event::MouseWheelScrolled, 211, 200);
+    event(sf::Event::MouseMoved, 211, 200);
+    frame();
+    EXPECT_NEAR(scene->cursorReading().frequency, onPeak.frequency, 0.01);
+    event(sf::Event::MouseMoved, 311, 200);
+    frame();
+    EXPECT_NEAR(scene->cursorReading().frequency - onPeak.frequency, spanBefore / 1.1, 0.05);
+
+    sf::Event left{};
+    left.type = sf::Event::MouseLeft;
+    scene->handleEvent(*window, left);
+    frame();
+    EXPECT_FALSE(scene->cursorReading().overPlot);
 }
 
 } // namespace

@@ -94,6 +94,37 @@ TEST(FrequencyToX, MapsTheRangeLinearlyAndKeepsAbsurdFrequenciesFinite)
     EXPECT_GT(frequencyToX(kDefaultAxis, 1e300), 1260.f);
 }
 
+TEST(FrequencyToX, LogarithmicAxisGivesEqualWidthsToEqualRatiosAndInvertsBothWays)
+{
+    // One octave per 100 units from 100 Hz.
+    const FrequencyAxis_t octaves{100.0, 1600.0, 20.f, 400.f, FrequencyScale::Logarithmic};
+    const struct {
+        double frequency;
+        float x;
+    } cases[] = {{100.0, 20.f},   {200.0, 120.f}, {400.0, 220.f},
+                 {1600.0, 420.f}, {50.0, -80.f},  {100.0 * std::sqrt(2.0), 70.f}};
+    for (const auto& c : cases) {
+        EXPECT_NEAR(frequencyToX(octaves, c.frequency), c.x, 1e-3f) << c.frequency;
+        EXPECT_NEAR(xToFrequency(octaves, c.x), c.frequency, c.frequency * 1e-6) << c.x;
+    }
+    for (const float x : {20.f, 333.3f, 1260.f, -50.f})
+        EXPECT_NEAR(frequencyToX(kDefaultAxis, xToFrequency(kDefaultAxis, x)), x, 1e-3f) << "linear, x " << x;
+
+    // 0 Hz and below lie far to the left, still finite.
+    EXPECT_LT(frequencyToX(octaves, 0.0), -1.0e6f);
+    EXPECT_TRUE(std::isfinite(frequencyToX(octaves, -5.0)));
+    EXPECT_TRUE(std::isfinite(frequencyToX(octaves, 1e-300)));
+    // No logarithm of the range, or no width: everything at the left, the minimum everywhere.
+    for (const FrequencyAxis_t broken : {FrequencyAxis_t{0.0, 1600.0, 20.f, 400.f, FrequencyScale::Logarithmic},
+                                         FrequencyAxis_t{-5.0, 1600.0, 20.f, 400.f, FrequencyScale::Logarithmic},
+                                         FrequencyAxis_t{100.0, kInf, 20.f, 400.f, FrequencyScale::Logarithmic},
+                                         FrequencyAxis_t{800.0, 100.0, 20.f, 400.f, FrequencyScale::Logarithmic}}) {
+        EXPECT_FLOAT_EQ(frequencyToX(broken, 440.0), 20.f);
+        EXPECT_EQ(xToFrequency(broken, 300.f), broken.minFrequency);
+    }
+    EXPECT_EQ(xToFrequency({100.0, 1600.0, 20.f, 0.f, FrequencyScale::Logarithmic}, 300.f), 100.0);
+}
+
 std::vector<double> frequenciesOf(const std::vector<LogTick>& ticks, bool major)
 {
     std::vector<double> frequencies;

@@ -58,5 +58,28 @@ TEST(PowerLevel, ClampsToTheUnitRangeAndTreatsNaNAsSilence)
         EXPECT_EQ(powerLevel(c.power), c.level) << c.power;
 }
 
+TEST(PlotLevel, DecibelsRunFromTheFloorToTheTop)
+{
+    const struct {
+        double power;
+        float level;
+    } cases[] = {
+        {1.0, 100.f / 120.f},   // 0 dB
+        {100.0, 1.f},           // +20 dB, the top
+        {1.0e4, 1.f},           // above the top
+        {1.0e-10, 0.f},         // -100 dB, the floor
+        {1.0e-12, 0.f},         // below the floor
+        {1.0e-5, 50.f / 120.f}, // -50 dB
+        {0.0, 0.f},
+        {-1.0, 0.f},
+        {kNaN, 0.f},
+        {kInf, 1.f},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(plotLevel(c.power, PowerScale::Decibels), c.level, 1e-6f) << c.power;
+    EXPECT_EQ(plotLevel(0.25, PowerScale::Linear), 0.25f);
+    EXPECT_EQ(plotLevel(1.7, PowerScale::Linear), 1.f);
+}
+
 } // namespace
 } // namespace dravik

@@ -30,6 +30,27 @@ TEST(SteadyUpdate, SpectrumViewReusesItsBuffersAndLabels)
     EXPECT_EQ(view.getLogLabels().size(), 5u);
 }
 
+TEST(SteadyUpdate, SpectrumViewOnTheLogAxisInDecibelsReusesItsBuffersAndLabels)
+{
+    FFTDebugView view;
+    testing::configureAsScene(view);
+    view.setFrequencyScale(FrequencyScale::Logarithmic);
+    view.setPowerScale(PowerScale::Decibels);
+    std::vector<SpectrumBin> bins = testing::flatSpectrum(0.001);
+    view.update(testing::viewOf(bins));
+
+    const std::uint64_t count = testing::allocationsDuring([&] {
+        for (int hop = 0; hop < 20; ++hop) {
+            bins[100 + hop].power = 0.8;
+            view.update(testing::viewOf(bins));
+            const CursorReading_t reading = view.readAt({300.f + hop, 200.f});
+            ASSERT_TRUE(reading.hasLevel);
+        }
+    });
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(view.getLevelLabels().size(), 7u);
+}
+
 TEST(SteadyUpdate, MidiDisplayRefreshOfKnownNotesAllocatesNothing)
 {
     MidiDisplay display;

@@ -98,9 +98,9 @@ void FileSource::update(double elapsedSeconds)
 {
     if (decoder == nullptr)
         return;
-    output->advance(elapsedSeconds);
     if (playing && !decodedToEnd)
         decodeAhead();
+    output->advance(elapsedSeconds);
     heard = std::min(output->heardFrame(), written);
     if (decodedToEnd && heard >= written && playing) {
         // Played to the end: the output has faded out on its own.

@@ -4,9 +4,12 @@
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
 #include "audio/NotePosition.h"
-#include "shared/NoteFrequency.h"
-#include "ui/SettingsLocation.h"
 #include "panels/Widgets.h"
+#include "shared/NoteFrequency.h"
+#include "sound/CaptureRecorder.h"
+#include "sound/FilePlayer.h"
+#include "sound/SfmlFileOpener.h"
+#include "ui/SettingsLocation.h"
 
 #include <imgui.h>
 
@@ -14,14 +17,28 @@
 #include <SFML/Window/Event.hpp>
 
 #include <algorithm>
+#include <iostream>
 
 namespace dravik {
+
+namespace {
+
+// Without a sound device files are analysed by the frame clock, silently.
+std::unique_ptr<IPlaybackOutput> makeFileOutput()
+{
+    if (!FilePlayer::deviceAvailable())
+        return nullptr;
+    return std::make_unique<FilePlayer>();
+}
+
+} // namespace
 
 ApplicationScene::ApplicationScene(IViewContext& viewContext)
     : viewContext(viewContext)
     , generators{makeGeneratorEntry(1)}
     , analyser(std::make_unique<FFTWRingBuffer>(fftParams))
     , mapper(std::make_unique<GaussianMapperWrapper>())
+    , sources(std::make_unique<SfmlFileOpener>(), makeFileOutput(), std::make_unique<CaptureRecorder>(), std::cerr)
 {
     // The plot spans MIDI notes 24 to 113.
     spectrumView.minFrequency = std::max(0.0, noteFrequency(24, 440.0));
@@ -58,9 +75,16 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     // The panels apply their edits at once, so this frame's signal uses them.
     drawMainMenu();
     drawAudioGenerator();
+    drawSourceWindow(sources, sourcePanel);
 
+    sources.update(dt.asSeconds(), muted);
+    applySourceChange();
     feedSoundOutput();
-    if (pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted)
+    // Generators render what the analyser needs; real sound is analysed as it is heard.
+    ISignalSource* live = sources.realTimeSource();
+    const bool hop = live != nullptr ? live->feedAnalyser(*analyser, fftParams.blockSize, fftParams.windowSize)
+                                     : pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted;
+    if (hop)
         analyze();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
 }
@@ -86,7 +110,7 @@ void ApplicationScene::analyze()
 // there is something to hear and then runs on; muting fades it to silence.
 void ApplicationScene::feedSoundOutput()
 {
-    const bool audible = !muted && anyGeneratorEnabled(generators);
+    const bool audible = !muted && anyGeneratorEnabled(generators) && sources.active() == SourceKind::Generators;
     player.submit(voices.data(), collectToneVoices(generators, voices.data()), audible);
     if (audible && !playing && player.hasDevice()) {
         player.play();
@@ -116,7 +140,41 @@ bool ApplicationScene::setSampleRate(double rate)
         return false;
     sampleRate = rate;
     setGeneratorSampleRate(generators, sampleRate);
+    if (sources.active() == SourceKind::Generators)
+        setAnalysisSampleRate(sampleRate);
     return true;
+}
+
+bool ApplicationScene::openFile(const std::string& path)
+{
+    const bool opened = sources.openFile(path);
+    applySourceChange();
+    return opened;
+}
+
+bool ApplicationScene::selectSource(SourceKind kind)
+{
+    const bool selected = sources.select(kind);
+    applySourceChange();
+    return selected;
+}
+
+// The analyser starts over from the new source, at the new source's rate.
+void ApplicationScene::applySourceChange()
+{
+    if (!sources.takeAnalysisChange())
+        return;
+    analyser->reset();
+    if (ISignalSource* live = sources.realTimeSource())
+        live->restartAnalysis();
+    setAnalysisSampleRate(sources.sampleRate(sampleRate));
+}
+
+void ApplicationScene::setAnalysisSampleRate(double rate)
+{
+    analysisRate = rate;
+    spectrumView.sampleRate = rate;
+    mapper->params()->sampleRate = rate;
 }
 
 void ApplicationScene::setMuted(bool mute)
@@ -128,6 +186,7 @@ void ApplicationScene::selectMapper(MapperType type)
 {
     // The new wrapper is complete before the old one goes.
     mapper = makeMapperWrapper(type, fftParams.windowSize);
+    mapper->params()->sampleRate = analysisRate;
 }
 
 void ApplicationScene::selectWindowSize(std::int32_t index)
@@ -145,7 +204,9 @@ void ApplicationScene::rebuildAnalyser()
     analyser = std::make_unique<FFTWRingBuffer>(fftParams);
     mapper->params()->fftSize = fftParams.windowSize;
     spectrumView.fftSize = fftParams.windowSize;
-    spectrumView.sampleRate = sampleRate;
+    spectrumView.sampleRate = analysisRate;
+    if (ISignalSource* live = sources.realTimeSource())
+        live->restartAnalysis();
 }
 
 void ApplicationScene::drawMainMenu()
@@ -157,6 +218,8 @@ void ApplicationScene::drawMainMenu()
     if (ImGui::SliderFloat("Sample Rate##1", &rate, 1024.0f, 48000.0f, "%.3f", 0))
         setSampleRate(rate);
     ImGui::Checkbox("Mute Audio", &muted);
+    drawSourceSelector(sources);
+    applySourceChange();
     ImGui::Separator();
 
     ImGui::Checkbox("Show Linear Grid", &spectrumView.showLinearGrid);
@@ -202,7 +265,7 @@ void ApplicationScene::drawFFTOptions()
         fftParams.blockSize = blockSizeOfItem(blockSizeIndex);
         changed = true;
     }
-    ImGui::LabelText("FFT Bin size ", "%0.2f", sampleRate / fftParams.windowSize);
+    ImGui::LabelText("FFT Bin size ", "%0.2f", analysisRate / fftParams.windowSize);
     const OverlapValue_t overlap = overlappingBlocks(fftParams);
     if (overlap.valid)
         ImGui::LabelText("Overlapping Blocks ", "%d", overlap.blocks);

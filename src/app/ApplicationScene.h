@@ -5,8 +5,10 @@
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
 #include "audio/GeneratorEntry.h"
-#include "sound/SoundPlayer.h"
 #include "panels/MapperWrapper.h"
+#include "panels/SourcePanels.h"
+#include "sound/SoundPlayer.h"
+#include "source/SourceStage.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
 #include "view/MidiDisplay.h"
@@ -17,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace dravik {
@@ -50,6 +53,14 @@ public:
     // Picks an item of the "FFT Window Sizes" combo (4096 << index, index 0 to 6)
     // and rebuilds the analyser; other indices are ignored.
     void selectWindowSize(std::int32_t index);
+    // Opens a sound file and analyses it as it plays; on failure says why (in
+    // the panel and on stderr) and keeps the source it had.
+    bool openFile(const std::string& path);
+    // Switches what is analysed; the analyser refills from the new source.
+    bool selectSource(SourceKind kind);
+    // The one writer of the analysis rate: the spectrum axis, the bin size
+    // label and the mapper follow the analysed source's sample rate.
+    void setAnalysisSampleRate(double rate);
 
     const std::vector<GeneratorEntry>& generatorBank() const { return generators; }
     const FFTParams_t& analyserSettings() const { return fftParams; }
@@ -58,6 +69,8 @@ public:
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
     bool isPlaying() const { return playing; }
     bool isMuted() const { return muted; }
+    SourceStage& sourceStage() { return sources; }
+    double analysisSampleRate() const { return analysisRate; }
 
 private:
     void drawMainMenu();
@@ -65,6 +78,7 @@ private:
     void drawFFTOptions();
     void rebuildAnalyser();
     void feedSoundOutput();
+    void applySourceChange();
     void analyze();
 
     IViewContext& viewContext;
@@ -88,6 +102,10 @@ private:
     double sampleRate = 44100.0;
     // Reused every frame to hand the generators' settings to the sound output.
     std::array<ToneVoice_t, maxGenerators> voices{};
+    // After the player, which opens the sound device the file player needs.
+    SourceStage sources;
+    SourcePanelState_t sourcePanel;
+    double analysisRate = 44100.0;
 };
 
 } // namespace dravik

@@ -15,6 +15,7 @@ SourceStage::SourceStage(std::unique_ptr<IFileOpener> opener, std::unique_ptr<IP
 
 bool SourceStage::select(SourceKind next)
 {
+    panel = next;
     if (next == kind)
         return true;
     if (next == SourceKind::Input && !inputSource.isRunning() && !inputSource.start(inputSource.deviceName())) {
@@ -42,6 +43,7 @@ void SourceStage::leave(SourceKind old)
 
 bool SourceStage::openFile(const std::string& path)
 {
+    panel = SourceKind::File;
     std::string error;
     std::unique_ptr<IAudioDecoder> decoder = opener->open(path, error);
     if (decoder == nullptr) {
@@ -64,6 +66,7 @@ bool SourceStage::openFile(const std::string& path)
 
 bool SourceStage::selectInputDevice(const std::string& name)
 {
+    panel = SourceKind::Input;
     if (!inputSource.start(name)) {
         report(inputSource.error());
         return false;

@@ -53,6 +53,10 @@ public:
     // applies the rate and lets the analyser refill.
     bool takeAnalysisChange();
 
+    // The source the user works on, whose panel shows: the one selected or
+    // tried last (a file that failed to open still shows the file panel).
+    SourceKind shownPanel() const { return panel; }
+
     // The last failure, for the panels; empty when the last action succeeded.
     const std::string& message() const { return lastMessage; }
     void clearMessage() { lastMessage.clear(); }
@@ -71,6 +75,7 @@ private:
     std::string openedPath;
     std::string lastMessage;
     SourceKind kind = SourceKind::Generators;
+    SourceKind panel = SourceKind::Generators;
     bool fileWasPlaying = false;
     bool analysisChanged = false;
 };

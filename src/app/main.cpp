@@ -29,8 +29,9 @@ void runDravik(const std::string& file)
     dravik::ViewContextImpl viewContext;
     dravik::Application application(settings);
     dravik::ApplicationScene scene(viewContext);
-    if (!file.empty())
-        scene.openFile(file);
+    // A file named on the command line is meant to be heard.
+    if (!file.empty() && scene.openFile(file))
+        scene.setMuted(false);
     application.run(scene);
 }
 

@@ -14,10 +14,14 @@ namespace {
 
 const ImVec4 failureColour{1.0f, 0.35f, 0.35f, 1.0f};
 
+// Wrapped, so a long path does not stretch the panel across the window.
 void drawMessage(const SourceStage& stage)
 {
-    if (!stage.message().empty())
-        ImGui::TextColored(failureColour, "%s", stage.message().c_str());
+    if (stage.message().empty())
+        return;
+    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + 420.0f);
+    ImGui::TextColored(failureColour, "%s", stage.message().c_str());
+    ImGui::PopTextWrapPos();
 }
 
 void setPath(SourcePanelState_t& state, const std::string& path)

@@ -36,8 +36,10 @@ bool FilePlayer::open(std::uint32_t channelCount, std::uint32_t sampleRate)
         return false;
     channels = channelCount;
     rate = sampleRate;
-    // 20 ms chunks; SFML queues three, so the sound lags the ring by about 60 ms.
-    chunkFrames = std::max<std::uint64_t>(256, sampleRate / 50);
+    // 50 ms chunks; SFML queues three, so 150 ms are queued: enough to ride out
+    // a busy machine starving SFML's streaming thread. The position reported
+    // is what the device plays, so the analysis follows the sound regardless.
+    chunkFrames = std::max<std::uint64_t>(256, sampleRate / 20);
     ring.assign(ringFrames * channels, 0);
     chunk.assign(chunkFrames * channels, 0);
     held.assign(channels, 0.0f);

@@ -20,7 +20,7 @@ namespace dravik {
 class FileSource final : public ISignalSource {
 public:
     // Frames decoded per update at most: the frame loop never waits for a long decode.
-    static constexpr std::uint64_t maxFramesPerUpdate = 16384;
+    static constexpr std::uint64_t maxFramesPerUpdate = 65536;
 
     // deviceOutput plays the sound; without one (or for a format it cannot
     // play) the position follows the frame clock and nothing is heard.

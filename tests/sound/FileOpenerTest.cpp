@@ -139,6 +139,35 @@ TEST(FileOpener, UnreadableFile)
     EXPECT_NE(error.find("cannot be read"), std::string::npos) << error;
 }
 
+TEST(FileOpener, LongOggVorbisKeepsItsLength)
+{
+    // Noise encodes to more than the first megabyte SFML's probe sees; the
+    // Ogg reader finds the length at the end of the file.
+    const TemporaryFolder folder("opener-ogg");
+    const std::string path = folder / "noise.ogg";
+    {
+        sf::OutputSoundFile file;
+        ASSERT_TRUE(file.openFromFile(path, 44100, 2));
+        std::vector<sf::Int16> noise(2 * 44100);
+        unsigned state = 1;
+        for (int second = 0; second < 80; ++second) {
+            for (sf::Int16& sample : noise) {
+                state = state * 1664525u + 1013904223u;
+                sample = static_cast<sf::Int16>(state >> 17);
+            }
+            file.write(noise.data(), noise.size());
+        }
+    }
+    ASSERT_GT(std::filesystem::file_size(path), 1u << 20);
+    std::string error;
+    const std::unique_ptr<IAudioDecoder> decoder = SfmlFileOpener().open(path, error);
+    ASSERT_NE(decoder, nullptr) << error;
+    EXPECT_EQ(decoder->format().frames, 80u * 44100u);
+    decoder->seek(decoder->format().frames - 100);
+    std::int16_t frames[2 * 256];
+    EXPECT_EQ(decoder->read(frames, 256), 100u);
+}
+
 TEST(FileOpener, SixHourFileOpensFromItsHeader)
 {
     // 16-bit stereo at 44.1 kHz for six hours: 3.8 GB, written sparse.

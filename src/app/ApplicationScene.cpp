@@ -6,6 +6,9 @@
 #include "app/IViewContext.h"
 #include "panels/GeneratorPanel.h"
 #include "panels/PlotReadouts.h"
+#include "sound/CaptureRecorder.h"
+#include "sound/FilePlayer.h"
+#include "sound/SfmlFileOpener.h"
 #include "shared/NoteFrequency.h"
 #include "ui/SettingsLocation.h"
 
@@ -15,8 +18,21 @@
 #include <SFML/Window/Event.hpp>
 
 #include <algorithm>
+#include <iostream>
 
 namespace dravik {
+
+namespace {
+
+// Without a sound device files are analysed by the frame clock, silently.
+std::unique_ptr<IPlaybackOutput> makeFileOutput()
+{
+    if (!FilePlayer::deviceAvailable())
+        return nullptr;
+    return std::make_unique<FilePlayer>();
+}
+
+} // namespace
 
 bool drawingTakesEvent(const sf::Event& event, bool uiWantsMouse)
 {
@@ -35,6 +51,7 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
     , generators{makeGeneratorEntry(1)}
     , analyser(std::make_unique<FFTWRingBuffer>(fftParams))
     , mapper(makeMapperWrapper(MapperType::GaussianCents, fftParams.windowSize, analysisRate))
+    , sources(std::make_unique<SfmlFileOpener>(), makeFileOutput(), std::make_unique<CaptureRecorder>(), std::cerr)
 {
     // The plot spans MIDI notes 24 to 113.
     spectrum.minFrequency = std::max(0.0, noteFrequency(24, 440.0));
@@ -93,9 +110,16 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
         deleteGenerator(request.deleteIndex);
     if (request.add)
         addGenerator();
+    drawSourceWindow(sources, sourcePanel);
 
+    sources.update(dt.asSeconds(), muted);
+    applySourceChange();
     feedSoundOutput();
-    if (pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted)
+    // Generators render what the analyser needs; real sound is analysed as it is heard.
+    ISignalSource* live = sources.realTimeSource();
+    const bool hop = live != nullptr ? live->feedAnalyser(*analyser, fftParams.blockSize, fftParams.windowSize)
+                                     : pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted;
+    if (hop)
         analyze();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
     readCursor(window);
@@ -135,7 +159,7 @@ void ApplicationScene::analyze()
 // there is something to hear and then runs on; muting fades it to silence.
 void ApplicationScene::feedSoundOutput()
 {
-    const bool audible = !muted && anyGeneratorEnabled(generators);
+    const bool audible = !muted && anyGeneratorEnabled(generators) && sources.active() == SourceKind::Generators;
     player.submit(voices.data(), collectToneVoices(generators, voices.data()), audible);
     if (audible && !playing && player.hasDevice()) {
         player.play();
@@ -145,7 +169,7 @@ void ApplicationScene::feedSoundOutput()
 
 bool ApplicationScene::addGenerator()
 {
-    return dravik::addGenerator(generators, generatorCounter, analysisRate);
+    return dravik::addGenerator(generators, generatorCounter, generatorRate);
 }
 
 void ApplicationScene::deleteGenerator(std::size_t index)
@@ -163,13 +187,42 @@ bool ApplicationScene::setSampleRate(double rate)
 {
     if (!isUsableSampleRate(rate))
         return false;
-    analysisRate = rate;
+    generatorRate = rate;
     setGeneratorSampleRate(generators, rate);
+    if (sources.active() == SourceKind::Generators)
+        setAnalysisSampleRate(rate);
+    return true;
+}
+
+void ApplicationScene::setAnalysisSampleRate(double rate)
+{
+    analysisRate = rate;
     mapper->params()->sampleRate = rate;
     spectrum.sampleRate = rate;
     // Samples taken at the old rate would smear the next windows.
     analyser->reset();
-    return true;
+    if (ISignalSource* live = sources.realTimeSource())
+        live->restartAnalysis();
+}
+
+bool ApplicationScene::openFile(const std::string& path)
+{
+    const bool opened = sources.openFile(path);
+    applySourceChange();
+    return opened;
+}
+
+bool ApplicationScene::selectSource(SourceKind kind)
+{
+    const bool selected = sources.select(kind);
+    applySourceChange();
+    return selected;
+}
+
+void ApplicationScene::applySourceChange()
+{
+    if (sources.takeAnalysisChange())
+        setAnalysisSampleRate(sources.sampleRate(generatorRate));
 }
 
 void ApplicationScene::setMuted(bool mute)
@@ -201,6 +254,8 @@ void ApplicationScene::applyFFTParams(const FFTParams_t& params)
     analyser = std::make_unique<FFTWRingBuffer>(fftParams);
     mapper->params()->fftSize = fftParams.windowSize;
     spectrum.fftSize = fftParams.windowSize;
+    if (ISignalSource* live = sources.realTimeSource())
+        live->restartAnalysis();
 }
 
 void ApplicationScene::resetView()

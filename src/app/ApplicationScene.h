@@ -8,7 +8,9 @@
 #include "audio/GeneratorEntry.h"
 #include "panels/MainMenuPanel.h"
 #include "panels/MapperWrapper.h"
+#include "panels/SourcePanels.h"
 #include "sound/SoundPlayer.h"
+#include "source/SourceStage.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
 #include "view/MidiDisplay.h"
@@ -20,6 +22,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace dravik {
@@ -46,13 +49,16 @@ public:
     bool addGenerator();
     void deleteGenerator(std::size_t index);
     void setGeneratorEnabled(std::size_t index, bool enabled);
-    double sampleRate() const override { return analysisRate; }
-    // The rate the generators are sampled at for the analysis: the generators,
-    // the mapper and the spectrum's axis follow it together, and the analyser
-    // starts afresh. Frequencies keep their meaning in Hz; what is heard is
-    // the generators' tones as sampled at this rate. Refuses (false, nothing
-    // changed) a rate that is not positive and finite.
+    double sampleRate() const override { return generatorRate; }
+    // The rate the generators are sampled at. While they are the analysed
+    // source, the mapper and the spectrum's axis follow it too, and the
+    // analyser starts afresh. Frequencies keep their meaning in Hz; what is
+    // heard is the generators' tones as sampled at this rate. Refuses (false,
+    // nothing changed) a rate that is not positive and finite.
     bool setSampleRate(double rate) override;
+    // The rate of what is analysed: the generators' rate, or the file's or
+    // capture device's own.
+    double analysisSampleRate() const override { return analysisRate; }
     bool isMuted() const override { return muted; }
     void setMuted(bool mute) override;
     // Always builds a new mapper with default settings, also for the active type.
@@ -64,6 +70,14 @@ public:
     // and gives the window length to the mapper and the spectrum view.
     void applyFFTParams(const FFTParams_t& params) override;
     void resetView() override;
+    // Opens a sound file and analyses it as it plays; on failure says why (in
+    // the panel and on stderr) and keeps the source it had.
+    bool openFile(const std::string& path);
+    // Switches what is analysed; the analyser refills from the new source.
+    bool selectSource(SourceKind kind);
+    SourceStage& sourceStage() override { return sources; }
+    // Carries a change of source, or of the source's rate, to the analysis.
+    void applySourceChange() override;
 
     const std::vector<GeneratorEntry>& generatorBank() const { return generators; }
     const FFTParams_t& analyserSettings() const override { return fftParams; }
@@ -80,6 +94,9 @@ private:
     void feedSoundOutput();
     void analyze();
     void readCursor(const sf::RenderWindow& window);
+    // The one writer of the analysis rate: the spectrum axis, the bin size
+    // label and the mapper follow it, and the analyser starts afresh.
+    void setAnalysisSampleRate(double rate);
 
     IViewContext& viewContext;
     // Outlives the window, whose mouse cursors it owns.
@@ -88,6 +105,7 @@ private:
     BlockMixer mixer;
     // Settings first: the members after them are built from them.
     FFTParams_t fftParams;
+    double generatorRate = 44100.0;
     double analysisRate = 44100.0;
     std::unique_ptr<IFFT> analyser;
     std::unique_ptr<MapperWrapper> mapper;
@@ -105,6 +123,9 @@ private:
     CursorReading_t cursor{false, 0.0, false, 0.0};
     // Reused every frame to hand the generators' settings to the sound output.
     std::array<ToneVoice_t, maxGenerators> voices{};
+    // After the player, which opens the sound device the file player needs.
+    SourceStage sources;
+    SourcePanelState_t sourcePanel;
 };
 
 // Whether an event reaches the drawing's pan and zoom: not a wheel turn, a

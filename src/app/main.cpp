@@ -1,6 +1,7 @@
 #include "EmbeddedResources.h"
 #include "app/Application.h"
 #include "app/ApplicationScene.h"
+#include "app/CommandLine.h"
 #include "app/DisplayConnection.h"
 #include "app/ViewContextImpl.h"
 #include "app/WindowIcon.h"
@@ -9,10 +10,11 @@
 #include <SFML/Graphics/Image.hpp>
 
 #include <iostream>
+#include <string>
 
 namespace {
 
-void runDravik()
+void runDravik(const std::string& file)
 {
     sf::Image icon;
     const bool haveIcon = dravik::decodeWindowIcon(icon, dravik::resources::windowIcon(), std::cerr);
@@ -27,13 +29,19 @@ void runDravik()
     dravik::ViewContextImpl viewContext;
     dravik::Application application(settings);
     dravik::ApplicationScene scene(viewContext);
+    // A file named on the command line is meant to be heard.
+    if (!file.empty() && scene.openFile(file))
+        scene.setMuted(false);
     application.run(scene);
 }
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const dravik::CommandLine_t command = dravik::parseCommandLine(argc, argv, std::cout, std::cerr);
+    if (command.exitStatus)
+        return *command.exitStatus;
     const dravik::DisplayConnection display;
     if (!display.isOpen()) {
         std::cerr << "dravik: no display. Dravik is a desktop program and needs a window system\n"
@@ -42,6 +50,6 @@ int main()
                      "  xvfb-run -a scripts/run.sh\n";
         return 1;
     }
-    runDravik();
+    runDravik(command.file);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "panels/FFTOptionsPanel.h"
 #include "panels/MapperWrapper.h"
 #include "panels/PlotReadouts.h"
+#include "panels/SourcePanels.h"
 #include "panels/Widgets.h"
 #include "view/FFTDebugView.h"
 
@@ -53,6 +54,8 @@ void drawMainMenu(IMainMenuModel& model)
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::Button("Reset View"))
         model.resetView();
+    drawSourceSelector(model.sourceStage());
+    model.applySourceChange();
     ImGui::Separator();
 
     drawGridFlags(model.spectrumView());
@@ -64,7 +67,7 @@ void drawMainMenu(IMainMenuModel& model)
     ImGui::Separator();
 
     FFTParams_t params = model.analyserSettings();
-    if (drawFFTOptions(params, model.sampleRate()))
+    if (drawFFTOptions(params, model.analysisSampleRate()))
         model.applyFFTParams(params);
     model.activeMapper().drawOptions();
     ImGui::End();

@@ -3,6 +3,7 @@
 #include "analysis/FFTParams.h"
 #include "analysis/SpectrumPeak.h"
 #include "mapping/MapperParams.h"
+#include "source/SourceStage.h"
 
 namespace dravik {
 
@@ -19,6 +20,8 @@ public:
     virtual double sampleRate() const = 0;
     // False, nothing changed, for a rate the program cannot use.
     virtual bool setSampleRate(double rate) = 0;
+    // The rate of what is analysed, for the bin size.
+    virtual double analysisSampleRate() const = 0;
     virtual bool isMuted() const = 0;
     virtual void setMuted(bool mute) = 0;
     // The spectrum view, whose grid and label flags the menu edits in place.
@@ -29,6 +32,10 @@ public:
     virtual void applyFFTParams(const FFTParams_t& params) = 0;
     // The latest spectrum's strongest peak, for the "Peak" row.
     virtual const SpectrumPeak_t& spectrumPeak() const = 0;
+    // The source selector's stage, and the operation that carries a change of
+    // source to the analysis in the same frame.
+    virtual SourceStage& sourceStage() = 0;
+    virtual void applySourceChange() = 0;
     // Back to the drawing's start view: no pan, no zoom.
     virtual void resetView() = 0;
 };

@@ -86,9 +86,11 @@ class DisplayHold:
 class Dravik:
     """One run of the program. Use as a context manager so it never outlives the test."""
 
-    def __init__(self, binary, close_tool, artifacts, name, env=None):
-        """env, when given, replaces the environment the program starts with."""
+    def __init__(self, binary, close_tool, artifacts, name, env=None, arguments=()):
+        """env, when given, replaces the environment the program starts with;
+        arguments follow the program's name on its command line."""
         self.binary = binary
+        self.arguments = list(arguments)
         self.env = env
         self.close_tool = close_tool
         self.artifacts = artifacts
@@ -116,7 +118,7 @@ class Dravik:
         self.config_home = tempfile.mkdtemp(prefix="dravik-e2e-")
         environment = dict(os.environ if env is None else env, XDG_CONFIG_HOME=self.config_home)
         self._log = open(self.log_path, "w")
-        self.process = subprocess.Popen([self.binary], env=environment, stdout=self._log,
+        self.process = subprocess.Popen([self.binary, *self.arguments], env=environment, stdout=self._log,
                                         stderr=subprocess.STDOUT)
 
     def stop(self):

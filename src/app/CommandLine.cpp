@@ -1,0 +1,28 @@
+#include "app/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+namespace dravik {
+
+CommandLine_t parseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err)
+{
+    CLI::App app("Dravik turns sound into MIDI note activity by spectral analysis.", "dravik");
+    CommandLine_t result;
+    app.add_option("FILE", result.file, "A WAV, FLAC or Ogg Vorbis file to play and analyse");
+    app.set_version_flag("--version", "dravik " DRAVIK_VERSION);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        result.exitStatus = 0;
+    } catch (const CLI::CallForVersion& version) {
+        out << version.what() << '\n';
+        result.exitStatus = 0;
+    } catch (const CLI::ParseError& error) {
+        err << "dravik: " << error.what() << '\n' << app.help();
+        result.exitStatus = 2;
+    }
+    return result;
+}
+
+} // namespace dravik

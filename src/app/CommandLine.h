@@ -1,0 +1,19 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace dravik {
+
+struct CommandLine_t {
+    std::optional<int> exitStatus; // set when the program ends here (help, version, a usage error)
+    std::string file;              // a sound file to analyse from the start; empty for none
+};
+
+// Reads `dravik [--help] [--version] [FILE]`. Help and version go to `out`
+// (status 0); an unknown option or a surplus argument prints the error and the
+// usage to `err` (status 2).
+CommandLine_t parseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+} // namespace dravik

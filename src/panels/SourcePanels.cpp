@@ -1,0 +1,140 @@
+#include "panels/SourcePanels.h"
+
+#include "source/TimeText.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace dravik {
+
+namespace {
+
+const ImVec4 failureColour{1.0f, 0.35f, 0.35f, 1.0f};
+
+// Wrapped, so a long path does not stretch the panel across the window.
+void drawMessage(const SourceStage& stage)
+{
+    if (stage.message().empty())
+        return;
+    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + 420.0f);
+    ImGui::TextColored(failureColour, "%s", stage.message().c_str());
+    ImGui::PopTextWrapPos();
+}
+
+void setPath(SourcePanelState_t& state, const std::string& path)
+{
+    const std::size_t n = std::min(path.size(), state.path.size() - 1);
+    std::memcpy(state.path.data(), path.data(), n);
+    state.path[n] = '\0';
+}
+
+void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
+{
+    if (state.path[0] == '\0' && !stage.filePath().empty())
+        setPath(state, stage.filePath());
+    const bool entered =
+        ImGui::InputText("##path", state.path.data(), state.path.size(), ImGuiInputTextFlags_EnterReturnsTrue);
+    ImGui::SameLine(0.0f, -1.0f);
+    if (ImGui::Button("Open") || entered)
+        stage.openFile(state.path.data());
+
+    const std::vector<std::string>& recent = stage.recentFiles().paths();
+    if (!recent.empty() && ImGui::BeginCombo("Recent", "")) {
+        for (const std::string& path : recent) {
+            if (ImGui::Selectable(path.c_str())) {
+                setPath(state, path);
+                stage.openFile(path);
+            }
+        }
+        ImGui::EndCombo();
+    }
+    drawMessage(stage);
+
+    FileSource& file = stage.file();
+    if (!file.isLoaded()) {
+        ImGui::TextUnformatted("No file open: type its path and press Open.");
+        return;
+    }
+    const AudioFormat_t& format = file.format();
+    char length[32];
+    formatMinutes(file.duration(), length, sizeof length);
+    ImGui::Text("%u Hz, %u channel%s, %s", format.sampleRate, format.channels, format.channels == 1 ? "" : "s", length);
+
+    if (ImGui::Button(file.isPlaying() ? "Pause" : "Play"))
+        file.setPlaying(!file.isPlaying());
+    ImGui::SameLine(0.0f, -1.0f);
+    bool loop = file.isLooping();
+    if (ImGui::Checkbox("Loop", &loop))
+        file.setLooping(loop);
+
+    // The slider shows the time as m:ss.d; dragging it seeks.
+    char position[32];
+    formatMinutes(file.position(), position, sizeof position);
+    float seconds = static_cast<float>(file.position());
+    if (ImGui::SliderFloat("Position", &seconds, 0.0f, static_cast<float>(file.duration()), position, 0))
+        file.seek(seconds);
+}
+
+void drawInputPanel(SourceStage& stage, SourcePanelState_t& state)
+{
+    InputSource& input = stage.input();
+    const std::string& current = input.deviceName();
+    const bool open = ImGui::BeginCombo("Device", current.empty() ? "(default)" : current.c_str());
+    if (open && !state.deviceComboOpen)
+        state.devices = input.devices();
+    state.deviceComboOpen = open;
+    if (open) {
+        if (state.devices.empty())
+            ImGui::TextUnformatted("no capture device found");
+        for (const std::string& name : state.devices) {
+            if (ImGui::Selectable(name.c_str(), name == current))
+                stage.selectInputDevice(name);
+        }
+        ImGui::EndCombo();
+    }
+    drawMessage(stage);
+    if (input.isRunning())
+        ImGui::Text("Capturing at %u Hz (not played back)", InputSource::captureRate);
+    else
+        ImGui::TextUnformatted("Not capturing");
+}
+
+} // namespace
+
+void drawSourceSelector(SourceStage& stage)
+{
+    ImGui::TextUnformatted("Source");
+    ImGui::SameLine(0.0f, -1.0f);
+    const SourceKind active = stage.active();
+    if (ImGui::RadioButton("Generators", active == SourceKind::Generators))
+        stage.select(SourceKind::Generators);
+    ImGui::SameLine(0.0f, -1.0f);
+    if (ImGui::RadioButton("File", active == SourceKind::File))
+        stage.select(SourceKind::File);
+    ImGui::SameLine(0.0f, -1.0f);
+    if (ImGui::RadioButton("Input", active == SourceKind::Input))
+        stage.select(SourceKind::Input);
+    drawMessage(stage);
+}
+
+void drawSourceWindow(SourceStage& stage, SourcePanelState_t& state)
+{
+    const SourceKind shown = stage.shownPanel();
+    if (shown == SourceKind::Generators)
+        return;
+    // First use: below the plot, right of the other panels.
+    ImGui::SetNextWindowPos(ImVec2(760.0f, 400.0f), ImGuiCond_FirstUseEver);
+    if (shown == SourceKind::File) {
+        ImGui::Begin("Sound File", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+        drawFilePanel(stage, state);
+    } else {
+        ImGui::Begin("Sound Input", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+        drawInputPanel(stage, state);
+    }
+    ImGui::End();
+}
+
+} // namespace dravik

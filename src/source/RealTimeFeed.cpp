@@ -1,0 +1,93 @@
+#include "source/RealTimeFeed.h"
+
+#include "source/RealTimePacing.h"
+
+#include <algorithm>
+
+namespace dravik {
+
+namespace {
+
+std::uint64_t powerOfTwoAtLeast(std::uint64_t n)
+{
+    std::uint64_t p = 1;
+    while (p < n)
+        p <<= 1;
+    return p;
+}
+
+} // namespace
+
+RealTimeFeed::RealTimeFeed(std::uint64_t capacity)
+    : ring(powerOfTwoAtLeast(std::max<std::uint64_t>(capacity, 1)), 0.0)
+    , mask(ring.size() - 1)
+{
+}
+
+void RealTimeFeed::clear()
+{
+    writeEnd = 0;
+    pushedEnd = 0;
+    validFrom = 0;
+    restartPending = true;
+}
+
+void RealTimeFeed::append(const double* samples, std::uint64_t count)
+{
+    for (std::uint64_t i = 0; i < count; ++i)
+        ring[(static_cast<std::uint64_t>(writeEnd) + i) & mask] = samples[i];
+    writeEnd += static_cast<std::int64_t>(count);
+}
+
+void RealTimeFeed::startOver(std::int64_t from)
+{
+    validFrom = from;
+    restartPending = true;
+}
+
+bool RealTimeFeed::feed(IFFT& analyser, std::uint32_t blockSize, std::uint32_t windowSize, std::int64_t heard)
+{
+    if (blockSize == 0 || windowSize == 0 || windowSize > ring.size() / 2)
+        return false;
+    heard = std::min(heard, writeEnd);
+    const std::int64_t oldest = std::max<std::int64_t>(0, writeEnd - static_cast<std::int64_t>(ring.size()));
+    const std::int64_t from = std::max(validFrom, oldest);
+    if (restartPending) {
+        // Start one window before the position, so a spectrum follows at once
+        // when that much has been heard.
+        analyser.reset();
+        pushedEnd = std::max(from, heard - static_cast<std::int64_t>(windowSize));
+        hop = windowSize;
+        restartPending = false;
+    }
+    const std::uint64_t needed = analyser.blocksUntilReady() * blockSize;
+    if (needed == 0)
+        return false;
+    const PacingStep_t step = paceAnalysis({pushedEnd, needed, hop, windowSize, heard, from});
+    if (step.action == PacingAction::Wait)
+        return false;
+    if (step.action == PacingAction::Restart) {
+        analyser.reset();
+        push(analyser, step.windowEnd - windowSize, step.windowEnd, blockSize);
+    } else {
+        push(analyser, pushedEnd, step.windowEnd, blockSize);
+    }
+    pushedEnd = step.windowEnd;
+    const bool ready = analyser.isReady();
+    if (ready)
+        hop = analyser.blocksUntilReady() * blockSize;
+    return ready;
+}
+
+void RealTimeFeed::push(IFFT& analyser, std::int64_t begin, std::int64_t end, std::uint32_t blockSize)
+{
+    if (block.size() < blockSize)
+        block.resize(blockSize);
+    for (std::int64_t at = begin; at + blockSize <= end; at += blockSize) {
+        for (std::uint32_t i = 0; i < blockSize; ++i)
+            block[i] = ring[(static_cast<std::uint64_t>(at) + i) & mask];
+        analyser.pushBlock(block.data(), blockSize);
+    }
+}
+
+} // namespace dravik

@@ -1,0 +1,95 @@
+#include "SoundFiles.h"
+
+#include "analysis/FFTWRingBuffer.h"
+#include "mapping/GaussianCentsMapper.h"
+#include "sound/SfmlFileOpener.h"
+#include "source/FileSource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace dravik {
+namespace {
+
+using test::TemporaryFolder;
+using test::writeTone;
+
+// A file played for a second (without a device: by the frame clock), its last
+// spectrum mapped with the analysis rate set to the file's own.
+struct Analysed {
+    double peakHz = 0.0;
+    double binHz = 0.0;
+    std::vector<NoteEnergy> notes; // strongest first
+};
+
+Analysed analyseFile(const std::string& path)
+{
+    std::string error;
+    std::unique_ptr<IAudioDecoder> decoder = SfmlFileOpener().open(path, error);
+    EXPECT_NE(decoder, nullptr) << error;
+    if (decoder == nullptr)
+        return {};
+    FileSource source(nullptr);
+    source.load(std::move(decoder));
+    FFTParams_t params;
+    FFTWRingBuffer analyser(params);
+    GaussianCentsMapper mapper;
+    mapper.params().sampleRate = source.sampleRate();
+    mapper.params().fftSize = params.windowSize;
+
+    Analysed result;
+    result.binHz = source.sampleRate() / params.windowSize;
+    for (int frame = 0; frame < 60; ++frame) {
+        source.update(1.0 / 60.0);
+        if (!source.feedAnalyser(analyser, params.blockSize, params.windowSize))
+            continue;
+        const MagnitudeSpectrum spectrum = analyser.compute();
+        const auto peak =
+            std::max_element(spectrum.data, spectrum.data + spectrum.count,
+                             [](const SpectrumBin& a, const SpectrumBin& b) { return a.power < b.power; });
+        result.peakHz = static_cast<double>(peak - spectrum.data) * result.binHz;
+        const NoteEnergyView notes = mapper.map(spectrum);
+        result.notes.assign(notes.data, notes.data + notes.count);
+    }
+    std::sort(result.notes.begin(), result.notes.end(),
+              [](const NoteEnergy& a, const NoteEnergy& b) { return a.energy > b.energy; });
+    return result;
+}
+
+TEST(FileAnalysis, AxisBinSizeAndNotesAgreeAtEveryRate)
+{
+    const TemporaryFolder folder("analysis-rates");
+    for (const unsigned rate : {22050u, 44100u, 48000u, 96000u}) {
+        const std::string path = folder / ("a440-" + std::to_string(rate) + ".wav");
+        ASSERT_TRUE(writeTone(path, rate, 1, 2.0, {440.0}));
+        const Analysed a = analyseFile(path);
+        EXPECT_DOUBLE_EQ(a.binHz, rate / 4096.0) << rate;
+        EXPECT_NEAR(a.peakHz, 440.0, a.binHz) << rate;
+        ASSERT_FALSE(a.notes.empty()) << rate;
+        EXPECT_EQ(a.notes.front().note, 69) << rate;
+    }
+}
+
+TEST(FileAnalysis, ChordStereoAndSilence)
+{
+    const TemporaryFolder folder("analysis-content");
+    // C4, E4, G4 in a 48 kHz stereo FLAC.
+    const std::string chord = folder / "chord.flac";
+    ASSERT_TRUE(writeTone(chord, 48000, 2, 2.0, {261.6256, 329.6276, 391.9954}, 0.25));
+    const Analysed c = analyseFile(chord);
+    ASSERT_GE(c.notes.size(), 3u);
+    std::vector<int> top{c.notes[0].note, c.notes[1].note, c.notes[2].note};
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<int>{60, 64, 67}));
+
+    const std::string silence = folder / "silence.wav";
+    ASSERT_TRUE(writeTone(silence, 44100, 1, 2.0, {}));
+    const Analysed s = analyseFile(silence);
+    for (const NoteEnergy& n : s.notes)
+        EXPECT_LT(n.energy, 1e-12) << int(n.note);
+}
+
+} // namespace
+} // namespace dravik

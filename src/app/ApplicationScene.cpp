@@ -4,9 +4,9 @@
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
 #include "audio/NotePosition.h"
+#include "panels/Widgets.h"
 #include "shared/NoteFrequency.h"
 #include "ui/SettingsLocation.h"
-#include "panels/Widgets.h"
 
 #include <imgui.h>
 
@@ -34,7 +34,7 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
 
 void ApplicationScene::onStart(sf::RenderWindow& window)
 {
-    ui.init(window, true, uiSettingsFile());
+    ui.init(window, true, uiSettingsFile(), panelTitles());
     viewContext.worldView().view = window.getView();
     viewContext.screenView().view = window.getDefaultView();
 }
@@ -139,6 +139,17 @@ void ApplicationScene::selectWindowSize(std::int32_t index)
     rebuildAnalyser();
 }
 
+void ApplicationScene::resetLayout()
+{
+    layout.requestReset();
+}
+
+void ApplicationScene::stopSound()
+{
+    player.stop();
+    playing = false;
+}
+
 void ApplicationScene::rebuildAnalyser()
 {
     // The new analyser is complete before the old one goes; it starts empty.
@@ -150,7 +161,7 @@ void ApplicationScene::rebuildAnalyser()
 
 void ApplicationScene::drawMainMenu()
 {
-    ImGui::Begin("dravik.smx main menu", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+    layout.begin(mainMenuPanel, ImGuiWindowFlags_AlwaysAutoResize);
     ImGui::LabelText("FPS", "%0.2f", static_cast<double>(ImGui::GetIO().Framerate));
 
     float rate = static_cast<float>(sampleRate);
@@ -177,6 +188,8 @@ void ApplicationScene::drawMainMenu()
 
     drawFFTOptions();
     mapper->drawOptions();
+    if (ImGui::Button("Reset Layout"))
+        resetLayout();
     ImGui::End();
 }
 
@@ -217,7 +230,7 @@ void ApplicationScene::drawFFTOptions()
 
 void ApplicationScene::drawAudioGenerator()
 {
-    ImGui::Begin("Audio Generator", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+    layout.begin(generatorPanel, ImGuiWindowFlags_AlwaysAutoResize);
     if (generators.size() < maxGenerators) {
         if (ImGui::Button("Add"))
             addGenerator();

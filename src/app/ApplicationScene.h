@@ -5,8 +5,9 @@
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
 #include "audio/GeneratorEntry.h"
-#include "sound/SoundPlayer.h"
 #include "panels/MapperWrapper.h"
+#include "panels/PanelLayout.h"
+#include "sound/SoundPlayer.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
 #include "view/MidiDisplay.h"
@@ -50,6 +51,10 @@ public:
     // Picks an item of the "FFT Window Sizes" combo (4096 << index, index 0 to 6)
     // and rebuilds the analyser; other indices are ignored.
     void selectWindowSize(std::int32_t index);
+    // Every panel goes back to its first-use place at its next frame.
+    void resetLayout();
+    // Stops the sound output at once, before an abrupt end of the process.
+    void stopSound();
 
     const std::vector<GeneratorEntry>& generatorBank() const { return generators; }
     const FFTParams_t& analyserSettings() const { return fftParams; }
@@ -70,6 +75,7 @@ private:
     IViewContext& viewContext;
     // Outlives the window, whose mouse cursors it owns.
     ImGuiBinding ui;
+    PanelLayout layout;
     std::vector<GeneratorEntry> generators;
     BlockMixer mixer;
     FFTParams_t fftParams;

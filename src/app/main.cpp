@@ -2,6 +2,7 @@
 #include "app/Application.h"
 #include "app/ApplicationScene.h"
 #include "app/DisplayConnection.h"
+#include "app/ProcessFaults.h"
 #include "app/ViewContextImpl.h"
 #include "app/WindowIcon.h"
 #include "app/WindowSettings.h"
@@ -27,6 +28,7 @@ void runDravik()
     dravik::ViewContextImpl viewContext;
     dravik::Application application(settings);
     dravik::ApplicationScene scene(viewContext);
+    const dravik::AbruptExitHook soundStop([&scene] { scene.stopSound(); });
     application.run(scene);
 }
 
@@ -42,6 +44,8 @@ int main()
                      "  xvfb-run -a scripts/run.sh\n";
         return 1;
     }
+    dravik::installStopSignalHandlers();
+    dravik::installDisplayLossHandler();
     runDravik();
     return 0;
 }

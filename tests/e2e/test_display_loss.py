@@ -7,6 +7,7 @@ import argparse
 import os
 import signal
 import subprocess
+import time
 
 import numpy as np
 
@@ -69,8 +70,10 @@ def one_run(args, run_index):
 
             server.kill()
             server.wait()
+            killed_at = time.monotonic()
             dravik.abandon_display()
             status = dravik.wait_exit(timeout=10)
+            print(f"run {run_index}: ended {time.monotonic() - killed_at:.2f} s after the X server was killed")
             log = dravik.log()
             assert status == 1, f"run {run_index}: exit status {status} (negative: a signal):\n{log}"
             assert MESSAGE in log, f"run {run_index}: no message:\n{log}"

@@ -21,6 +21,17 @@ cmake -S . -B build-asan -DDRAVIK_WERROR=ON -DDRAVIK_SANITIZE=address,undefined,
 cmake --build build-asan -j"$jobs"
 "${xvfb[@]}" ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE e2e
 
+# The whole program under the same sanitizers, through two end-to-end tests.
+# Mesa unloads its GL driver when the display closes, before the leak check
+# at exit; the driver's allocations then come from an unnamed module that no
+# suppression can match (every clean exit failed over 112 to 240 bytes). The
+# preloaded module keeps the driver loaded, so they stay reachable. It is
+# loaded before the sanitizer runtime, which therefore must not insist on
+# coming first.
+ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 \
+  LD_PRELOAD=$PWD/build-asan/tools/libdravik_keep_gl_driver.so \
+  "${xvfb[@]}" ctest --test-dir build-asan --output-on-failure -R '^e2e_(shell|panel_placement)$'
+
 # ThreadSanitizer: the hand-over between the frame thread and the audio thread.
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 cmake -S . -B build-tsan -DDRAVIK_WERROR=ON -DDRAVIK_SANITIZE=thread -DDRAVIK_BUILD_BENCHMARKS=OFF

@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/IScene.h"
+#include "app/ProcessFaults.h"
 #include "app/WindowPlacement.h"
 
 #include <SFML/Graphics/Color.hpp>
@@ -39,6 +40,9 @@ void Application::run(IScene& scene)
     sf::Event event;
     // A close ends the loop only after the frame it arrived in has completed.
     while (window.isOpen()) {
+        // A stop signal ends the run the way a close request does.
+        if (takeStopRequest())
+            window.close();
         while (window.pollEvent(event)) {
             if (event.type == sf::Event::Closed)
                 window.close();

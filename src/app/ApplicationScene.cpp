@@ -67,7 +67,7 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
 
 void ApplicationScene::onStart(sf::RenderWindow& window)
 {
-    ui.init(window, true, uiSettingsFile());
+    ui.init(window, true, uiSettingsFile(), panelTitles());
     windowSize = window.getSize();
     viewContext.worldView().view = window.getView();
     viewContext.screenView().view = window.getDefaultView();
@@ -105,12 +105,12 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     ui.update(window, dt);
     // The panels apply their edits at once, so this frame's signal uses them.
     drawMainMenu(*this);
-    const GeneratorPanelRequest_t request = drawGeneratorPanel(generators, generators.size() < maxGenerators);
+    const GeneratorPanelRequest_t request = drawGeneratorPanel(generators, generators.size() < maxGenerators, layout);
     if (request.deleteIndex != GeneratorPanelRequest_t::none)
         deleteGenerator(request.deleteIndex);
     if (request.add)
         addGenerator();
-    drawSourceWindow(sources, sourcePanel);
+    drawSourceWindow(sources, sourcePanel, layout);
 
     sources.update(dt.asSeconds(), muted);
     applySourceChange();
@@ -256,6 +256,18 @@ void ApplicationScene::applyFFTParams(const FFTParams_t& params)
     spectrum.fftSize = fftParams.windowSize;
     if (ISignalSource* live = sources.realTimeSource())
         live->restartAnalysis();
+}
+
+void ApplicationScene::resetLayout()
+{
+    layout.requestReset();
+}
+
+void ApplicationScene::stopSound()
+{
+    player.stop();
+    sources.stopOutput();
+    playing = false;
 }
 
 void ApplicationScene::resetView()

@@ -8,6 +8,7 @@
 #include "audio/GeneratorEntry.h"
 #include "panels/MainMenuPanel.h"
 #include "panels/MapperWrapper.h"
+#include "panels/PanelLayout.h"
 #include "panels/SourcePanels.h"
 #include "sound/SoundPlayer.h"
 #include "source/SourceStage.h"
@@ -70,6 +71,11 @@ public:
     // and gives the window length to the mapper and the spectrum view.
     void applyFFTParams(const FFTParams_t& params) override;
     void resetView() override;
+    PanelLayout& panelLayout() override { return layout; }
+    // Every panel goes back to its first-use place at its next frame.
+    void resetLayout();
+    // Stops every sound output at once, before an abrupt end of the process.
+    void stopSound();
     // Opens a sound file and analyses it as it plays; on failure says why (in
     // the panel and on stderr) and keeps the source it had.
     bool openFile(const std::string& path);
@@ -101,6 +107,7 @@ private:
     IViewContext& viewContext;
     // Outlives the window, whose mouse cursors it owns.
     ImGuiBinding ui;
+    PanelLayout layout;
     std::vector<GeneratorEntry> generators;
     BlockMixer mixer;
     // Settings first: the members after them are built from them.

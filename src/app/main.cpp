@@ -3,6 +3,7 @@
 #include "app/ApplicationScene.h"
 #include "app/CommandLine.h"
 #include "app/DisplayConnection.h"
+#include "app/ProcessFaults.h"
 #include "app/ViewContextImpl.h"
 #include "app/WindowIcon.h"
 #include "app/WindowSettings.h"
@@ -29,6 +30,7 @@ void runDravik(const std::string& file)
     dravik::ViewContextImpl viewContext;
     dravik::Application application(settings);
     dravik::ApplicationScene scene(viewContext);
+    const dravik::AbruptExitHook soundStop([&scene] { scene.stopSound(); });
     // A file named on the command line is meant to be heard.
     if (!file.empty() && scene.openFile(file))
         scene.setMuted(false);
@@ -50,6 +52,8 @@ int main(int argc, char** argv)
                      "  xvfb-run -a scripts/run.sh\n";
         return 1;
     }
+    dravik::installStopSignalHandlers();
+    dravik::installDisplayLossHandler();
     runDravik(command.file);
     return 0;
 }

@@ -33,10 +33,10 @@ void drawEntry(GeneratorEntry& entry)
 
 } // namespace
 
-GeneratorPanelRequest_t drawGeneratorPanel(std::vector<GeneratorEntry>& generators, bool canAdd)
+GeneratorPanelRequest_t drawGeneratorPanel(std::vector<GeneratorEntry>& generators, bool canAdd, PanelLayout& layout)
 {
     GeneratorPanelRequest_t request;
-    ImGui::Begin("Audio Generator", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+    layout.begin(generatorPanel, ImGuiWindowFlags_AlwaysAutoResize);
     if (canAdd) {
         request.add = ImGui::Button("Add");
         ImGui::Separator();

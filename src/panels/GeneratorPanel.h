@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/GeneratorEntry.h"
+#include "panels/PanelLayout.h"
 
 #include <cstddef>
 #include <limits>
@@ -18,6 +19,6 @@ struct GeneratorPanelRequest_t {
 
 // Draws the "Audio Generator" window. Each entry's Enabled, Amplitude and
 // Frequency are edited in place; adding and deleting are returned.
-GeneratorPanelRequest_t drawGeneratorPanel(std::vector<GeneratorEntry>& generators, bool canAdd);
+GeneratorPanelRequest_t drawGeneratorPanel(std::vector<GeneratorEntry>& generators, bool canAdd, PanelLayout& layout);
 
 } // namespace dravik

@@ -2,6 +2,7 @@
 
 #include "panels/FFTOptionsPanel.h"
 #include "panels/MapperWrapper.h"
+#include "panels/PanelLayout.h"
 #include "panels/PlotReadouts.h"
 #include "panels/SourcePanels.h"
 #include "panels/Widgets.h"
@@ -42,7 +43,7 @@ void drawMapperChoice(IMainMenuModel& model)
 
 void drawMainMenu(IMainMenuModel& model)
 {
-    ImGui::Begin("dravik.smx main menu", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+    model.panelLayout().begin(mainMenuPanel, ImGuiWindowFlags_AlwaysAutoResize);
     ImGui::LabelText("FPS", "%0.2f", static_cast<double>(ImGui::GetIO().Framerate));
 
     double rate = model.sampleRate();
@@ -70,6 +71,8 @@ void drawMainMenu(IMainMenuModel& model)
     if (drawFFTOptions(params, model.analysisSampleRate()))
         model.applyFFTParams(params);
     model.activeMapper().drawOptions();
+    if (ImGui::Button("Reset Layout"))
+        model.panelLayout().requestReset();
     ImGui::End();
 }
 

@@ -8,6 +8,7 @@
 namespace dravik {
 
 class FFTDebugView;
+class PanelLayout;
 class MapperWrapper;
 
 // What the main menu shows and changes. The scene implements it; every
@@ -36,6 +37,8 @@ public:
     // source to the analysis in the same frame.
     virtual SourceStage& sourceStage() = 0;
     virtual void applySourceChange() = 0;
+    // Where the panels are placed; "Reset Layout" puts them back.
+    virtual PanelLayout& panelLayout() = 0;
     // Back to the drawing's start view: no pan, no zoom.
     virtual void resetView() = 0;
 };

@@ -120,18 +120,16 @@ void drawSourceSelector(SourceStage& stage)
     drawMessage(stage);
 }
 
-void drawSourceWindow(SourceStage& stage, SourcePanelState_t& state)
+void drawSourceWindow(SourceStage& stage, SourcePanelState_t& state, PanelLayout& layout)
 {
     const SourceKind shown = stage.shownPanel();
     if (shown == SourceKind::Generators)
         return;
-    // First use: below the plot, right of the other panels.
-    ImGui::SetNextWindowPos(ImVec2(760.0f, 400.0f), ImGuiCond_FirstUseEver);
     if (shown == SourceKind::File) {
-        ImGui::Begin("Sound File", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+        layout.begin(soundFilePanel, ImGuiWindowFlags_AlwaysAutoResize);
         drawFilePanel(stage, state);
     } else {
-        ImGui::Begin("Sound Input", nullptr, ImGuiWindowFlags_AlwaysAutoResize);
+        layout.begin(soundInputPanel, ImGuiWindowFlags_AlwaysAutoResize);
         drawInputPanel(stage, state);
     }
     ImGui::End();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "panels/PanelLayout.h"
 #include "source/SourceStage.h"
 
 #include <array>
@@ -23,6 +24,6 @@ void drawSourceSelector(SourceStage& stage);
 // The "Sound File" window (path and "Open", recent files, play/pause, the
 // position as m:ss.d, loop) or the "Sound Input" window (capture device),
 // for the source the user works on; nothing for the generators.
-void drawSourceWindow(SourceStage& stage, SourcePanelState_t& state);
+void drawSourceWindow(SourceStage& stage, SourcePanelState_t& state, PanelLayout& layout);
 
 } // namespace dravik

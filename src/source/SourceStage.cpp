@@ -116,6 +116,12 @@ void SourceStage::update(double elapsedSeconds, bool muted)
         report(inputSource.error());
 }
 
+void SourceStage::stopOutput()
+{
+    if (deviceOutput)
+        deviceOutput->close();
+}
+
 bool SourceStage::takeAnalysisChange()
 {
     const bool changed = analysisChanged;

@@ -52,6 +52,8 @@ public:
     // True once after the analysed source or its rate changed: the caller
     // applies the rate and lets the analyser refill.
     bool takeAnalysisChange();
+    // Stops the file's sound output at once, before an abrupt end of the process.
+    void stopOutput();
 
     // The source the user works on, whose panel shows: the one selected or
     // tried last (a file that failed to open still shows the file panel).

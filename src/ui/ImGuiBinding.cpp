@@ -1,5 +1,8 @@
 #include "ui/ImGuiBinding.h"
 
+#include "settings/PanelSettings.h"
+#include "settings/SettingsFile.h"
+
 #include <backends/imgui_impl_opengl2.h>
 #include <imgui.h>
 
@@ -10,6 +13,8 @@
 
 #include <cfloat>
 #include <cstring>
+#include <iostream>
+#include <string_view>
 #include <utility>
 
 namespace dravik {
@@ -73,7 +78,8 @@ ImGuiBinding::~ImGuiBinding()
     shutdown();
 }
 
-bool ImGuiBinding::init(sf::RenderWindow& window, bool loadDefaultFont, std::string settings)
+bool ImGuiBinding::init(sf::RenderWindow& window, bool loadDefaultFont, std::string settings,
+                        std::vector<std::string> panelTitles)
 {
     if (active)
         return false;
@@ -85,9 +91,14 @@ bool ImGuiBinding::init(sf::RenderWindow& window, bool loadDefaultFont, std::str
     ImGui::CreateContext();
     active = true;
     settingsFile = std::move(settings);
+    panels = std::move(panelTitles);
+    saveFailureReported = false;
 
     ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = settingsFile.empty() ? nullptr : settingsFile.c_str();
+    // ImGui's own file handling trusts the file and truncates it in place
+    // when saving; ours bounds what is read and replaces the file atomically.
+    io.IniFilename = nullptr;
+    loadSettings();
     io.BackendPlatformName = "dravik_sfml";
     io.BackendFlags |= ImGuiBackendFlags_HasMouseCursors;
     io.GetClipboardTextFn = &ImGuiBinding::clipboardText;
@@ -114,6 +125,7 @@ void ImGuiBinding::shutdown()
 {
     if (!active)
         return;
+    saveSettings();
     // The font texture lives in the contexts SFML shares, so any of them can
     // release it, also when the window's own context is already gone.
     {
@@ -217,6 +229,10 @@ void ImGuiBinding::update(sf::RenderWindow& window, sf::Time dt)
     io.KeySuper = eitherDown(sf::Keyboard::LSystem, sf::Keyboard::RSystem);
 
     updateMouseCursor(window);
+    // ImGui raises the wish at most once per io.IniSavingRate (5 s) after a
+    // panel moved, so saving here never runs every frame.
+    if (io.WantSaveIniSettings)
+        saveSettings();
     // The renderer makes its font texture on the first frame, which needs a GL
     // context even when the window closed before that frame; later frames
     // touch no GL state here, so the context is left as it is.
@@ -257,6 +273,33 @@ const char* ImGuiBinding::clipboardText(void* binding)
 void ImGuiBinding::setClipboardText(void*, const char* text)
 {
     sf::Clipboard::setString(sf::String::fromUtf8(text, text + std::strlen(text)));
+}
+
+void ImGuiBinding::loadSettings()
+{
+    if (settingsFile.empty())
+        return;
+    const PanelSettingsLoad_t loaded = loadPanelSettings(settingsFile, panels);
+    if (!loaded.warning.empty())
+        std::cerr << loaded.warning << '\n';
+    // Never handed an empty buffer, which ImGui reads past.
+    if (!loaded.text.empty())
+        ImGui::LoadIniSettingsFromMemory(loaded.text.data(), loaded.text.size());
+}
+
+void ImGuiBinding::saveSettings()
+{
+    ImGui::GetIO().WantSaveIniSettings = false;
+    if (settingsFile.empty())
+        return;
+    std::size_t size = 0;
+    const char* text = ImGui::SaveIniSettingsToMemory(&size);
+    const std::string problem = writeSettingsFileAtomically(settingsFile, std::string_view(text, size));
+    // Once per run: a folder that cannot be written stays so.
+    if (!problem.empty() && !saveFailureReported) {
+        std::cerr << "dravik: cannot save the panel layout to " << settingsFile << " (" << problem << ")\n";
+        saveFailureReported = true;
+    }
 }
 
 void ImGuiBinding::releaseAll()

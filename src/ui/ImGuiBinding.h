@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace sf {
 class Event;
@@ -24,9 +25,11 @@ public:
     ImGuiBinding(const ImGuiBinding&) = delete;
     ImGuiBinding& operator=(const ImGuiBinding&) = delete;
 
-    // Creates the ImGui context for `window`. ImGui keeps its window placement
-    // in `settingsFile`; an empty name means nothing is saved.
-    bool init(sf::RenderWindow& window, bool loadDefaultFont, std::string settingsFile);
+    // Creates the ImGui context for `window`. The placement of the named
+    // panels is read from `settingsFile` (sanitised, see PanelSettings.h) and
+    // saved back to it; an empty name means nothing is read or saved.
+    bool init(sf::RenderWindow& window, bool loadDefaultFont, std::string settingsFile,
+              std::vector<std::string> panels);
     // Ends the ImGui context (saving its settings); the window may be closed.
     void shutdown();
     bool isActive() const;
@@ -84,11 +87,14 @@ private:
 
     void releaseAll();
     void updateMouseCursor(sf::RenderWindow& window);
+    void loadSettings();
+    void saveSettings();
 
     bool active = false;
     bool fontTextureMade = false;
-    // ImGui keeps a pointer to this name for the life of its context.
     std::string settingsFile;
+    std::vector<std::string> panels;
+    bool saveFailureReported = false;
     std::string clipboard;
 
     float mouseX;

@@ -1,6 +1,7 @@
 #include "ui/SettingsLocation.h"
 
 #include <cstdlib>
+#include <iostream>
 #include <system_error>
 
 namespace dravik {
@@ -26,20 +27,29 @@ std::filesystem::path uiSettingsPath(const char* xdgConfigHome, const char* home
     return base / "dravik" / "imgui.ini";
 }
 
-std::string prepareUiSettingsFile(const std::filesystem::path& file)
+UiSettingsFile_t prepareUiSettingsFile(const std::filesystem::path& file)
 {
+    const std::string notSaved = "; the panel layout is not saved";
     if (file.empty() || !file.has_parent_path())
-        return {};
+        return {{}, "dravik: neither XDG_CONFIG_HOME nor HOME names an absolute folder" + notSaved};
+    const std::filesystem::path folder = file.parent_path();
     std::error_code error;
-    std::filesystem::create_directories(file.parent_path(), error);
-    if (error || !std::filesystem::is_directory(file.parent_path(), error))
-        return {};
-    return file.string();
+    std::filesystem::create_directories(folder, error);
+    if (!error && !std::filesystem::is_directory(folder, error) && !error)
+        error = std::make_error_code(std::errc::not_a_directory);
+    if (error)
+        return {{},
+                "dravik: cannot use the settings folder " + folder.string() + " (" + error.message() + ")" + notSaved};
+    return {file.string(), {}};
 }
 
 std::string uiSettingsFile()
 {
-    return prepareUiSettingsFile(uiSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    UiSettingsFile_t prepared =
+        prepareUiSettingsFile(uiSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
+    if (!prepared.warning.empty())
+        std::cerr << prepared.warning << '\n';
+    return std::move(prepared.file);
 }
 
 } // namespace dravik

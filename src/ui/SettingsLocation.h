@@ -10,11 +10,16 @@ namespace dravik {
 // passed over; the result is empty when neither gives a place.
 std::filesystem::path uiSettingsPath(const char* xdgConfigHome, const char* home);
 
-// Creates the folder of `file` when it is missing and returns the file's name,
-// or an empty string when there is no folder to keep it in.
-std::string prepareUiSettingsFile(const std::filesystem::path& file);
+struct UiSettingsFile_t {
+    std::string file;    // empty when there is no folder to keep it in
+    std::string warning; // one line saying why, when file is empty
+};
 
-// Both of the above, for this process's environment.
+// Creates the folder of `file` when it is missing.
+UiSettingsFile_t prepareUiSettingsFile(const std::filesystem::path& file);
+
+// Both of the above, for this process's environment; the warning, if any, is
+// written to stderr and the program runs on without saving.
 std::string uiSettingsFile();
 
 } // namespace dravik

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 #include "app/IScene.h"
+#include "app/ProcessFaults.h"
 
 #include "DisplaySupport.h"
 #include "WindowCloseRequest.h"
@@ -8,6 +9,7 @@
 #include <SFML/Window/Event.hpp>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -15,9 +17,15 @@ namespace dravik {
 namespace {
 
 // Records every call the frame loop makes, and asks its own window to close
-// (as the title bar's close button would) once a few frames have run.
+// (as the title bar's close button would) once a few frames have run, or
+// raises a stop signal instead.
 class RecordingScene : public IScene {
 public:
+    explicit RecordingScene(int stopSignal = 0)
+        : stopSignal(stopSignal)
+    {
+    }
+
     struct Call {
         std::string what;
         bool windowOpen;
@@ -39,7 +47,8 @@ public:
             return;
         ++openFrames;
         if (openFrames == 3)
-            closeRequested = tools::sendCloseRequest(window.getSystemHandle());
+            closeRequested =
+                stopSignal != 0 ? std::raise(stopSignal) == 0 : tools::sendCloseRequest(window.getSystemHandle());
         // Never hang the test run if the request is lost.
         if (openFrames > 3000)
             window.close();
@@ -70,20 +79,21 @@ private:
     }
 
     const sf::RenderWindow* firstWindow = nullptr;
+    int stopSignal;
 };
 
-TEST(ApplicationTest, CloseRequestEndsTheLoopAfterOneMoreFrame)
+void runUntilStopped(RecordingScene& scene)
 {
-    if (!displaySet())
-        GTEST_SKIP() << "needs a display (run under xvfb-run)";
-    ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
     WindowSettings settings;
     settings.videoMode = sf::VideoMode(320, 240);
     settings.title = "dravik frame loop test";
     settings.frameRateLimit = 60;
-    RecordingScene scene;
     Application(settings).run(scene);
+}
 
+// A close request, SIGTERM and SIGINT each end the loop after one more frame.
+void expectStoppedAfterOneMoreFrame(const RecordingScene& scene)
+{
     ASSERT_TRUE(scene.closeRequested);
     ASSERT_LT(scene.openFrames, 3000) << "the close request never arrived";
     EXPECT_EQ(scene.startSize, sf::Vector2u(320, 240));
@@ -119,6 +129,31 @@ TEST(ApplicationTest, CloseRequestEndsTheLoopAfterOneMoreFrame)
         else
             EXPECT_EQ(i, calls.size() - 1) << what << " only ends the run";
         previous = what;
+    }
+}
+
+TEST(ApplicationTest, CloseRequestEndsTheLoopAfterOneMoreFrame)
+{
+    if (!displaySet())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+    ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
+    RecordingScene scene;
+    runUntilStopped(scene);
+    expectStoppedAfterOneMoreFrame(scene);
+}
+
+TEST(ApplicationTest, StopSignalsEndTheLoopLikeACloseRequest)
+{
+    if (!displaySet())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+    ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
+    for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        installStopSignalHandlers();
+        RecordingScene scene(signal);
+        runUntilStopped(scene);
+        expectStoppedAfterOneMoreFrame(scene);
+        EXPECT_FALSE(takeStopRequest()) << "the loop took the request";
     }
 }
 

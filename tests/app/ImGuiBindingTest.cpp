@@ -59,7 +59,7 @@ protected:
             GTEST_SKIP() << "needs a display (run under xvfb-run)";
         ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
         window.create(sf::VideoMode(400, 300), "dravik binding test", sf::Style::Default);
-        ASSERT_TRUE(ui.init(window, true, ""));
+        ASSERT_TRUE(ui.init(window, true, "", {}));
     }
 
     // Clears the window and runs one UI frame with `panel` as its content.
@@ -256,7 +256,7 @@ TEST(ImGuiBindingSettingsTest, SettingsAreSavedAtShutdownAfterTheWindowClosed)
 
     ImGuiBinding ui;
     sf::RenderWindow window(sf::VideoMode(300, 200), "dravik settings test");
-    ASSERT_TRUE(ui.init(window, true, file.string()));
+    ASSERT_TRUE(ui.init(window, true, file.string(), {"remembered panel"}));
     ui.update(window, frameTime);
     ImGui::Begin("remembered panel");
     ImGui::End();

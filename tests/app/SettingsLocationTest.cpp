@@ -52,16 +52,28 @@ protected:
 TEST_F(SettingsFolderTest, CreatesTheMissingFolder)
 {
     const fs::path file = root / "a" / "dravik" / "imgui.ini";
-    EXPECT_EQ(prepareUiSettingsFile(file), file.string());
+    const UiSettingsFile_t prepared = prepareUiSettingsFile(file);
+    EXPECT_EQ(prepared.file, file.string());
+    EXPECT_EQ(prepared.warning, "");
     EXPECT_TRUE(fs::is_directory(file.parent_path()));
 }
 
-TEST_F(SettingsFolderTest, GivesNoFileWhenTheFolderCannotBeMade)
+TEST_F(SettingsFolderTest, WarnsAndGivesNoFileWhenTheFolderCannotBeUsed)
 {
-    // A regular file stands where the folder would go.
+    // A regular file where the folder, or a folder above it, would go; a
+    // folder nobody may create entries in (also as root); and no place at all.
     std::ofstream(root / "dravik") << "not a folder";
-    EXPECT_EQ(prepareUiSettingsFile(root / "dravik" / "imgui.ini"), "");
-    EXPECT_EQ(prepareUiSettingsFile(fs::path()), "");
+    const std::vector<fs::path> files{root / "dravik" / "imgui.ini", root / "dravik" / "deeper" / "imgui.ini",
+                                      "/proc/self/dravik/imgui.ini", fs::path()};
+    for (const fs::path& file : files) {
+        SCOPED_TRACE(file.string());
+        const UiSettingsFile_t prepared = prepareUiSettingsFile(file);
+        EXPECT_EQ(prepared.file, "");
+        EXPECT_NE(prepared.warning.find("the panel layout is not saved"), std::string::npos) << prepared.warning;
+        if (!file.empty()) {
+            EXPECT_NE(prepared.warning.find(file.parent_path().string()), std::string::npos) << prepared.warning;
+        }
+    }
 }
 
 } // namespace

@@ -82,16 +82,24 @@ class DisplayHold:
             self._x11.XCloseDisplay(self._display)
             self._display = None
 
+    def abandon(self):
+        """The server is gone: drop the connection without touching it (Xlib
+        would end this process on the first call that meets the dead server)."""
+        self._display = None
+
 
 class Dravik:
     """One run of the program. Use as a context manager so it never outlives the test."""
 
-    def __init__(self, binary, close_tool, artifacts, name, env=None, arguments=()):
+    def __init__(self, binary, close_tool, artifacts, name, env=None, arguments=(), prepare=None):
         """env, when given, replaces the environment the program starts with;
-        arguments follow the program's name on its command line."""
+        arguments follow the program's name on its command line; prepare, when
+        given, is called with the fresh XDG_CONFIG_HOME folder before the
+        program starts (to place settings files in it)."""
         self.binary = binary
         self.arguments = list(arguments)
         self.env = env
+        self.prepare = prepare
         self.close_tool = close_tool
         self.artifacts = artifacts
         self.name = name
@@ -116,6 +124,8 @@ class Dravik:
         os.makedirs(self.artifacts, exist_ok=True)
         self._display_hold = DisplayHold()
         self.config_home = tempfile.mkdtemp(prefix="dravik-e2e-")
+        if self.prepare is not None:
+            self.prepare(self.config_home)
         environment = dict(os.environ if env is None else env, XDG_CONFIG_HOME=self.config_home)
         self._log = open(self.log_path, "w")
         self.process = subprocess.Popen([self.binary, *self.arguments], env=environment, stdout=self._log,
@@ -130,10 +140,19 @@ class Dravik:
             self._log.close()
             self._log = None
         if self.config_home is not None:
-            shutil.rmtree(self.config_home, ignore_errors=True)
+            if os.path.islink(self.config_home) or os.path.isfile(self.config_home):
+                os.remove(self.config_home)
+            else:
+                shutil.rmtree(self.config_home, ignore_errors=True)
             self.config_home = None
         if self._display_hold is not None:
             self._display_hold.close()
+            self._display_hold = None
+
+    def abandon_display(self):
+        """The X server is gone: forget the held connection without closing it."""
+        if self._display_hold is not None:
+            self._display_hold.abandon()
             self._display_hold = None
 
     def log(self):

@@ -7,10 +7,10 @@ import numpy as np
 from dravik_e2e import (CLEAR_COLOUR, Dravik, parse_arguments, region_differs, region_is, run_test,
                         screen_size, wait_until)
 
-# ImGui places a new panel at (60, 60); its title bar is about 19 pixels high.
-PANEL_TITLE = (62, 62, 78, 200)  # top, left, bottom, right
+# The main menu starts at (20, 360), below the plot; its title bar is 19 pixels high.
+PANEL_TITLE = (362, 22, 378, 160)  # top, left, bottom, right
 EMPTY_AREA = (600, 1100, 760, 1270)
-# Row 350 lies below the panels and, after the first pan, crosses the spectrum
+# Row 350 lies above the panels and, after the first pan, crosses the spectrum
 # plot's grey frame (100, 100, 100), anti-aliased when off the pixel grid.
 FRAME_ROW = 350
 
@@ -56,8 +56,8 @@ def main():
         dravik.wheel((640, 384), notches=1)
         dravik.wait_for_picture(lambda image: frame_columns(image)[:1] in ([22], [23]), 10,
                                 "the plot frame's left line at x 22 or 23 after one notch")
-        dravik.drag((100, 70), (300, 150))  # starting over the panel pans too
-        dravik.wheel((120, 90), notches=-2)
+        dravik.drag((100, 370), (300, 450))  # starting over the panel pans too
+        dravik.wheel((120, 390), notches=-2)
         after = dravik.screenshot("after-pan-zoom")
         dravik.assert_running()
         top, left, bottom, right = PANEL_TITLE

@@ -429,14 +429,17 @@ def frame_at(image, left, top, width=FRAME_HEIGHT):
 GENERATOR_ROWS = [FRAME, SEPARATOR, TREE_NODE, FRAME, FRAME]
 GENERATOR_NODE, GENERATOR_ENABLED = 2, 4
 
-# "dravik.smx main menu": "FPS", "Sample Rate##1", "Mute Audio", a separator,
-# two rows of grid checkboxes, the "Log Frequency Axis" and "dB" row, the
-# "Peak" readout, a separator, "MIDI Mapper", the mapper radio buttons, a
-# separator, the "FFT Options" node and, once it is open, "Windowing Type",
-# "FFT Hop Rate##1" and "FFT Window Sizes".
-MAIN_MENU_ROWS = [FRAME, FRAME, FRAME, SEPARATOR, FRAME, FRAME, FRAME, FRAME, SEPARATOR, FRAME, FRAME,
+# "dravik.smx main menu": "FPS", "Sample Rate##1", "Mute Audio" with "Reset
+# View", the "Source" radio buttons, a separator, two rows of grid
+# checkboxes, the "Log Frequency Axis" and "dB" row, the "Peak" readout, a
+# separator, "MIDI Mapper", the mapper radio buttons, a separator, the "FFT
+# Options" node and, once it is open, "Windowing Type", "FFT Hop Rate##1" and
+# "FFT Window Sizes". Closed, the mapper's options node and "Reset Layout"
+# follow the "FFT Options" node.
+MAIN_MENU_ROWS = [FRAME, FRAME, FRAME, FRAME, SEPARATOR, FRAME, FRAME, FRAME, FRAME, SEPARATOR, FRAME, FRAME,
                   SEPARATOR, TREE_NODE, FRAME, FRAME, FRAME]
-MUTE_AUDIO, LOG_AXIS, PEAK_READOUT, FFT_OPTIONS, FFT_WINDOW_SIZES = 2, 6, 7, 12, 15
+MUTE_AUDIO, SOURCE, LOG_AXIS, PEAK_READOUT, FFT_OPTIONS, FFT_WINDOW_SIZES = 2, 3, 7, 8, 13, 16
+MAIN_MENU_CLOSED_ROWS = MAIN_MENU_ROWS[:FFT_OPTIONS + 1] + [TREE_NODE, FRAME]
 
 # A combo's popup lists its items 17 pixels apart (13 px line, 4 px spacing)
 # inside 8 pixels of padding.

@@ -5,14 +5,14 @@ plot; a window made smaller brings them inside again."""
 
 import os
 
-from dravik_e2e import (FRAME, FRAME_HEIGHT, MAIN_MENU_ROWS, TITLE_HEIGHT, TREE_NODE, WINDOW_PADDING, Dravik,
+from dravik_e2e import (FRAME_HEIGHT, MAIN_MENU_CLOSED_ROWS, TITLE_HEIGHT, WINDOW_PADDING, Dravik,
                         find_panels, other_panel, parse_arguments, run, run_test, wait_for_panels, wait_until)
 
 SAVED_LAYOUT = ("[Window][dravik.smx main menu]\nPos=1261,749\nCollapsed=0\n\n"
                 "[Window][Audio Generator]\nPos=-137,-60\nCollapsed=0\n\n")
 # The main menu with its tree nodes closed: up to "FFT Options", then the
 # mapper's options node and the "Reset Layout" button.
-MENU_ROWS = MAIN_MENU_ROWS[:11] + [TREE_NODE, FRAME]
+MENU_ROWS = MAIN_MENU_CLOSED_ROWS
 RESET_LAYOUT = len(MENU_ROWS) - 1
 FIRST_USE = {"menu": (20, 360), "generator": (440, 360)}
 

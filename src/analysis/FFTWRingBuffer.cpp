@@ -124,18 +124,22 @@ MagnitudeSpectrum FFTWRingBuffer::compute()
     const double rmsGain = windowing->rmsGain();
     // A window whose gains are 0 passes no signal at all: its bins stay 0.
     const double powerScale = rmsGain != 0.0 ? 1.0 / (rmsGain * rmsGain) : 0.0;
-    const std::uint32_t last = binCount - 1;
-    for (std::uint32_t k = 0; k < binCount; ++k) {
+    const double edgeScale = coherentGain != 0.0 ? scale / coherentGain : 0.0;
+    // Single-sided: DC and Nyquist have no mirror image, every other bin is doubled.
+    const double innerScale = edgeScale + edgeScale;
+    const auto setBin = [&](std::uint32_t k, double factor) {
         const double re = fftOut[k][0];
         const double im = fftOut[k][1];
-        double m = std::sqrt(re * re + im * im) * scale;
-        if (k != 0 && k != last) {
-            m = m + m; // single-sided: DC and Nyquist have no mirror image
-        }
-        m = coherentGain != 0.0 ? m / coherentGain : 0.0;
+        const double m = std::sqrt(re * re + im * im) * factor;
         bins[k].magnitude = m;
         bins[k].power = (m * m) * powerScale;
-    }
+    };
+    const std::uint32_t last = binCount - 1;
+    setBin(0, edgeScale);
+    for (std::uint32_t k = 1; k < last; ++k)
+        setBin(k, innerScale);
+    if (last != 0)
+        setBin(last, edgeScale);
     return {bins.data(), binCount};
 }
 

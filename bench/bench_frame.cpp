@@ -149,12 +149,22 @@ FrameCase_t harmonicMax()
     return c;
 }
 
-// Typed values beyond the sliders: every band spans the whole spectrum and
-// every harmonic below Nyquist counts.
+// Typed values beyond the sliders, on the default signal: every band spans
+// the whole spectrum and every harmonic below Nyquist counts.
 FrameCase_t typedExtreme()
 {
-    FrameCase_t c = sliderMax();
+    FrameCase_t c;
     c.gaussian.harmonicCount = typedMaximum;
+    c.gaussian.fundamentalBand.cutoffCents = infinity;
+    c.gaussian.harmonicBands.cutoffCents = infinity;
+    return c;
+}
+
+// Typed cutoffs of inf at the largest window, with the harmonic count at its
+// slider maximum.
+FrameCase_t typedCutoffs()
+{
+    FrameCase_t c = sliderMax();
     c.gaussian.fundamentalBand.cutoffCents = infinity;
     c.gaussian.harmonicBands.cutoffCents = infinity;
     return c;
@@ -252,6 +262,7 @@ BENCHMARK_CAPTURE(BM_Frame, defaults, defaults)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Frame, sliderMax, sliderMax)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Frame, harmonicMax, harmonicMax)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Frame, typedExtreme, typedExtreme)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Frame, typedCutoffs, typedCutoffs)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Frame, typedRadius, typedRadius)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Frame, hopDrag, hopDrag)->Unit(benchmark::kMicrosecond);
 

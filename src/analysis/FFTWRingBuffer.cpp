@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <map>
+#include <mutex>
 
 namespace dravik {
 
@@ -21,16 +23,49 @@ std::uint64_t ringBlocks(const FFTParams_t& params)
     return blocksPerWindow(params);
 }
 
+// One plan per transform length, made the first time the length is seen and
+// kept for the life of the process: rebuilding an analyser (a dragged hop
+// slider does so every frame) then plans nothing. A plan runs on any pair of
+// out-of-place arrays aligned as fftw_alloc aligns them. FFTW's planner is not
+// thread-safe, so planning is serialised here.
+class PlanCache {
+public:
+    PlanCache() = default;
+    PlanCache(const PlanCache&) = delete;
+    PlanCache& operator=(const PlanCache&) = delete;
+    ~PlanCache()
+    {
+        for (const auto& entry : plans)
+            fftw_destroy_plan(entry.second);
+    }
+
+    // FFTW_ESTIMATE plans by heuristics: no trial transforms, and the arrays
+    // are left untouched.
+    fftw_plan planFor(int n, double* input, fftw_complex* output)
+    {
+        const std::lock_guard<std::mutex> lock(guard);
+        fftw_plan& plan = plans[n];
+        if (plan == nullptr)
+            plan = fftw_plan_dft_r2c_1d(n, input, output, FFTW_ESTIMATE);
+        return plan;
+    }
+
+private:
+    std::mutex guard;
+    std::map<int, fftw_plan> plans;
+};
+
+fftw_plan cachedPlan(int n, double* input, fftw_complex* output)
+{
+    static PlanCache cache;
+    return cache.planFor(n, input, output);
+}
+
 } // namespace
 
 void FFTWRingBuffer::FFTWFree::operator()(void* memory) const
 {
     fftw_free(memory);
-}
-
-void FFTWRingBuffer::FFTWPlanDestroy::operator()(fftw_plan_s* fftPlan) const
-{
-    fftw_destroy_plan(fftPlan);
 }
 
 FFTWRingBuffer::FFTWRingBuffer(FFTParams_t params)
@@ -52,9 +87,7 @@ FFTWRingBuffer::FFTWRingBuffer(FFTParams_t params)
         fftOut[k][0] = 0.0;
         fftOut[k][1] = 0.0;
     }
-    // FFTW_ESTIMATE plans by heuristics: no trial transforms, and the arrays
-    // are left untouched.
-    plan.reset(fftw_plan_dft_r2c_1d(static_cast<int>(n), frame.get(), fftOut.get(), FFTW_ESTIMATE));
+    plan = cachedPlan(static_cast<int>(n), frame.get(), fftOut.get());
 }
 
 bool FFTWRingBuffer::isReady() const
@@ -84,25 +117,29 @@ MagnitudeSpectrum FFTWRingBuffer::compute()
     }
     const ArrayView<double> window = ring.window();
     windowing->apply(window.data, frame.get(), window.count);
-    fftw_execute(plan.get());
+    fftw_execute_dft_r2c(plan, frame.get(), fftOut.get());
 
     const double scale = 1.0 / static_cast<double>(settings.windowSize);
     const double coherentGain = windowing->coherentGain();
     const double rmsGain = windowing->rmsGain();
     // A window whose gains are 0 passes no signal at all: its bins stay 0.
     const double powerScale = rmsGain != 0.0 ? 1.0 / (rmsGain * rmsGain) : 0.0;
-    const std::uint32_t last = binCount - 1;
-    for (std::uint32_t k = 0; k < binCount; ++k) {
+    const double edgeScale = coherentGain != 0.0 ? scale / coherentGain : 0.0;
+    // Single-sided: DC and Nyquist have no mirror image, every other bin is doubled.
+    const double innerScale = edgeScale + edgeScale;
+    const auto setBin = [&](std::uint32_t k, double factor) {
         const double re = fftOut[k][0];
         const double im = fftOut[k][1];
-        double m = std::sqrt(re * re + im * im) * scale;
-        if (k != 0 && k != last) {
-            m = m + m; // single-sided: DC and Nyquist have no mirror image
-        }
-        m = coherentGain != 0.0 ? m / coherentGain : 0.0;
+        const double m = std::sqrt(re * re + im * im) * factor;
         bins[k].magnitude = m;
         bins[k].power = (m * m) * powerScale;
-    }
+    };
+    const std::uint32_t last = binCount - 1;
+    setBin(0, edgeScale);
+    for (std::uint32_t k = 1; k < last; ++k)
+        setBin(k, innerScale);
+    if (last != 0)
+        setBin(last, edgeScale);
     return {bins.data(), binCount};
 }
 

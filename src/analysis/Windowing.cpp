@@ -1,6 +1,7 @@
 #include "analysis/Windowing.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace dravik {
 
@@ -20,7 +21,33 @@ double angle(std::uint64_t i, std::uint64_t n)
     return (static_cast<double>(i) * twoPi) / static_cast<double>(n - 1);
 }
 
+// Samples between two restarts of the rotation from the library's values.
+constexpr std::uint64_t rotationRun = 64;
+
 } // namespace
+
+void fillWindowCosines(double* out, std::uint64_t n)
+{
+    // A unit vector turned by one step per sample, restarted from cos and sin
+    // of the exact angle every run so rounding cannot build up: a window of
+    // 262144 samples costs a few thousand libm calls instead of one per sample.
+    const std::uint64_t half = (n + 1) / 2;
+    const double stepCos = std::cos(angle(1, n));
+    const double stepSin = std::sin(angle(1, n));
+    for (std::uint64_t start = 0; start < half; start += rotationRun) {
+        double c = std::cos(angle(start, n));
+        double s = std::sin(angle(start, n));
+        const std::uint64_t end = std::min(start + rotationRun, half);
+        for (std::uint64_t i = start; i < end; ++i) {
+            out[i] = c;
+            const double next = c * stepCos - s * stepSin;
+            s = s * stepCos + c * stepSin;
+            c = next;
+        }
+    }
+    for (std::uint64_t i = half; i < n; ++i)
+        out[i] = out[n - 1 - i];
+}
 
 void NoWindowing::apply(const double* source, double* destination, std::uint64_t n) const
 {
@@ -38,20 +65,18 @@ void WindowingBase::apply(const double* source, double* destination, std::uint64
 
 void HannWindowing::initialize(std::uint64_t n)
 {
-    buildTable(n, [n](std::uint64_t i) { return (1.0 - std::cos(angle(i, n))) * 0.5; });
+    buildTable(n, [](double c) { return (1.0 - c) * 0.5; });
 }
 
 void HammingWindowing::initialize(std::uint64_t n)
 {
-    buildTable(n, [n](std::uint64_t i) { return kHammingA0 - std::cos(angle(i, n)) * kHammingA1; });
+    buildTable(n, [](double c) { return kHammingA0 - c * kHammingA1; });
 }
 
 void BlackmanWindowing::initialize(std::uint64_t n)
 {
-    buildTable(n, [n](std::uint64_t i) {
-        const double theta = angle(i, n);
-        return (kBlackmanA0 - std::cos(theta) * 0.5) + std::cos(theta + theta) * kBlackmanA2;
-    });
+    // cos 2 theta from cos theta: one table serves both terms.
+    buildTable(n, [](double c) { return (kBlackmanA0 - c * 0.5) + (2.0 * c * c - 1.0) * kBlackmanA2; });
 }
 
 std::unique_ptr<IWindowing> createWindowing(WindowingType type)

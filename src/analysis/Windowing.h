@@ -41,10 +41,10 @@ public:
     double rmsGain() const override { return rms; }
 
 protected:
-    // Fills the table with generator(i) for i in [0, n) and derives both gains;
-    // a window shorter than 2 samples is all ones.
-    template <typename Generator>
-    void buildTable(std::uint64_t n, Generator generator);
+    // Fills the table with fromCosine(cos(2 pi i / (n - 1))) for i in [0, n)
+    // and derives both gains; a window shorter than 2 samples is all ones.
+    template <typename FromCosine>
+    void buildTable(std::uint64_t n, FromCosine fromCosine);
 
 private:
     std::vector<double> table;
@@ -74,8 +74,12 @@ public:
 // Hann, Hamming or Blackman for their values, the rectangular window for any other.
 std::unique_ptr<IWindowing> createWindowing(WindowingType type);
 
-template <typename Generator>
-void WindowingBase::buildTable(std::uint64_t n, Generator generator)
+// cos(2 pi i / (n - 1)) for i in [0, n), n >= 2, exactly symmetric
+// (out[i] == out[n - 1 - i]) and within a few ulp of std::cos.
+void fillWindowCosines(double* out, std::uint64_t n);
+
+template <typename FromCosine>
+void WindowingBase::buildTable(std::uint64_t n, FromCosine fromCosine)
 {
     table.assign(n, 1.0);
     if (n < 2) {
@@ -83,10 +87,11 @@ void WindowingBase::buildTable(std::uint64_t n, Generator generator)
         rms = 1.0;
         return;
     }
+    fillWindowCosines(table.data(), n);
     double sum = 0.0;
     double sumOfSquares = 0.0;
     for (std::uint64_t i = 0; i < n; ++i) {
-        const double w = generator(i);
+        const double w = fromCosine(table[i]);
         table[i] = w;
         sum += w;
         sumOfSquares += w * w;

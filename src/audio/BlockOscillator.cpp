@@ -1,12 +1,26 @@
 #include "audio/BlockOscillator.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace dravik {
 
 namespace {
+
 constexpr double pi = 3.141592653589793;
+
+// Samples rendered from one exact sine and cosine before the next restart:
+// the rotation's rounding stays far below 1e-12 over a run.
+constexpr std::uint32_t runLength = 1024;
+
+// x reduced to [0, 1); the sine of a phase is unchanged by whole cycles.
+double wrapped(double x)
+{
+    const double reduced = x - std::floor(x);
+    return reduced < 1.0 ? reduced : 0.0;
 }
+
+} // namespace
 
 BlockOscillator::BlockOscillator(OscillatorParams_t params)
     : settings(params)
@@ -23,6 +37,44 @@ OscillatorParams_t* BlockOscillator::params()
     return &settings;
 }
 
+void BlockOscillator::prepareRotation(double increment)
+{
+    if (increment == rotationIncrement)
+        return;
+    rotationIncrement = increment;
+    for (std::uint32_t j = 0; j < lanes; ++j) {
+        const double angle = 2.0 * pi * wrapped(increment * j);
+        laneCos[j] = std::cos(angle);
+        laneSin[j] = std::sin(angle);
+    }
+    const double laneStep = 2.0 * pi * wrapped(increment * lanes);
+    stepCos = std::cos(laneStep);
+    stepSin = std::sin(laneStep);
+}
+
+void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase, double increment) const
+{
+    const double amplitude = settings.amplitude;
+    for (std::uint32_t start = 0; start < count; start += runLength) {
+        // The run's phase from the block's start: exact, so runs never drift.
+        const double runPhase = wrapped(phase + wrapped(increment * start));
+        double s = std::sin((runPhase + runPhase) * pi);
+        double c = std::cos((runPhase + runPhase) * pi);
+        const std::uint32_t end = std::min(start + runLength, count);
+        std::uint32_t i = start;
+        for (; i + lanes <= end; i += lanes) {
+            // sin(a + b) = sin a cos b + cos a sin b, for the lanes' offsets b.
+            for (std::uint32_t j = 0; j < lanes; ++j)
+                out[i + j] = (s * laneCos[j] + c * laneSin[j]) * amplitude;
+            const double nextSin = s * stepCos + c * stepSin;
+            c = c * stepCos - s * stepSin;
+            s = nextSin;
+        }
+        for (std::uint32_t j = 0; i < end; ++i, ++j)
+            out[i] = (s * laneCos[j] + c * laneSin[j]) * amplitude;
+    }
+}
+
 SampleBlock BlockOscillator::render(std::uint32_t blockSize, std::uint32_t blockCount)
 {
     // Formed in 64 bits: a 32-bit product could wrap and leave the buffer
@@ -32,21 +84,17 @@ SampleBlock BlockOscillator::render(std::uint32_t blockSize, std::uint32_t block
 
     double* out = blockBuffer.data();
     for (std::uint32_t b = 0; b < blockCount; ++b, out += blockSize) {
-        double increment = settings.frequency / settings.sampleRate;
-        // A sample rate of 0 or a non-finite setting would leave the phase
-        // inf or NaN for good; such a block holds it instead.
-        if (!std::isfinite(settings.phase + increment * blockSize)) {
-            increment = 0.0;
-        }
-        double p = settings.phase;
-        for (std::uint32_t i = 0; i < blockSize; ++i) {
-            out[i] = std::sin((p + p) * pi) * settings.amplitude;
-            p += increment;
-            if (p >= 1.0) {
-                p -= 1.0;
-            }
-        }
-        settings.phase = p;
+        const double cycles = settings.frequency / settings.sampleRate;
+        // A sample rate of 0 or a non-finite setting has no pitch: such a
+        // block holds the phase. Whole cycles per sample change no sample, so
+        // the increment and the phase are kept within [0, 1): however large a
+        // typed frequency was, a later sane one sounds again.
+        const bool holds = !std::isfinite(cycles) || !std::isfinite(settings.phase);
+        const double increment = holds ? 0.0 : wrapped(cycles);
+        const double phase = std::isfinite(settings.phase) ? wrapped(settings.phase) : settings.phase;
+        prepareRotation(increment);
+        renderBlock(out, blockSize, phase, increment);
+        settings.phase = holds ? settings.phase : wrapped(phase + wrapped(increment * blockSize));
     }
     return {blockBuffer.data(), total};
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace dravik {
@@ -207,6 +208,24 @@ TEST(FFTWRingBuffer, LargestWindowHasHalfItsLengthPlusOneBins)
     const MagnitudeSpectrum spectrum = analyse(fft, sine(262144, 1000.0, 0.5), 4096);
     ASSERT_EQ(spectrum.count, 131073u);
     EXPECT_NEAR(spectrum[1000].magnitude, 0.5, 1e-6);
+}
+
+// Analysers of one length share one plan; each must still transform its own
+// window, also after an older one is gone.
+TEST(FFTWRingBuffer, AnalysersOfOneLengthTransformTheirOwnWindows)
+{
+    const FFTParams_t params = paramsWith(4096, 128, WindowingType::None);
+    auto first = std::make_unique<FFTWRingBuffer>(params);
+    FFTWRingBuffer second{params};
+    EXPECT_NEAR(analyse(*first, sine(4096, 64.0, 0.8), 128)[64].magnitude, 0.8, 1e-12);
+    first.reset();
+    FFTWRingBuffer third{params};
+    const MagnitudeSpectrum fromSecond = analyse(second, sine(4096, 32.0, 0.5), 128);
+    EXPECT_NEAR(fromSecond[32].magnitude, 0.5, 1e-12);
+    EXPECT_NEAR(fromSecond[64].magnitude, 0.0, 1e-12);
+    const MagnitudeSpectrum fromThird = analyse(third, sine(4096, 100.0, 0.25), 128);
+    EXPECT_NEAR(fromThird[100].magnitude, 0.25, 1e-12);
+    EXPECT_NEAR(fromThird[32].magnitude, 0.0, 1e-12);
 }
 
 TEST(FFTWRingBuffer, UnusableSettingsAcceptNoBlockAndYieldNoSpectrum)

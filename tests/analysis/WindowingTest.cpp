@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace dravik {
@@ -109,6 +110,21 @@ TEST(Windowing, SamplesPastTheTableComeOutZero)
     EXPECT_EQ(valuesOf(*unsized, 3), std::vector<double>(3, 0.0));
     EXPECT_EQ(unsized->coherentGain(), 0.0);
     EXPECT_EQ(unsized->rmsGain(), 0.0);
+}
+
+// The tables are built by rotation, not one cos per sample: they must still
+// match the library's cos closely at every length, odd and even.
+TEST(Windowing, CosinesMatchTheLibraryAtEveryLength)
+{
+    for (const std::uint64_t n : {2u, 3u, 4u, 65u, 130u, 4096u, 262144u}) {
+        std::vector<double> cosines(n);
+        fillWindowCosines(cosines.data(), n);
+        for (std::uint64_t i = 0; i < n; ++i) {
+            const double angle = (static_cast<double>(i) * 6.283185307179586) / static_cast<double>(n - 1);
+            ASSERT_NEAR(cosines[i], std::cos(angle), 1e-14) << "n " << n << ", i " << i;
+            ASSERT_EQ(cosines[i], cosines[n - 1 - i]) << "n " << n << ", i " << i;
+        }
+    }
 }
 
 TEST(Windowing, FactoryMapsUnknownTypesToTheRectangularWindow)

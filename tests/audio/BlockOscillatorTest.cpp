@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -96,21 +97,64 @@ TEST(BlockOscillator, ZeroFrequencyHoldsTheStartingValue)
     EXPECT_EQ(osc.params()->phase, 0.125);
 }
 
-TEST(BlockOscillator, IncrementOfOneOrMoreLetsThePhaseGrow)
+// Whole cycles change no sample, so the phase is kept in [0, 1) whatever the
+// sign or size of the increment.
+TEST(BlockOscillator, PhaseStaysWithinOneCycle)
 {
-    // 1536 Hz at 1024 Hz: 1.5 cycles per sample, one subtraction per sample.
-    BlockOscillator osc = makeOscillator(1536.0, 1024.0);
-    const SampleBlock block = osc.render(8, 1);
-    EXPECT_EQ(osc.params()->phase, 4.0);
-    EXPECT_NEAR(block[3], std::sin(twoPi * 1.5) * amplitude, 1e-12);
+    struct Case {
+        double frequency;
+        double sampleRate;
+        std::uint32_t samples;
+        double phase; // after the block
+        std::uint32_t probe;
+        double probePhase; // of sample `probe`, in cycles
+    };
+    const Case cases[] = {
+        {1536.0, 1024.0, 8, 0.0, 3, 4.5},     // 1.5 cycles per sample
+        {-441.0, 44100.0, 10, 0.9, 5, -0.05}, // running backwards
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frequency);
+        BlockOscillator osc = makeOscillator(c.frequency, c.sampleRate);
+        const SampleBlock block = osc.render(c.samples, 1);
+        EXPECT_NEAR(osc.params()->phase, c.phase, 1e-12);
+        EXPECT_NEAR(block[c.probe], std::sin(twoPi * c.probePhase) * amplitude, 1e-12);
+    }
 }
 
-TEST(BlockOscillator, NegativeFrequencyRunsThePhaseBelowZero)
+// A typed 1e20 Hz must not push the phase where a later 440 Hz step is lost
+// in rounding: the generator sounds again at once.
+TEST(BlockOscillator, HugeFrequencyDoesNotSilenceALaterTone)
 {
-    BlockOscillator osc = makeOscillator(-441.0, 44100.0);
-    const SampleBlock block = osc.render(10, 1);
-    EXPECT_NEAR(osc.params()->phase, -0.1, 1e-12);
-    EXPECT_NEAR(block[5], std::sin(twoPi * -0.05) * amplitude, 1e-12);
+    BlockOscillator osc = makeOscillator(1e20, 44100.0);
+    for (int frame = 0; frame < 100; ++frame)
+        osc.render(128, 16);
+    const double phase = osc.params()->phase;
+    EXPECT_GE(phase, 0.0);
+    EXPECT_LT(phase, 1.0);
+
+    osc.params()->frequency = 440.0;
+    const SampleBlock block = osc.render(128, 2);
+    for (std::uint64_t i = 0; i < block.count; ++i) {
+        const double expected = std::sin(twoPi * (phase + static_cast<double>(i) * 440.0 / 44100.0)) * amplitude;
+        ASSERT_NEAR(block[i], expected, 1e-9) << "sample " << i;
+    }
+}
+
+// One long block at a frequency that is no simple fraction of the rate: the
+// rotation must not drift from the sine over the largest window.
+TEST(BlockOscillator, LongBlockStaysOnTheSine)
+{
+    constexpr double frequency = 1234.56789;
+    BlockOscillator osc = makeOscillator(frequency, 44100.0, 0.3);
+    const SampleBlock block = osc.render(262144, 1);
+    double worst = 0.0;
+    for (std::uint64_t i = 0; i < block.count; ++i) {
+        const double cycles = std::fmod(0.3 + static_cast<double>(i) * frequency / 44100.0, 1.0);
+        worst = std::max(worst, std::fabs(block[i] - std::sin(twoPi * cycles) * amplitude));
+    }
+    EXPECT_LT(worst, 1e-9);
+    EXPECT_NEAR(osc.params()->phase, std::fmod(0.3 + 262144.0 * frequency / 44100.0, 1.0), 1e-9);
 }
 
 TEST(BlockOscillator, BlockThatWouldLeaveTheFiniteRangeHoldsThePhase)

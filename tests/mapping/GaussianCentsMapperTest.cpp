@@ -1,12 +1,14 @@
 #include "mapping/GaussianCentsMapper.h"
 
 #include "MappingTestSupport.h"
+#include "shared/NoteFrequency.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <utility>
 
 namespace dravik {
 namespace {
@@ -153,13 +155,23 @@ TEST(GaussianCentsMapper, FundamentalAtNyquistGetsZero)
 
 TEST(GaussianCentsMapper, PowerFilterKeepsNotesAtTheThreshold)
 {
-    // Over a flat spectrum every normalised mean is exactly the bin power.
+    // Over a flat spectrum every normalised mean is the bin power, to rounding.
     GaussianCentsMapperParams_t p;
-    p.powerFilter = 0.5;
+    p.powerFilter = 0.5 * (1.0 - 1e-12);
     p.harmonicCount = 3;
     GaussianCentsMapper mapper(p);
-    EXPECT_EQ(mapper.map(TestSpectrum(test::defaultBinCount, 0.5).view()).size(), 102u);
+    const TestSpectrum flat(test::defaultBinCount, 0.5);
+    EXPECT_EQ(mapper.map(flat.view()).size(), 102u);
     EXPECT_EQ(mapper.map(TestSpectrum(test::defaultBinCount, 0.4999).view()).size(), 0u);
+
+    // A note exactly at the threshold is kept; one just below it is not.
+    mapper.params().powerFilter = 0.0;
+    const double energy = test::energyOf(mapper.map(flat.view()), 69);
+    mapper.params().powerFilter = energy;
+    EXPECT_NE(test::energyOf(mapper.map(flat.view()), 69), -1.0);
+    mapper.params().powerFilter = std::nextafter(energy, 1.0);
+    for (const NoteEnergy& e : mapper.map(flat.view()))
+        EXPECT_NE(int{e.note}, 69);
 }
 
 TEST(GaussianCentsMapper, ToneOnANotesBinLandsOnThatNote)
@@ -221,6 +233,75 @@ TEST(GaussianCentsMapper, TypedExtremesStayDefined)
         edit(p);
         GaussianCentsMapper mapper(p);
         test::expectWellFormed(mapper.map(spectrum.view()), p);
+    }
+}
+
+// The note energy as the mapping defines it, band by band.
+double plainEnergy(const GaussianCentsMapper& mapper, MagnitudeSpectrum spectrum, std::uint8_t note)
+{
+    const GaussianCentsMapperParams_t& p = mapper.params();
+    const double f0 = noteFrequency(note, p.referenceFrequency);
+    if (!(f0 > 0.0) || p.harmonicCount < 1 || !(p.sampleRate / p.fftSize > 0.0))
+        return 0.0;
+    double energy = 0.0;
+    double weightSum = 0.0;
+    for (std::int64_t j = 1; j <= p.harmonicCount && j * f0 < 0.5 * p.sampleRate; ++j) {
+        const auto h = static_cast<double>(j);
+        double weight = p.useSquaredWeights ? 1.0 / (h * h) : 1.0 / h;
+        if (j == 1)
+            weight *= p.fundamentalBoost;
+        energy += mapper.centsBandEnergy(spectrum, h * f0, j == 1 ? p.fundamentalBand : p.harmonicBands) * weight;
+        weightSum += weight;
+    }
+    return weightSum > 0.0 ? energy / weightSum : energy;
+}
+
+// The mapper keeps its weights in a table: edits and a new spectrum length
+// must rebuild it, and its sums must equal the band by band ones to rounding.
+TEST(GaussianCentsMapper, KeptWeightsGiveThePlainSumsAfterEveryEdit)
+{
+    using Edit = std::function<void(GaussianCentsMapperParams_t&)>;
+    const std::pair<const char*, Edit> cases[] = {
+        {"defaults", [](auto&) {}},
+        {"slider maxima",
+         [](auto& p) {
+             p.harmonicCount = 12;
+             p.fundamentalBand.cutoffCents = p.harmonicBands.cutoffCents = 200.0;
+             p.fundamentalBoost = 8.0;
+         }},
+        {"squared weights, unnormalised",
+         [](auto& p) {
+             p.useSquaredWeights = true;
+             p.harmonicBands.normalizeWeights = false;
+         }},
+        {"narrow sigma", [](auto& p) { p.fundamentalBand.sigmaCents = p.harmonicBands.sigmaCents = 20.0; }},
+        {"infinite cutoffs, many harmonics",
+         [](auto& p) {
+             p.fundamentalBand.cutoffCents = p.harmonicBands.cutoffCents = inf;
+             p.harmonicCount = 40;
+         }},
+        {"other reference and rate",
+         [](auto& p) {
+             p.referenceFrequency = 415.0;
+             p.sampleRate = 48000.0;
+         }},
+    };
+    GaussianCentsMapper mapper;
+    for (const std::uint32_t fftSize : {8192u, 4096u}) {
+        const TestSpectrum spectrum = test::unevenSpectrum(fftSize / 2 + 1);
+        for (const auto& [name, edit] : cases) {
+            SCOPED_TRACE(::testing::Message() << name << ", " << fftSize);
+            GaussianCentsMapperParams_t p;
+            p.fftSize = fftSize;
+            edit(p);
+            mapper.params() = p;
+            const NoteEnergyView notes = mapper.map(spectrum.view());
+            ASSERT_EQ(notes.size(), 102u);
+            for (const NoteEnergy& e : notes) {
+                const double expected = plainEnergy(mapper, spectrum.view(), e.note);
+                ASSERT_NEAR(e.energy, expected, 1e-12 * expected) << "note " << int{e.note};
+            }
+        }
     }
 }
 

@@ -2,12 +2,15 @@
 
 #include "MappingTestSupport.h"
 #include "mapping/GaussianCentsMapper.h"
+#include "shared/NoteFrequency.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <utility>
 
 namespace dravik {
 namespace {
@@ -289,6 +292,106 @@ TEST(HarmonicEnergyMapper, TypedExtremesStayDefined)
         edit(p);
         HarmonicEnergyMapper mapper(p);
         test::expectWellFormed(mapper.map(spectrum.view()), p);
+    }
+}
+
+// The note energy as the mapping defines it, with every band summed bin by bin.
+double plainEnergy(const NoteEnergyParams_t& p, MagnitudeSpectrum spectrum, std::uint8_t note)
+{
+    const double spacing = p.sampleRate / p.fftSize;
+    const auto n = static_cast<std::int64_t>(spectrum.count);
+    const double f0 = noteFrequency(note, p.referenceFrequency);
+    const auto bin = [&](double f) { return static_cast<std::int64_t>(std::lround(f / spacing)); };
+    double energy = 0.0;
+    double fundamental = 0.0;
+    double weightSum = 0.0;
+    double bandSum = 0.0;
+    for (std::int64_t j = 1; j <= p.harmonicCount && j * f0 < 0.5 * p.sampleRate; ++j) {
+        const std::int64_t k = bin(static_cast<double>(j) * f0);
+        if (k >= n)
+            continue;
+        const auto h = static_cast<double>(j);
+        double weight = p.useSquaredWeights ? 1.0 / (h * h) : 1.0 / h;
+        const double u = HarmonicEnergyMapper::binBandEnergy(spectrum, static_cast<std::int32_t>(k),
+                                                             j == 1 ? p.fundamentalBand : p.harmonicBands);
+        if (j == 1) {
+            weight *= p.fundamentalBoost;
+            fundamental = u;
+        }
+        bandSum += u;
+        energy += u * weight;
+        weightSum += weight;
+    }
+    if (weightSum > 0.0)
+        energy /= weightSum;
+    if (p.fundamentalSoftGate > 0.0)
+        energy *= std::clamp(fundamental / p.fundamentalSoftGate, 0.0, 1.0);
+    if (p.fundamentalFraction > 0.0)
+        energy *= std::clamp(fundamental / (bandSum + 1e-20) / p.fundamentalFraction, 0.0, 1.0);
+    return energy;
+}
+
+// Wide bands are summed from a tree of partial sums or a series, narrow ones
+// from weights kept per shape: every path must give the plain sums, also for
+// quiet bands beside loud peaks, and follow edits between calls.
+TEST(HarmonicEnergyMapper, FastBandsGiveThePlainSumsAfterEveryEdit)
+{
+    constexpr std::int32_t maxInt = std::numeric_limits<std::int32_t>::max();
+    using Edit = std::function<void(BinBandParams_t&)>;
+    const std::pair<const char*, Edit> cases[] = {
+        {"defaults", [](auto&) {}},
+        {"slider maxima",
+         [](auto& b) {
+             b.radiusBins = 12;
+             b.sigmaScale = 5.0;
+         }},
+        {"typed radius, flat Gaussian", [](auto& b) { b.radiusBins = maxInt; }},
+        {"typed radius, Gaussian of 300 bins",
+         [](auto& b) {
+             b.radiusBins = maxInt;
+             b.autoSigma = false;
+             b.sigmaBins = 300.0;
+         }},
+        {"typed radius, triangular",
+         [](auto& b) {
+             b.radiusBins = maxInt;
+             b.bandType = BandType::Triangular;
+         }},
+        {"radius 3000, triangular, unnormalised",
+         [](auto& b) {
+             b.radiusBins = 3000;
+             b.bandType = BandType::Triangular;
+             b.normalizeWeights = false;
+         }},
+        {"typed radius, box",
+         [](auto& b) {
+             b.radiusBins = maxInt;
+             b.bandType = BandType::Box;
+         }},
+        {"radius 2000, box, unnormalised",
+         [](auto& b) {
+             b.radiusBins = 2000;
+             b.bandType = BandType::Box;
+             b.normalizeWeights = false;
+         }},
+    };
+    const TestSpectrum spectrum = test::unevenSpectrum(8193);
+    HarmonicEnergyMapper mapper;
+    for (const auto& [name, edit] : cases) {
+        SCOPED_TRACE(name);
+        NoteEnergyParams_t p;
+        p.fftSize = 16384;
+        p.harmonicCount = 12;
+        p.fundamentalFraction = 0.0; // the gate would zero the notes whose fundamental is quiet
+        edit(p.fundamentalBand);
+        edit(p.harmonicBands);
+        mapper.params() = p;
+        const NoteEnergyView notes = mapper.map(spectrum.view());
+        ASSERT_EQ(notes.size(), 102u);
+        for (const NoteEnergy& e : notes) {
+            const double expected = plainEnergy(p, spectrum.view(), e.note);
+            ASSERT_NEAR(e.energy, expected, 1e-9 * expected) << "note " << int{e.note};
+        }
     }
 }
 

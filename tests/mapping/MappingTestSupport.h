@@ -51,6 +51,21 @@ inline void expectWellFormed(NoteEnergyView notes, const MapperParams_t& p)
     }
 }
 
+// Powers over many orders of magnitude: a pseudo-random floor between 1e-12
+// and 1e-8 with a few strong peaks, so that quiet bands sit beside loud ones.
+inline TestSpectrum unevenSpectrum(std::size_t count)
+{
+    TestSpectrum spectrum(count);
+    std::uint32_t seed = 12345;
+    for (SpectrumBin& bin : spectrum.bins) {
+        seed = seed * 1664525u + 1013904223u;
+        bin.power = std::pow(10.0, -12.0 + 4.0 * static_cast<double>(seed >> 8) / 16777216.0);
+    }
+    for (const std::size_t peak : {count / 97, count / 31, count / 7, count / 3})
+        spectrum.bins[peak].power = 1.0;
+    return spectrum;
+}
+
 // Energy of one note in a full-range output (nothing filtered out).
 inline double energyOf(NoteEnergyView notes, std::uint8_t note)
 {

@@ -4,9 +4,10 @@
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
 #include "audio/NotePosition.h"
+#include "panels/SoundReadout.h"
+#include "panels/Widgets.h"
 #include "shared/NoteFrequency.h"
 #include "ui/SettingsLocation.h"
-#include "panels/Widgets.h"
 
 #include <imgui.h>
 
@@ -14,6 +15,7 @@
 #include <SFML/Window/Event.hpp>
 
 #include <algorithm>
+#include <iostream>
 
 namespace dravik {
 
@@ -42,6 +44,8 @@ void ApplicationScene::onStart(sf::RenderWindow& window)
 void ApplicationScene::onStop(sf::RenderWindow&)
 {
     ui.shutdown();
+    if (player.hasDevice())
+        std::cerr << "Dravik: audio underruns: " << player.underruns() << '\n';
 }
 
 bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& event)
@@ -157,6 +161,7 @@ void ApplicationScene::drawMainMenu()
     if (ImGui::SliderFloat("Sample Rate##1", &rate, 1024.0f, 48000.0f, "%.3f", 0))
         setSampleRate(rate);
     ImGui::Checkbox("Mute Audio", &muted);
+    soundReadout(player.outputGain(), player.underruns());
     ImGui::Separator();
 
     ImGui::Checkbox("Show Linear Grid", &spectrumView.showLinearGrid);

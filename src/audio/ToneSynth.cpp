@@ -87,6 +87,13 @@ void ToneSynth::apply(const ToneSettings_t& settings)
     master.moveTo(settings.audible ? 1.0 : 0.0);
 }
 
+void ToneSynth::fadeIn()
+{
+    const double level = master.target;
+    master = Ramp{};
+    master.moveTo(level);
+}
+
 void ToneSynth::render(std::int16_t* frames, std::size_t frameCount)
 {
     for (std::size_t done = 0; done < frameCount;) {

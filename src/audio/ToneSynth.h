@@ -57,6 +57,10 @@ public:
     // reach it, and rounded.
     void render(std::int16_t* frames, std::size_t frameCount);
 
+    // Starts the output from silence again and ramps it back to its level:
+    // after a gap in playback the sound fades in instead of resuming mid-wave.
+    void fadeIn();
+
     // The scale applied to the voices' sum at the last rendered frame: 1, or
     // less while it keeps a loud sum from clipping. Muting does not count.
     double gain() const { return lastGain; }

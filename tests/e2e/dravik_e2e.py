@@ -305,7 +305,8 @@ def region_differs(image, top, left, bottom, right, colour):
 # layout: a title bar of 19 pixels (border row included), 8 pixels of window
 # padding, frame widgets (buttons, checkboxes, sliders, combos, label texts)
 # 19 pixels high, tree node lines 13 high, 4 pixels between items, a separator
-# taking no height of its own, and children of an open tree node indented 21.
+# taking no height of its own, text lines and tree node lines 13 high, and
+# children of an open tree node indented 21.
 
 TITLE_ACTIVE = (41, 74, 122)
 TITLE_INACTIVE = (10, 10, 10)
@@ -318,8 +319,9 @@ INDENT = 21
 
 FRAME = "frame"
 TREE_NODE = "tree node"
+TEXT = "text"
 SEPARATOR = "separator"
-_ROW_HEIGHT = {FRAME: FRAME_HEIGHT, TREE_NODE: TREE_LINE_HEIGHT, SEPARATOR: 0}
+_ROW_HEIGHT = {FRAME: FRAME_HEIGHT, TREE_NODE: TREE_LINE_HEIGHT, TEXT: TREE_LINE_HEIGHT, SEPARATOR: 0}
 
 
 class Panel:
@@ -332,7 +334,7 @@ class Panel:
         return f"Panel(x={self.x}, y={self.y}, width={self.width}, active={self.active})"
 
     def row_tops(self, rows):
-        """Top y of each row of a list of row kinds (FRAME, TREE_NODE, SEPARATOR), in window pixels."""
+        """Top y of each row of a list of row kinds (FRAME, TREE_NODE, TEXT, SEPARATOR), in window pixels."""
         y = self.y + TITLE_HEIGHT + WINDOW_PADDING
         tops = []
         for kind in rows:
@@ -408,13 +410,14 @@ def frame_at(image, left, top, width=FRAME_HEIGHT):
 GENERATOR_ROWS = [FRAME, SEPARATOR, TREE_NODE, FRAME, FRAME]
 GENERATOR_NODE, GENERATOR_ENABLED = 2, 4
 
-# "dravik.smx main menu": "FPS", "Sample Rate##1", "Mute Audio", a separator,
-# two rows of grid checkboxes, a separator, "MIDI Mapper", the mapper radio
-# buttons, a separator, the "FFT Options" node and, once it is open,
-# "Windowing Type", "FFT Hop Rate##1" and "FFT Window Sizes".
-MAIN_MENU_ROWS = [FRAME, FRAME, FRAME, SEPARATOR, FRAME, FRAME, SEPARATOR, FRAME, FRAME, SEPARATOR,
+# "dravik.smx main menu": "FPS", "Sample Rate##1", "Mute Audio", the output
+# gain and underrun lines, a separator, two rows of grid checkboxes, a
+# separator, "MIDI Mapper", the mapper radio buttons, a separator, the "FFT
+# Options" node and, once it is open, "Windowing Type", "FFT Hop Rate##1" and
+# "FFT Window Sizes".
+MAIN_MENU_ROWS = [FRAME, FRAME, FRAME, TEXT, TEXT, SEPARATOR, FRAME, FRAME, SEPARATOR, FRAME, FRAME, SEPARATOR,
                   TREE_NODE, FRAME, FRAME, FRAME]
-MUTE_AUDIO, FFT_OPTIONS, FFT_WINDOW_SIZES = 2, 10, 13
+MUTE_AUDIO, FFT_OPTIONS, FFT_WINDOW_SIZES = 2, 12, 15
 
 # A combo's popup lists its items 17 pixels apart (13 px line, 4 px spacing)
 # inside 8 pixels of padding.

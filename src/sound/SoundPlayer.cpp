@@ -2,6 +2,8 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -122,6 +124,13 @@ double SoundPlayer::fillAheadSeconds() const
 
 void SoundPlayer::feed()
 {
+    // Where the system grants it (a user allowed real-time priority), the
+    // feeding thread runs ahead of ordinary busy programs; elsewhere the
+    // request is refused and it runs as any thread.
+    sched_param priority{};
+    priority.sched_priority = sched_get_priority_min(SCHED_RR);
+    pthread_setschedparam(pthread_self(), SCHED_RR, &priority);
+
     // Polled twice per buffer: a refill comes at most half a buffer late.
     const auto interval = std::chrono::duration<double>(0.5 * static_cast<double>(queue.bufferFrames) / sampleRate);
     while (running.load()) {

@@ -54,7 +54,9 @@ void feedFor(TestablePlayer& player, std::chrono::milliseconds length)
 
 // Stalls the feeding for longer than the queue lasts: the recording has one
 // gap of silence, then the tone fades back in. Nothing played before the gap
-// is heard again (a replay would restart abruptly, mid-wave).
+// is heard again (a replay would restart abruptly, mid-wave). The drop into
+// the gap is where the last queued buffer ends: a queued OpenAL buffer cannot
+// be changed, so that edge is printed, not held to a bound.
 TEST(SoundPlayerUnderrun, AStallGivesSilenceThenAFadeInAndNoReplay)
 {
     std::remove(recordingPath.c_str());

@@ -129,7 +129,7 @@ class Driver:
         value = self.rng.choice(EXTREMES)
         self.xdotool("key", "ctrl+a")
         if value:
-            self.xdotool("type", "--delay", "5", value)
+            self.xdotool("type", "--delay", "5", "--", value)
         self.xdotool("key", self.rng.choice(["Return", "Return", "Tab", "Escape"]))
         self.typed += 1
 

@@ -11,6 +11,12 @@ the start and one window before the end, checks:
   * its peak level against the expected peak, as a fraction of full scale;
   * that every window's RMS level stays within a tolerance of the median
     window level (a gap, a click or a stutter shows up here);
+  * that no two neighbouring samples jump further apart than the tone itself
+    can move (a replayed or spliced buffer shows up here);
+  * silent gaps (runs of samples below -80 dBFS that a sine at the tone's
+    level never makes): at most --allowed-gaps of them, for the underruns a
+    program reported on a loaded machine; a dropout into such a gap is not
+    counted as a jump, and the level windows around it are left out;
   * that each --absent frequency stays below a level relative to the tone.
 
 Prints one line per channel and exits 0 when every check passes, 1 when one
@@ -94,6 +100,16 @@ def peak_frequency(mag, size, rate):
     return k * rate / size
 
 
+SILENCE = 1e-4  # of full scale: -80 dBFS
+
+
+def silent_gaps(x):
+    """(start, end) of every run of three or more samples below SILENCE."""
+    quiet = np.concatenate(([False], np.abs(x) < SILENCE, [False]))
+    edges = np.flatnonzero(quiet[1:] != quiet[:-1])
+    return [(int(a), int(b)) for a, b in zip(edges[0::2], edges[1::2]) if b - a >= 3]
+
+
 def check_channel(x, rate, args):
     """Returns (summary text, list of failures) for one channel."""
     failures = []
@@ -106,8 +122,12 @@ def check_channel(x, rate, args):
         return (f"tone of {(loud[-1] - loud[0]) / rate:.3f} s",
                 [f"tone lasts less than {args.min_seconds} s"])
     seg = x[begin:end]
+    gaps = silent_gaps(seg)
+    # Pitch from the longest stretch between gaps: a gap shifts the phase of what follows it.
+    bounds = [0] + [edge for gap in gaps for edge in gap] + [len(seg)]
+    longest = max(zip(bounds[0::2], bounds[1::2]), key=lambda stretch: stretch[1] - stretch[0])
 
-    mag, size = spectrum(seg)
+    mag, size = spectrum(seg[longest[0]:longest[1]])
     freq = peak_frequency(mag, size, rate)
     off_cents = 1200.0 * np.log2(freq / args.frequency) if freq > 0 else float("inf")
     if abs(off_cents) > args.cents:
@@ -117,21 +137,41 @@ def check_channel(x, rate, args):
     if args.peak is not None and abs(db(peak / args.peak)) > args.peak_tolerance_db:
         failures.append(f"peak {peak:.4f} is {db(peak / args.peak):+.2f} dB from {args.peak}")
 
+    if len(gaps) > args.allowed_gaps:
+        failures.append(f"{len(gaps)} silent gaps, {args.allowed_gaps} allowed; the first at "
+                        f"{(begin + gaps[0][0]) / rate:.3f} s")
+
+    # The steepest step a sine of this peak and frequency takes, with room for rounding and resampling.
+    steepest = 1.5 * peak * 2.0 * np.pi * freq / rate + 1e-3
+    steps = np.abs(np.diff(seg))
+    for start, _ in gaps:
+        if start > 0:
+            steps[start - 1] = 0.0
+    jump = int(np.argmax(steps))
+    if steps[jump] > steepest:
+        failures.append(f"a jump of {steps[jump]:.4f} at {(begin + jump) / rate:.4f} s, "
+                        f"the tone moves at most {steepest:.4f} a sample")
+
     count = len(seg) // window
+    near_gap = [any(a - window < (i + 1) * window and i * window < b + window for a, b in gaps)
+                for i in range(count)]
     levels = np.array([db(np.sqrt(np.mean(seg[i * window:(i + 1) * window] ** 2))) for i in range(count)])
-    steady = float(np.median(levels))
-    worst = int(np.argmax(np.abs(levels - steady)))
-    worst_off = float(levels[worst] - steady)
-    if abs(worst_off) > args.level_tolerance_db:
-        at = (begin + worst * window) / rate
-        failures.append(f"window at {at:.3f} s is {worst_off:+.2f} dB from the steady level")
+    kept = [i for i in range(count) if not near_gap[i]]
+    steady = float(np.median(levels[kept])) if kept else float("nan")
+    worst_off = 0.0
+    if kept:
+        worst = max(kept, key=lambda i: abs(levels[i] - steady))
+        worst_off = float(levels[worst] - steady)
+        if abs(worst_off) > args.level_tolerance_db:
+            at = (begin + worst * window) / rate
+            failures.append(f"window at {at:.3f} s is {worst_off:+.2f} dB from the steady level")
 
     tone_mag = float(np.max(mag))
     absent_text = []
     bin_hz = rate / size
     for f in args.absent:
-        lo = max(0, int(np.floor((f - 4 * rate / len(seg)) / bin_hz)))
-        hi = min(len(mag), int(np.ceil((f + 4 * rate / len(seg)) / bin_hz)) + 1)
+        lo = max(0, int(np.floor((f - 4 * rate / (longest[1] - longest[0])) / bin_hz)))
+        hi = min(len(mag), int(np.ceil((f + 4 * rate / (longest[1] - longest[0])) / bin_hz)) + 1)
         rel = db(float(np.max(mag[lo:hi])) / tone_mag) if hi > lo else -float("inf")
         absent_text.append(f"{f:g} Hz at {rel:.1f} dB")
         if rel > args.absent_below_db:
@@ -139,7 +179,8 @@ def check_channel(x, rate, args):
 
     summary = (f"{freq:.3f} Hz ({off_cents:+.2f} cents), peak {peak:.4f} ({db(peak):.2f} dBFS), "
                f"steady {steady:.2f} dBFS over {len(seg) / rate:.2f} s from {loud[0] / rate:.3f} s, "
-               f"worst {args.window_ms:g} ms window {worst_off:+.2f} dB")
+               f"worst {args.window_ms:g} ms window {worst_off:+.2f} dB, largest step {steps.max():.4f}, "
+               f"{len(gaps)} gaps (longest {max((b - a for a, b in gaps), default=0) * 1000.0 / rate:.1f} ms)")
     if absent_text:
         summary += ", " + ", ".join(absent_text)
     return summary, failures
@@ -156,6 +197,8 @@ def main():
     parser.add_argument("--window-ms", type=float, default=20.0, help="level window, ms (20)")
     parser.add_argument("--level-tolerance-db", type=float, default=1.0,
                         help="largest window level deviation from the steady level, dB (1)")
+    parser.add_argument("--allowed-gaps", type=int, default=0,
+                        help="silent gaps accepted, e.g. the underruns the program reported (0)")
     parser.add_argument("--absent", type=float, action="append", default=[],
                         help="a frequency that must stay quiet, Hz; may repeat")
     parser.add_argument("--absent-below-db", type=float, default=-60.0,

@@ -76,6 +76,8 @@ void ApplicationScene::onStart(sf::RenderWindow& window)
 void ApplicationScene::onStop(sf::RenderWindow&)
 {
     ui.shutdown();
+    if (player.hasDevice())
+        std::cerr << "Dravik: audio underruns: " << player.underruns() << '\n';
 }
 
 bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& event)

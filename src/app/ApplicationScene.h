@@ -62,6 +62,8 @@ public:
     double analysisSampleRate() const override { return analysisRate; }
     bool isMuted() const override { return muted; }
     void setMuted(bool mute) override;
+    double outputGain() const override { return player.outputGain(); }
+    std::uint64_t audioUnderruns() const override { return player.underruns(); }
     // Always builds a new mapper with default settings, also for the active type.
     void selectMapper(MapperType type) override;
     // Picks an item of the "FFT Window Sizes" combo (4096 << index, index 0 to 6);

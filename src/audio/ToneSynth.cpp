@@ -9,6 +9,9 @@ namespace {
 
 constexpr double twoPi = 6.283185307179586;
 constexpr double fullScale = 32767.0;
+// Larger typed amplitudes play as this one: a sum of a few of them, and a
+// sample times one, stay finite.
+constexpr double largestAmplitude = 1e150;
 
 bool isPlayable(const ToneVoice_t& voice)
 {
@@ -72,7 +75,8 @@ void ToneSynth::apply(const ToneSettings_t& settings)
             slot->increment = wrappedIncrement(voice);
         }
         // An unplayable voice fades out at its last good pitch.
-        slot->level.moveTo(playable && voice.enabled ? voice.amplitude : 0.0);
+        slot->level.moveTo(playable && voice.enabled ? std::clamp(voice.amplitude, -largestAmplitude, largestAmplitude)
+                                                     : 0.0);
     }
 
     for (Slot& slot : slots) {
@@ -83,11 +87,19 @@ void ToneSynth::apply(const ToneSettings_t& settings)
     master.moveTo(settings.audible ? 1.0 : 0.0);
 }
 
+void ToneSynth::fadeIn()
+{
+    const double level = master.target;
+    master = Ramp{};
+    master.moveTo(level);
+}
+
 void ToneSynth::render(std::int16_t* frames, std::size_t frameCount)
 {
     for (std::size_t done = 0; done < frameCount;) {
         const std::size_t n = std::min(frameCount - done, blockFrames);
         std::fill_n(mix.begin(), n, 0.0);
+        std::fill_n(levelSum.begin(), n, 0.0);
         for (Slot& slot : slots) {
             if (slot.active) {
                 renderSlot(slot, n);
@@ -95,7 +107,8 @@ void ToneSynth::render(std::int16_t* frames, std::size_t frameCount)
         }
         std::int16_t* out = frames + done * channelCount;
         for (std::size_t i = 0; i < n; ++i) {
-            std::fill_n(out + channelCount * i, channelCount, toPcm(mix[i] * master.next()));
+            lastGain = levelSum[i] > outputCeiling ? outputCeiling / levelSum[i] : 1.0;
+            std::fill_n(out + channelCount * i, channelCount, toPcm(mix[i] * lastGain * master.next()));
         }
         done += n;
     }
@@ -115,7 +128,9 @@ void ToneSynth::renderSlot(Slot& slot, std::size_t frameCount)
     }
     double phase = slot.phase;
     for (std::size_t i = 0; i < frameCount; ++i) {
-        mix[i] += std::sin(twoPi * phase) * slot.level.next();
+        const double level = slot.level.next();
+        mix[i] += std::sin(twoPi * phase) * level;
+        levelSum[i] += std::abs(level);
         phase += slot.increment;
         if (phase >= 1.0) {
             phase -= 1.0;

@@ -30,6 +30,11 @@ struct ToneSettings_t {
 // Each voice keeps its own phase; every change of level (a voice appearing,
 // leaving, being enabled or disabled, a new amplitude, muting) is a short
 // linear ramp, so nothing clicks. Frequency changes keep the phase continuous.
+//
+// The output never clips: whenever the voices' levels add up to more than
+// outputCeiling, every sample is scaled by outputCeiling / (sum of |levels|).
+// That bound holds whatever the phases, the gain is constant while the levels
+// are, and it moves only as smoothly as the level ramps themselves.
 // Plain data and arithmetic: no device, no locking, no allocation.
 class ToneSynth {
 public:
@@ -37,6 +42,8 @@ public:
     static constexpr unsigned channelCount = 2;
     // Level ramps last 5 ms at the output rate.
     static constexpr unsigned rampFrames = 220;
+    // Largest output level, of full scale: 0.28 dB of headroom.
+    static constexpr double outputCeiling = 0.968;
 
     // Takes the latest settings. Voices whose id is no longer listed fade out
     // and free their slot; new ids start at phase 0 and fade in. A voice with a
@@ -46,8 +53,17 @@ public:
     void apply(const ToneSettings_t& settings);
 
     // Writes frameCount stereo frames (2 * frameCount samples, both channels
-    // equal): the sum of the voices, rounded and saturated to +-32767.
+    // equal): the sum of the voices, scaled below the ceiling when it could
+    // reach it, and rounded.
     void render(std::int16_t* frames, std::size_t frameCount);
+
+    // Starts the output from silence again and ramps it back to its level:
+    // after a gap in playback the sound fades in instead of resuming mid-wave.
+    void fadeIn();
+
+    // The scale applied to the voices' sum at the last rendered frame: 1, or
+    // less while it keeps a loud sum from clipping. Muting does not count.
+    double gain() const { return lastGain; }
 
 private:
     struct Ramp {
@@ -83,6 +99,8 @@ private:
     std::array<Slot, maxToneVoices> slots{};
     Ramp master;
     std::array<double, blockFrames> mix{};
+    std::array<double, blockFrames> levelSum{}; // sum of the voices' |level| per frame
+    double lastGain = 1.0;
 };
 
 } // namespace dravik

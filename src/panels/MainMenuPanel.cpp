@@ -4,6 +4,7 @@
 #include "panels/MapperWrapper.h"
 #include "panels/PanelLayout.h"
 #include "panels/PlotReadouts.h"
+#include "panels/SoundReadout.h"
 #include "panels/SourcePanels.h"
 #include "panels/Widgets.h"
 #include "view/FFTDebugView.h"
@@ -57,6 +58,7 @@ void drawMainMenu(IMainMenuModel& model)
         model.resetView();
     drawSourceSelector(model.sourceStage());
     model.applySourceChange();
+    soundReadout(model.outputGain(), model.audioUnderruns());
     ImGui::Separator();
 
     drawGridFlags(model.spectrumView());

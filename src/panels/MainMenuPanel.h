@@ -5,6 +5,8 @@
 #include "mapping/MapperParams.h"
 #include "source/SourceStage.h"
 
+#include <cstdint>
+
 namespace dravik {
 
 class FFTDebugView;
@@ -25,6 +27,10 @@ public:
     virtual double analysisSampleRate() const = 0;
     virtual bool isMuted() const = 0;
     virtual void setMuted(bool mute) = 0;
+    // The sound output's gain that keeps a loud sum from clipping, and how
+    // often it ran dry.
+    virtual double outputGain() const = 0;
+    virtual std::uint64_t audioUnderruns() const = 0;
     // The spectrum view, whose grid and label flags the menu edits in place.
     virtual FFTDebugView& spectrumView() = 0;
     virtual MapperWrapper& activeMapper() = 0;

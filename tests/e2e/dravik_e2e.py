@@ -43,11 +43,12 @@ def run_test(main):
 
 
 def wait_until(condition, timeout, what, interval=0.05):
-    """Polls condition() until it returns something other than None or False, and returns that."""
+    """Polls condition() until it returns something other than None or False
+    (numpy's False included), and returns that."""
     deadline = time.monotonic() + timeout
     while True:
         value = condition()
-        if value is not None and value is not False:
+        if value is not None and not (isinstance(value, (bool, np.bool_)) and not value):
             return value
         if time.monotonic() > deadline:
             raise AssertionError(f"timed out after {timeout} s waiting for {what}")
@@ -326,7 +327,8 @@ def region_differs(image, top, left, bottom, right, colour):
 # layout: a title bar of 19 pixels (border row included), 8 pixels of window
 # padding, frame widgets (buttons, checkboxes, sliders, combos, label texts)
 # 19 pixels high, tree node lines 13 high, 4 pixels between items, a separator
-# taking no height of its own, and children of an open tree node indented 21.
+# taking no height of its own, text lines and tree node lines 13 high, and
+# children of an open tree node indented 21.
 
 TITLE_ACTIVE = (41, 74, 122)
 TITLE_INACTIVE = (10, 10, 10)
@@ -339,8 +341,9 @@ INDENT = 21
 
 FRAME = "frame"
 TREE_NODE = "tree node"
+TEXT = "text"
 SEPARATOR = "separator"
-_ROW_HEIGHT = {FRAME: FRAME_HEIGHT, TREE_NODE: TREE_LINE_HEIGHT, SEPARATOR: 0}
+_ROW_HEIGHT = {FRAME: FRAME_HEIGHT, TREE_NODE: TREE_LINE_HEIGHT, TEXT: TREE_LINE_HEIGHT, SEPARATOR: 0}
 
 
 class Panel:
@@ -353,7 +356,7 @@ class Panel:
         return f"Panel(x={self.x}, y={self.y}, width={self.width}, active={self.active})"
 
     def row_tops(self, rows):
-        """Top y of each row of a list of row kinds (FRAME, TREE_NODE, SEPARATOR), in window pixels."""
+        """Top y of each row of a list of row kinds (FRAME, TREE_NODE, TEXT, SEPARATOR), in window pixels."""
         y = self.y + TITLE_HEIGHT + WINDOW_PADDING
         tops = []
         for kind in rows:
@@ -430,15 +433,15 @@ GENERATOR_ROWS = [FRAME, SEPARATOR, TREE_NODE, FRAME, FRAME]
 GENERATOR_NODE, GENERATOR_ENABLED = 2, 4
 
 # "dravik.smx main menu": "FPS", "Sample Rate##1", "Mute Audio" with "Reset
-# View", the "Source" radio buttons, a separator, two rows of grid
-# checkboxes, the "Log Frequency Axis" and "dB" row, the "Peak" readout, a
-# separator, "MIDI Mapper", the mapper radio buttons, a separator, the "FFT
-# Options" node and, once it is open, "Windowing Type", "FFT Hop Rate##1" and
-# "FFT Window Sizes". Closed, the mapper's options node and "Reset Layout"
-# follow the "FFT Options" node.
-MAIN_MENU_ROWS = [FRAME, FRAME, FRAME, FRAME, SEPARATOR, FRAME, FRAME, FRAME, FRAME, SEPARATOR, FRAME, FRAME,
-                  SEPARATOR, TREE_NODE, FRAME, FRAME, FRAME]
-MUTE_AUDIO, SOURCE, LOG_AXIS, PEAK_READOUT, FFT_OPTIONS, FFT_WINDOW_SIZES = 2, 3, 7, 8, 13, 16
+# View", the "Source" radio buttons, the output gain and underrun lines, a
+# separator, two rows of grid checkboxes, the "Log Frequency Axis" and "dB"
+# row, the "Peak" readout, a separator, "MIDI Mapper", the mapper radio
+# buttons, a separator, the "FFT Options" node and, once it is open,
+# "Windowing Type", "FFT Hop Rate##1" and "FFT Window Sizes". Closed, the
+# mapper's options node and "Reset Layout" follow the "FFT Options" node.
+MAIN_MENU_ROWS = [FRAME, FRAME, FRAME, FRAME, TEXT, TEXT, SEPARATOR, FRAME, FRAME, FRAME, FRAME, SEPARATOR, FRAME,
+                  FRAME, SEPARATOR, TREE_NODE, FRAME, FRAME, FRAME]
+MUTE_AUDIO, SOURCE, LOG_AXIS, PEAK_READOUT, FFT_OPTIONS, FFT_WINDOW_SIZES = 2, 3, 9, 10, 15, 18
 MAIN_MENU_CLOSED_ROWS = MAIN_MENU_ROWS[:FFT_OPTIONS + 1] + [TREE_NODE, FRAME]
 
 # A combo's popup lists its items 17 pixels apart (13 px line, 4 px spacing)

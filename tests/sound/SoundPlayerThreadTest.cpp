@@ -1,9 +1,12 @@
 // Built for ThreadSanitizer: the frame thread's submit against the audio
-// thread's onGetData. Runs with OpenAL Soft's null backend.
+// thread's rendering. Runs with OpenAL Soft's null backend.
 #include "TestablePlayer.h"
+
+#include "sound/SettingsMailbox.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -23,6 +26,33 @@ void submitVariation(SoundPlayer& player, std::uint32_t round)
     player.submit(voices, count, round % 11 != 0);
 }
 
+TEST(SettingsMailbox, TheReaderSeesWholeValuesInTheOrderWritten)
+{
+    using Record = std::array<std::uint64_t, 64>;
+    SettingsMailbox<Record> mailbox;
+    constexpr std::uint64_t last = 200000;
+    std::thread writer([&] {
+        for (std::uint64_t n = 1; n <= last; ++n) {
+            mailbox.draft().fill(n);
+            mailbox.publish();
+        }
+    });
+
+    std::uint64_t seen = 0;
+    while (seen < last) {
+        if (mailbox.take()) {
+            const Record& r = mailbox.latest();
+            ASSERT_GT(r[0], seen) << "an old value came back";
+            for (std::uint64_t v : r) {
+                ASSERT_EQ(v, r[0]) << "a value torn between two writes";
+            }
+            seen = r[0];
+        }
+    }
+    writer.join();
+    EXPECT_FALSE(mailbox.take()) << "nothing new after the last value";
+}
+
 TEST(SoundPlayerThreads, SubmitRacesRenderingCleanly)
 {
     TestablePlayer player;
@@ -33,31 +63,32 @@ TEST(SoundPlayerThreads, SubmitRacesRenderingCleanly)
         }
     });
 
-    bool allServed = true;
     for (int i = 0; i < 2000; ++i) {
-        TestablePlayer::Chunk chunk{nullptr, 0};
-        allServed = player.onGetData(chunk) && allServed;
-        for (std::size_t s = 0; s + 1 < chunk.sampleCount; s += 2) {
-            ASSERT_EQ(chunk.samples[s], chunk.samples[s + 1]);
+        const std::vector<std::int16_t> chunk = player.pull(1);
+        for (std::size_t s = 0; s + 1 < chunk.size(); s += 2) {
+            ASSERT_EQ(chunk[s], chunk[s + 1]);
         }
     }
     done = true;
     frames.join();
-    EXPECT_TRUE(allServed);
 }
 
-TEST(SoundPlayerThreads, SubmitWhileTheStreamPlays)
+TEST(SoundPlayerThreads, SubmitAndReadOutWhileTheStreamPlays)
 {
-    TestablePlayer player;
+    SoundPlayer player;
     ASSERT_TRUE(player.hasDevice());
     submitVariation(player, 1);
     player.play();
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
     for (std::uint32_t round = 0; std::chrono::steady_clock::now() < end; ++round) {
         submitVariation(player, round);
+        EXPECT_GT(player.outputGain(), 0.0);
+        EXPECT_LE(player.outputGain(), 1.0);
+        player.underruns();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     EXPECT_TRUE(player.isPlaying());
+    player.stop();
 }
 
 } // namespace

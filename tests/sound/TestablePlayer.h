@@ -7,25 +7,29 @@
 
 namespace dravik {
 
-// Reaches the streaming callback the way SFML's thread does.
+// A player whose queue the test refills by hand (no feeding thread), and
+// whose renderer the test can call directly.
 class TestablePlayer : public SoundPlayer {
 public:
-    using Chunk = ::sf::SoundStream::Chunk;
-    using SoundPlayer::onGetData;
-
-    // Pulls `chunks` chunks and returns their samples, interleaved; false in
-    // `allServed` if any call said the stream had ended.
-    std::vector<std::int16_t> pull(std::size_t chunks, bool& allServed)
+    explicit TestablePlayer(OutputQueue_t queue = {})
+        : SoundPlayer(queue, false)
     {
-        std::vector<std::int16_t> out;
-        allServed = true;
+    }
+
+    using SoundPlayer::refill;
+    using SoundPlayer::render;
+
+    // Renders `chunks` chunks of chunkFrames frames; returns their samples, interleaved.
+    std::vector<std::int16_t> pull(std::size_t chunks)
+    {
+        std::vector<std::int16_t> out(chunks * chunkFrames * channelCount);
         for (std::size_t i = 0; i < chunks; ++i) {
-            Chunk chunk{nullptr, 0};
-            allServed = onGetData(chunk) && allServed;
-            out.insert(out.end(), chunk.samples, chunk.samples + chunk.sampleCount);
+            render(out.data() + i * chunkFrames * channelCount, chunkFrames);
         }
         return out;
     }
+
+    static constexpr std::size_t chunkFrames = 441;
 };
 
 } // namespace dravik

@@ -129,20 +129,69 @@ TEST(ToneSynth, OutputDoesNotDependOnHowCallsSplitIt)
     EXPECT_EQ(actual, expected);
 }
 
-TEST_F(ToneSynthTest, LoudSumsSaturateInsteadOfWrapping)
-{
-    set(settings({voice(1, 440.0, 0.75), voice(2, 440.0, 0.75)}));
-    play(ms(100));
+struct LoudCase {
+    const char* name;
+    ToneSettings_t settings;
+    double levelSum; // sum of the voices' |amplitude|
+};
 
-    const std::vector<double> l = left();
-    std::size_t clipped = 0;
+void PrintTo(const LoudCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ToneSynthLoud : public ::testing::TestWithParam<LoudCase> {};
+
+// A sum that could pass full scale is scaled by one steady gain: every sample
+// is the ideal sum times ceiling / levelSum, and none reaches full scale.
+TEST_P(ToneSynthLoud, ScalesTheSumBelowFullScaleWithASteadyGain)
+{
+    const LoudCase& c = GetParam();
+    ToneSynth synth;
+    synth.apply(c.settings);
+    std::vector<std::int16_t> frames(2 * ms(500));
+    synth.render(frames.data(), frames.size() / 2);
+
+    const double gain = ToneSynth::outputCeiling / c.levelSum;
+    EXPECT_DOUBLE_EQ(synth.gain(), gain);
+    const std::vector<double> l = channel(frames, 0);
+    EXPECT_LE(peak(l), std::round(ToneSynth::outputCeiling * fullScale));
     for (std::size_t n = ms(10); n < l.size(); ++n) {
-        const double ideal = 1.5 * std::sin(2.0 * pi * 440.0 * static_cast<double>(n) / outputRate);
-        const double expected = std::round(std::clamp(ideal * fullScale, -fullScale, fullScale));
-        ASSERT_NEAR(l[n], expected, 1.0) << "frame " << n;
-        clipped += std::abs(l[n]) == fullScale ? 1 : 0;
+        double ideal = 0.0;
+        for (std::size_t v = 0; v < c.settings.count; ++v) {
+            const ToneVoice_t& voice = c.settings.voices[v];
+            ideal += voice.amplitude * std::sin(2.0 * pi * voice.frequency * static_cast<double>(n) / outputRate);
+        }
+        ASSERT_NEAR(l[n], ideal * gain * fullScale, 1.0) << "frame " << n;
     }
-    EXPECT_GT(clipped, l.size() / 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sums, ToneSynthLoud,
+    ::testing::Values(LoudCase{"TwoDefaultVoices", settings({voice(1, 440.0), voice(2, 660.0)}), 2.0 * amp08},
+                      // In phase, the sum reaches the ceiling and no further.
+                      LoudCase{"TwoInPhase", settings({voice(1, 440.0), voice(2, 440.0)}), 2.0 * amp08},
+                      LoudCase{"TypedAmplitudeTen", settings({voice(1, 440.0, 10.0)}), 10.0},
+                      LoudCase{"NegativeAmplitude", settings({voice(1, 440.0, -10.0), voice(2, 110.0)}), 10.0 + amp08},
+                      LoudCase{"FiveAtFullScale",
+                               settings({voice(1, 100.0, 1.0), voice(2, 200.0, 1.0), voice(3, 300.0, 1.0),
+                                         voice(4, 500.0, 1.0), voice(5, 700.0, 1.0)}),
+                               5.0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ToneSynth, QuietSumsAndHugeTypedAmplitudesPlayAsTheyShould)
+{
+    ToneSynth quiet;
+    quiet.apply(settings({voice(1, 440.0, 0.5), voice(2, 660.0, 0.4)}));
+    std::vector<std::int16_t> frames(2 * ms(100));
+    quiet.render(frames.data(), frames.size() / 2);
+    EXPECT_EQ(quiet.gain(), 1.0) << "a sum below the ceiling is left alone";
+
+    ToneSynth huge;
+    huge.apply(settings({voice(1, 440.0, 1e300), voice(2, 440.0, 1e300)}));
+    huge.render(frames.data(), frames.size() / 2);
+    const std::vector<double> l = slice(channel(frames, 0), ms(10), ms(100));
+    EXPECT_NEAR(peak(l), ToneSynth::outputCeiling * fullScale, 1.0) << "two huge voices still play, scaled";
 }
 
 struct ChangeCase {
@@ -197,6 +246,10 @@ INSTANTIATE_TEST_SUITE_P(
     Changes, ToneSynthChange,
     ::testing::Values(ChangeCase{"Add", settings({a}), settings({a, b})},
                       ChangeCase{"Delete", settings({a, b}), settings({a})},
+                      // The gain that keeps the sum below full scale moves with the new voice's ramp.
+                      ChangeCase{"AddBeyondFullScale", settings({voice(1, 440.0)}),
+                                 settings({voice(1, 440.0), voice(2, 110.0)})},
+                      ChangeCase{"LouderBeyondFullScale", settings({a, b}), settings({a, voice(2, 110.0, 10.0)})},
                       ChangeCase{"DeleteFirst", settings({a, b}), settings({b})},
                       ChangeCase{"Disable", settings({a, b}), settings({a, voice(2, 110.0, 0.4, 44100.0, false)})},
                       ChangeCase{"Retune", settings({a, b}), settings({a, voice(2, 130.81, 0.4)})},

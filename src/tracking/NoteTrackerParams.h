@@ -18,10 +18,10 @@ struct NoteTrackerParams_t {
 
     // Level normalisation: a note's level relative to the frame's strongest
     // note and in dB of full scale; separate on and off levels give hysteresis.
-    double relativeOnDb = -16.0;
-    double relativeOffDb = -22.0;
-    double floorOnDb = -54.0;
-    double floorOffDb = -60.0;
+    double relativeOnDb = -10.0;
+    double relativeOffDb = -14.0;
+    double floorOnDb = -50.0;
+    double floorOffDb = -55.0;
     // Peaks below this level (dB of full scale) are noise, not partials.
     double peakFloorDb = -80.0;
     // ... and so are peaks this far below the frame's loudest peak.

@@ -3,6 +3,8 @@ find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
 pkg_check_modules(FFTW3 REQUIRED IMPORTED_TARGET fftw3)
+pkg_check_modules(SMF REQUIRED IMPORTED_TARGET smf)
+find_package(CLI11 REQUIRED)
 
 find_package(SFML 2.5 REQUIRED COMPONENTS graphics window system audio)
 find_package(OpenGL REQUIRED)

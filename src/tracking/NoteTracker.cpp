@@ -1,0 +1,84 @@
+#include "tracking/NoteTracker.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace dravik {
+
+NoteTracker::NoteTracker(const NoteTrackerParams_t& params)
+    : record(params)
+{
+    events.reserve(2 * PitchEstimator::noteCount);
+    activeList.reserve(PitchEstimator::noteCount);
+}
+
+std::uint8_t NoteTracker::velocityFor(double levelDb, double floorDb)
+{
+    if (!(floorDb < 0.0) || !std::isfinite(levelDb))
+        return levelDb >= 0.0 ? 127 : 1;
+    const double share = std::clamp((levelDb - floorDb) / -floorDb, 0.0, 1.0);
+    return static_cast<std::uint8_t>(std::lround(1.0 + 126.0 * share));
+}
+
+NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
+                                   double timeSeconds)
+{
+    events.clear();
+    lastLevels = estimator.estimate(main, mainWindowSize, lowNotes, record);
+
+    std::array<const NoteLevel_t*, PitchEstimator::noteCount> seen{};
+    for (const NoteLevel_t& level : lastLevels)
+        seen[level.note] = &level;
+
+    for (std::size_t note = 0; note < state.size(); ++note) {
+        NoteState& s = state[note];
+        const NoteLevel_t* level = seen[note];
+        if (!s.on) {
+            if (level != nullptr && level->relativeDb >= record.relativeOnDb && level->levelDb >= record.floorOnDb) {
+                s = NoteState{true, velocityFor(level->levelDb, record.velocityFloorDb), timeSeconds, level->levelDb,
+                              0};
+                events.push_back({timeSeconds, static_cast<std::uint8_t>(note), s.velocity});
+            }
+            continue;
+        }
+        // The estimator reports only notes above the off levels.
+        if (level != nullptr) {
+            s.missing = 0;
+            s.levelDb = level->levelDb;
+            continue;
+        }
+        ++s.missing;
+        if (s.missing >= std::max(record.offFrames, 1) && timeSeconds - s.onsetSeconds >= record.minDurationSeconds) {
+            s.on = false;
+            events.push_back({timeSeconds, static_cast<std::uint8_t>(note), 0});
+        }
+    }
+    refreshActive();
+    return {events.data(), events.size()};
+}
+
+NoteEventView NoteTracker::flush(double timeSeconds)
+{
+    events.clear();
+    for (std::size_t note = 0; note < state.size(); ++note) {
+        if (state[note].on) {
+            state[note].on = false;
+            events.push_back({timeSeconds, static_cast<std::uint8_t>(note), 0});
+        }
+    }
+    lastLevels = {};
+    refreshActive();
+    return {events.data(), events.size()};
+}
+
+void NoteTracker::refreshActive()
+{
+    activeList.clear();
+    for (std::size_t note = 0; note < state.size(); ++note) {
+        const NoteState& s = state[note];
+        if (s.on)
+            activeList.push_back({static_cast<std::uint8_t>(note), s.velocity, s.levelDb});
+    }
+}
+
+} // namespace dravik

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "analysis/MagnitudeSpectrum.h"
+#include "tracking/NoteEvent.h"
+#include "tracking/NoteTrackerParams.h"
+#include "tracking/PitchEstimator.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace dravik {
+
+// Turns each analysed frame into the notes sounding now and the note-on/off
+// events since the last frame. A note starts when its level reaches both on
+// levels (relative and absolute), keeps sounding while it stays above the off
+// levels, lasts at least minDurationSeconds, and ends after offFrames frames
+// without it. Allocates on the first frame only.
+class NoteTracker {
+public:
+    explicit NoteTracker(const NoteTrackerParams_t& params = {});
+
+    // One frame at timeSeconds (the end of its analysis window). lowNotes are
+    // the longer analysis' amplitudes per note (may be empty).
+    NoteEventView process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
+                          double timeSeconds);
+    // Ends every sounding note at timeSeconds (end of input, device change).
+    NoteEventView flush(double timeSeconds);
+
+    ActiveNoteView active() const { return {activeList.data(), activeList.size()}; }
+    NoteLevelView levels() const { return lastLevels; }
+
+    // Velocity of a note-on at levelDb (dB of full scale).
+    static std::uint8_t velocityFor(double levelDb, double floorDb);
+
+    NoteTrackerParams_t& params() { return record; }
+    const NoteTrackerParams_t& params() const { return record; }
+
+private:
+    struct NoteState {
+        bool on = false;
+        std::uint8_t velocity = 0;
+        double onsetSeconds = 0.0;
+        double levelDb = 0.0;
+        std::int32_t missing = 0;
+    };
+
+    void refreshActive();
+
+    NoteTrackerParams_t record;
+    PitchEstimator estimator;
+    NoteLevelView lastLevels;
+    std::array<NoteState, PitchEstimator::noteCount> state{};
+    std::vector<NoteEvent_t> events;
+    std::vector<ActiveNote_t> activeList;
+};
+
+} // namespace dravik

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+
+namespace dravik {
+
+// Settings of the note tracker; edited in place and read afresh every frame.
+struct NoteTrackerParams_t {
+    double sampleRate = 44100.0;       // Hz of both analyses
+    double referenceFrequency = 440.0; // Hz of MIDI note 69
+    std::int32_t lowNote = 21;         // first candidate note
+    std::int32_t highNote = 108;       // last candidate note, inclusive
+    std::int32_t harmonicCount = 8;    // partials read per candidate
+    double toleranceCents = 45.0;      // a peak this close to a partial belongs to it
+    std::int32_t maxPolyphony = 6;     // notes estimated per frame
+    // Partial h weighs 1 / h^exponent in a note's salience.
+    double harmonicWeightExponent = 0.5;
+
+    // Level normalisation: a note's level relative to the frame's strongest
+    // note and in dB of full scale; separate on and off levels give hysteresis.
+    double relativeOnDb = -10.0;
+    double relativeOffDb = -14.0;
+    double floorOnDb = -50.0;
+    double floorOffDb = -55.0;
+    // Peaks below this level (dB of full scale) are noise, not partials.
+    double peakFloorDb = -80.0;
+    // ... and so are peaks this far below the frame's loudest peak.
+    double peakRelativeFloorDb = -50.0;
+    // A sounding note stays on at least this long (s); a note missing for
+    // offFrames consecutive frames after that ends.
+    double minDurationSeconds = 0.08;
+    std::int32_t offFrames = 1;
+
+    // Partials below the frequency of this note are read from the longer
+    // analysis, whose finer bins separate neighbouring low notes.
+    std::int32_t splitNote = 52;
+    std::uint32_t lowWindowSize = 16384;
+    // A low note counts as a peak when it reaches this share of its louder
+    // semitone neighbour: two notes a semitone apart are both kept, the
+    // leakage of one tone into its neighbour is not.
+    double lowNeighbourRatio = 0.7;
+
+    // Velocity 1 at velocityFloorDb and 127 at 0 dB of full scale, linear in dB.
+    double velocityFloorDb = -60.0;
+};
+
+} // namespace dravik

@@ -1,0 +1,194 @@
+#include "tracking/NoteTranscriber.h"
+
+#include "AllocationCounter.h"
+#include "shared/NoteFrequency.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <vector>
+
+namespace dravik {
+namespace {
+
+constexpr double rate = 44100.0;
+constexpr double pi = 3.14159265358979323846;
+
+// A note of the test signal: partial h has amplitude level / h.
+struct Tone {
+    std::int32_t note;
+    double start;
+    double end;
+    std::int32_t partials = 8;
+    double level = 0.2;
+};
+
+std::vector<double> render(const std::vector<Tone>& tones, double seconds)
+{
+    std::vector<double> out(static_cast<std::size_t>(seconds * rate), 0.0);
+    for (const Tone& t : tones) {
+        const double f0 = noteFrequency(t.note, 440.0);
+        for (std::int32_t h = 1; h <= t.partials && h * f0 < 0.5 * rate; ++h) {
+            const double phase = 0.9 * h;
+            for (std::size_t i = static_cast<std::size_t>(t.start * rate);
+                 i < out.size() && i < static_cast<std::size_t>(t.end * rate); ++i) {
+                out[i] += t.level / h * std::sin(2.0 * pi * f0 * h * static_cast<double>(i) / rate + phase);
+            }
+        }
+    }
+    return out;
+}
+
+struct Frame {
+    double time;
+    std::set<int> notes;
+};
+
+struct Transcription {
+    std::vector<Frame> frames;
+    std::vector<NoteEvent_t> events;
+
+    // Notes active in every frame from `from` to `to` seconds, and in any of them.
+    std::set<int> steady(double from, double to) const
+    {
+        std::set<int> all;
+        for (const Frame& f : frames) {
+            if (f.time >= from && f.time <= to)
+                all.insert(f.notes.begin(), f.notes.end());
+        }
+        return all;
+    }
+    const NoteEvent_t* firstEvent(int note, bool on) const
+    {
+        for (const NoteEvent_t& e : events) {
+            if (e.note == note && (e.velocity > 0) == on)
+                return &e;
+        }
+        return nullptr;
+    }
+};
+
+Transcription transcribe(const std::vector<double>& signal, const NoteTrackerParams_t& params = {})
+{
+    NoteTranscriber transcriber(FFTParams_t{}, params);
+    Transcription run;
+    const std::size_t block = FFTParams_t{}.blockSize;
+    for (std::size_t i = 0; i + block <= signal.size(); i += block) {
+        if (!transcriber.pushBlock(signal.data() + i, block))
+            continue;
+        run.events.insert(run.events.end(), transcriber.events().begin(), transcriber.events().end());
+        Frame frame{transcriber.timeSeconds(), {}};
+        for (const ActiveNote_t& a : transcriber.active())
+            frame.notes.insert(a.note);
+        run.frames.push_back(frame);
+    }
+    const NoteEventView last = transcriber.finish();
+    run.events.insert(run.events.end(), last.begin(), last.end());
+    return run;
+}
+
+struct ChordCase {
+    const char* name;
+    std::vector<std::int32_t> notes;
+};
+
+void PrintTo(const ChordCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ChordTest : public ::testing::TestWithParam<ChordCase> {};
+
+// Steady tones with eight partials each: exactly the played notes sound, none
+// of their overtones or sub-octaves.
+TEST_P(ChordTest, SteadyTonesGiveExactlyTheirNotes)
+{
+    std::vector<Tone> tones;
+    for (std::int32_t n : GetParam().notes)
+        tones.push_back({n, 0.0, 2.0});
+    const Transcription run = transcribe(render(tones, 2.0));
+    const std::set<int> expected(GetParam().notes.begin(), GetParam().notes.end());
+    for (const Frame& f : run.frames) {
+        if (f.time > 0.6 && f.time < 1.9) {
+            EXPECT_EQ(f.notes, expected) << "at " << f.time << " s";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tracker, ChordTest,
+                         ::testing::Values(ChordCase{"HarmonicTone", {57}}, ChordCase{"HighTone", {84}},
+                                           ChordCase{"LowTone", {40}}, ChordCase{"OctavePair", {57, 69}},
+                                           ChordCase{"Fifth", {60, 67}}, ChordCase{"MajorTriad", {60, 64, 67}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Pure sines a semitone apart low in the range: only the longer analysis
+// tells them apart.
+TEST(Tracker, ResolvesPureSinesASemitoneApartAtMidi40)
+{
+    const Transcription run = transcribe(render({{40, 0.0, 2.0, 1, 0.3}, {41, 0.0, 2.0, 1, 0.3}}, 2.0));
+    EXPECT_EQ(run.steady(0.8, 1.9), (std::set<int>{40, 41}));
+}
+
+// With the default 4096-sample window and hop of 2048, a mid-range note is
+// reported within 100 ms of its onset and ended within 150 ms of its release.
+TEST(Tracker, OnsetAndReleaseWithinLatency)
+{
+    const double onset = 0.5;
+    const double release = 1.5;
+    const Transcription run = transcribe(render({{69, onset, release}}, 2.5));
+    const NoteEvent_t* on = run.firstEvent(69, true);
+    const NoteEvent_t* off = run.firstEvent(69, false);
+    ASSERT_NE(on, nullptr);
+    ASSERT_NE(off, nullptr);
+    EXPECT_GE(on->timeSeconds, onset);
+    EXPECT_LE(on->timeSeconds, onset + 0.100);
+    EXPECT_GE(off->timeSeconds, release);
+    EXPECT_LE(off->timeSeconds, release + 0.150);
+    EXPECT_EQ(run.events.size(), 2u);
+}
+
+TEST(Tracker, SilenceAndNoiseFloorGiveNoNotes)
+{
+    std::vector<double> hiss(static_cast<std::size_t>(rate));
+    std::uint32_t seed = 1;
+    for (double& s : hiss) {
+        seed = seed * 1664525u + 1013904223u;
+        s = 1e-4 * (static_cast<double>(seed >> 8) / 16777216.0 - 0.5);
+    }
+    EXPECT_TRUE(transcribe(std::vector<double>(static_cast<std::size_t>(rate), 0.0)).events.empty());
+    EXPECT_TRUE(transcribe(hiss).events.empty());
+}
+
+// A louder note gets a higher velocity; the scale runs from the floor to full scale.
+TEST(Tracker, VelocityFollowsLevel)
+{
+    EXPECT_EQ(NoteTracker::velocityFor(0.0, -60.0), 127);
+    EXPECT_EQ(NoteTracker::velocityFor(-60.0, -60.0), 1);
+    EXPECT_EQ(NoteTracker::velocityFor(-90.0, -60.0), 1);
+    const Transcription quiet = transcribe(render({{69, 0.0, 1.0, 8, 0.02}}, 1.0));
+    const Transcription loud = transcribe(render({{69, 0.0, 1.0, 8, 0.4}}, 1.0));
+    ASSERT_NE(quiet.firstEvent(69, true), nullptr);
+    ASSERT_NE(loud.firstEvent(69, true), nullptr);
+    EXPECT_LT(quiet.firstEvent(69, true)->velocity, loud.firstEvent(69, true)->velocity);
+}
+
+TEST(Tracker, FramesAfterTheFirstAllocateNothing)
+{
+    const std::vector<double> signal = render({{45, 0.0, 1.0}, {64, 0.0, 1.0}, {71, 0.5, 1.0}}, 1.0);
+    NoteTranscriber transcriber(FFTParams_t{}, NoteTrackerParams_t{});
+    const std::size_t block = FFTParams_t{}.blockSize;
+    std::size_t i = 0;
+    for (bool tracked = false; !tracked; i += block)
+        tracked = transcriber.pushBlock(signal.data() + i, block);
+    const std::uint64_t allocations = testing::allocationsDuring([&] {
+        for (; i + block <= signal.size(); i += block)
+            transcriber.pushBlock(signal.data() + i, block);
+        transcriber.finish();
+    });
+    EXPECT_EQ(allocations, 0u);
+}
+
+} // namespace
+} // namespace dravik

@@ -182,6 +182,12 @@ void FFTDebugView::buildSpectrum()
     spectrumLine.setPrimitiveType(sf::LineStrip);
     spectrumFill.resize(2 * n);
     spectrumLine.resize(n);
+    if (n == 0)
+        return;
+    // Written through pointers: the arrays' element access and sf::Vertex's
+    // constructors are out-of-line calls, a cost at 131073 bins per update.
+    sf::Vertex* fill = &spectrumFill[0];
+    sf::Vertex* line = &spectrumLine[0];
     for (std::uint64_t i = 0; i < n; ++i) {
         const std::uint64_t bin = bins.first + i;
         // Linear: the first drawn bin on the left edge, the last on the right.
@@ -192,9 +198,12 @@ void FFTDebugView::buildSpectrum()
         else if (n > 1)
             x = rect.left + static_cast<float>(i) / span * rect.width;
         const float y = bottom - rect.height * plotLevel(keptPower[bin - keptFirstBin], powerScale);
-        spectrumFill[2 * i] = sf::Vertex({x, bottom}, fillBottomColour);
-        spectrumFill[2 * i + 1] = sf::Vertex({x, y}, fillCurveColour);
-        spectrumLine[i] = sf::Vertex({x, y}, sf::Color::White);
+        fill[2 * i].position = {x, bottom};
+        fill[2 * i].color = fillBottomColour;
+        fill[2 * i + 1].position = {x, y};
+        fill[2 * i + 1].color = fillCurveColour;
+        line[i].position = {x, y};
+        line[i].color = sf::Color::White;
     }
 }
 

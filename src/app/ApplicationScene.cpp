@@ -6,10 +6,10 @@
 #include "app/IViewContext.h"
 #include "panels/GeneratorPanel.h"
 #include "panels/PlotReadouts.h"
+#include "shared/NoteFrequency.h"
 #include "sound/CaptureRecorder.h"
 #include "sound/FilePlayer.h"
 #include "sound/SfmlFileOpener.h"
-#include "shared/NoteFrequency.h"
 #include "ui/SettingsLocation.h"
 
 #include <imgui.h>

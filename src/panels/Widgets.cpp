@@ -25,8 +25,8 @@ PendingEntry_t pending;
 
 // Draws a double slider over value. Returns true with the value to apply in
 // `applied` when the field should change this frame.
-bool committedSlider(const char* label, double current, double min, double max, TypedRange_t typed,
-                     const char* format, double& applied)
+bool committedSlider(const char* label, double current, double min, double max, TypedRange_t typed, const char* format,
+                     double& applied)
 {
     double edit = current;
     const bool changed = ImGui::SliderScalar(label, ImGuiDataType_Double, &edit, &min, &max, format, 0);
@@ -82,7 +82,8 @@ bool sliderFloat(const char* label, float& field, double min, double max, TypedR
     double applied = field;
     if (!committedSlider(label, field, min, max, typed, format, applied))
         return false;
-    const auto narrowed = static_cast<float>(std::clamp(applied, static_cast<double>(-FLT_MAX), static_cast<double>(FLT_MAX)));
+    const auto narrowed =
+        static_cast<float>(std::clamp(applied, static_cast<double>(-FLT_MAX), static_cast<double>(FLT_MAX)));
     if (narrowed == field)
         return false;
     field = narrowed;

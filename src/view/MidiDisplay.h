@@ -84,7 +84,7 @@ private:
 
     sf::Font font;
     sf::RectangleShape baseline;
-    float refreshTimer = 0.f;                                           // seconds since the last output taken
+    float refreshTimer = 0.f; // seconds since the last output taken
     float markerFloor = FLT_MAX;
     std::array<std::unique_ptr<NoteCell>, midilayout::noteCount> cells; // by note, made on first show
     std::vector<std::uint32_t> activeNotes;                             // drawn, in the order of the output taken

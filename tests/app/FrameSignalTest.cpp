@@ -64,8 +64,8 @@ TEST_F(FrameSignalTest, GeneratorsRenderOnlyWhatIsPushed)
     // Two equal generators in phase sum to twice one of them.
     const SampleBlock mix = mixer.mix();
     ASSERT_EQ(mix.count, 2048u);
-    EXPECT_NEAR(mix[100], 2.0 * 0.800000011920929 * std::sin(2.0 * 3.141592653589793 * (4096.0 + 100.0) * 440.0 / 44100.0),
-                1e-9);
+    EXPECT_NEAR(mix[100],
+                2.0 * 0.800000011920929 * std::sin(2.0 * 3.141592653589793 * (4096.0 + 100.0) * 440.0 / 44100.0), 1e-9);
 }
 
 // A steady sine seen through the frame path gives the same spectrum at every
@@ -126,9 +126,8 @@ TEST_F(FrameSignalTest, NoteEnergyStaysAtItsFirstWindowValue)
         for (int analysis = 0; analysis < 40; ++analysis) {
             ASSERT_TRUE(frame(analyser).hopCompleted);
             const NoteEnergyView notes = mapper.map(analyser.compute());
-            const auto strongest = std::max_element(notes.begin(), notes.end(), [](auto& a, auto& b) {
-                return a.energy < b.energy;
-            });
+            const auto strongest =
+                std::max_element(notes.begin(), notes.end(), [](auto& a, auto& b) { return a.energy < b.energy; });
             ASSERT_NE(strongest, notes.end());
             EXPECT_EQ(strongest->note, c.note) << "analysis " << analysis;
             if (analysis == 0)

@@ -62,7 +62,8 @@ struct HeadlessUi {
     // Sweeps the mouse down a column that crosses every framed widget and
     // combo popup of the panels, one frame per step, and returns the first
     // point at which `found` holds.
-    std::optional<ImVec2> pointWhere(const std::function<void()>& draw, const std::function<bool(const ImGuiContext&)>& found)
+    std::optional<ImVec2> pointWhere(const std::function<void()>& draw,
+                                     const std::function<bool(const ImGuiContext&)>& found)
     {
         for (float y = 0.0f; y < ImGui::GetIO().DisplaySize.y; y += 2.0f) {
             ImGui::GetIO().MousePos = ImVec2(240.0f, y);

@@ -92,9 +92,12 @@ TEST(MapperWrapper, BandTypeComboSetsOnlyItsOwnBand)
     ASSERT_TRUE(combo);
     ui.click([&] { harmonic.drawOptions(); }, *combo);
     // The popup lists "Box", "Triangular", "Gaussian": its topmost item is "Box".
-    const std::optional<ImVec2> box = ui.pointWhere([&] { harmonic.drawOptions(); }, [](const ImGuiContext& g) {
-        return g.HoveredWindow != nullptr && (g.HoveredWindow->Flags & ImGuiWindowFlags_Popup) != 0 && g.HoveredId != 0;
-    });
+    const std::optional<ImVec2> box = ui.pointWhere([&] { harmonic.drawOptions(); },
+                                                    [](const ImGuiContext& g) {
+                                                        return g.HoveredWindow != nullptr &&
+                                                               (g.HoveredWindow->Flags & ImGuiWindowFlags_Popup) != 0 &&
+                                                               g.HoveredId != 0;
+                                                    });
     ASSERT_TRUE(box);
     ui.click([&] { harmonic.drawOptions(); }, *box);
 
@@ -112,7 +115,8 @@ TEST(MapperWrapper, TypedValueIsStoredExactly)
     p.fundamentalBand.sigmaScale = 1.0; // an earlier edit
     ui.openNodes = harmonicPanelOpen;
     const auto draw = [&] { harmonic.drawOptions(); };
-    const std::optional<ImVec2> slider = ui.pointOver(draw, {"Harmonic Energy Options", "Fundamental Band", "Sigma Scale"});
+    const std::optional<ImVec2> slider =
+        ui.pointOver(draw, {"Harmonic Energy Options", "Fundamental Band", "Sigma Scale"});
     ASSERT_TRUE(slider);
     ui.typeInto(draw, *slider, "0.6");
 
@@ -130,17 +134,29 @@ TEST(MapperWrapper, TypedExtremesAreClampedToTheControlsDomain)
         double (*read)(const NoteEnergyParams_t&);
     };
     const Case cases[] = {
-        {{"Harmonic Energy Options", "Harmonic Count"}, "99999999999", 12.0,
+        {{"Harmonic Energy Options", "Harmonic Count"},
+         "99999999999",
+         12.0,
          [](const NoteEnergyParams_t& p) { return double(p.harmonicCount); }},
-        {{"Harmonic Energy Options", "Harmonic Count"}, "-5", 0.0,
+        {{"Harmonic Energy Options", "Harmonic Count"},
+         "-5",
+         0.0,
          [](const NoteEnergyParams_t& p) { return double(p.harmonicCount); }},
-        {{"Harmonic Energy Options", "Fundamental Band", "Radius Bins"}, "2147483647", 4096.0,
+        {{"Harmonic Energy Options", "Fundamental Band", "Radius Bins"},
+         "2147483647",
+         4096.0,
          [](const NoteEnergyParams_t& p) { return double(p.fundamentalBand.radiusBins); }},
-        {{"Harmonic Energy Options", "Fundamental Fraction"}, "7", 1.0,
+        {{"Harmonic Energy Options", "Fundamental Fraction"},
+         "7",
+         1.0,
          [](const NoteEnergyParams_t& p) { return p.fundamentalFraction; }},
-        {{"Harmonic Energy Options", "Fundamental Soft Gate"}, "1e999", std::numeric_limits<double>::infinity(),
+        {{"Harmonic Energy Options", "Fundamental Soft Gate"},
+         "1e999",
+         std::numeric_limits<double>::infinity(),
          [](const NoteEnergyParams_t& p) { return p.fundamentalSoftGate; }},
-        {{"Harmonic Energy Options", "Fundamental Hard Gate"}, "nan", 0.0,
+        {{"Harmonic Energy Options", "Fundamental Hard Gate"},
+         "nan",
+         0.0,
          [](const NoteEnergyParams_t& p) { return p.fundamentalHardGate; }},
     };
     for (const Case& c : cases) {

@@ -1,7 +1,4 @@
-#include "app/ApplicationScene.h"
-#include "app/ViewContextImpl.h"
-
-#include "DisplaySupport.h"
+#include "SceneOnWindow.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
@@ -15,43 +12,14 @@
 namespace dravik {
 namespace {
 
-// Drives the real scene frame by frame on a window, as the frame loop does.
-class SceneFrameTest : public ::testing::Test {
+class SceneFrameTest : public SceneOnWindow {
 protected:
-    void SetUp() override
+    SceneFrameTest()
+        : SceneOnWindow("frames")
     {
-        if (!displaySet())
-            GTEST_SKIP() << "needs a display (run under xvfb-run)";
-        ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
-        config = std::make_unique<TemporaryConfigHome>("frames");
-        scene = std::make_unique<ApplicationScene>(viewContext);
-        window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1280, 768), "dravik frame test");
-        scene->onStart(*window);
-    }
-
-    void TearDown() override
-    {
-        if (!scene)
-            return;
-        window->close();
-        scene->onStop(*window);
-        scene.reset();
-    }
-
-    void frame()
-    {
-        scene->update(*window, sf::Time::Zero);
-        window->clear();
-        scene->render(*window);
-        window->display();
     }
 
     std::size_t curvePoints() const { return scene->spectrumDisplay().getSpectrumLine().getVertexCount(); }
-
-    std::unique_ptr<TemporaryConfigHome> config;
-    ViewContextImpl viewContext;
-    std::unique_ptr<ApplicationScene> scene;
-    std::unique_ptr<sf::RenderWindow> window;
 };
 
 TEST_F(SceneFrameTest, StartsSilentWithNothingAnalysed)

@@ -1,8 +1,5 @@
-#include "app/ApplicationScene.h"
-#include "app/ViewContextImpl.h"
-
 #include "../sound/SoundFiles.h"
-#include "DisplaySupport.h"
+#include "SceneOnWindow.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <gtest/gtest.h>
@@ -18,34 +15,11 @@ using test::TemporaryFolder;
 using test::writeTone;
 
 // The scene with a sound file as its source, on a window, frame by frame.
-class SceneSourceTest : public ::testing::Test {
+class SceneSourceTest : public SceneOnWindow {
 protected:
-    void SetUp() override
+    SceneSourceTest()
+        : SceneOnWindow("sources")
     {
-        if (!displaySet())
-            GTEST_SKIP() << "needs a display (run under xvfb-run)";
-        ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
-        config = std::make_unique<TemporaryConfigHome>("sources");
-        scene = std::make_unique<ApplicationScene>(viewContext);
-        window = std::make_unique<sf::RenderWindow>(sf::VideoMode(1280, 768), "dravik source test");
-        scene->onStart(*window);
-    }
-
-    void TearDown() override
-    {
-        if (!scene)
-            return;
-        window->close();
-        scene->onStop(*window);
-        scene.reset();
-    }
-
-    void frame()
-    {
-        scene->update(*window, sf::Time::Zero);
-        window->clear();
-        scene->render(*window);
-        window->display();
     }
 
     // Every reader of the analysis rate names the same one.
@@ -57,10 +31,6 @@ protected:
     }
 
     TemporaryFolder folder{"scene-sources"};
-    std::unique_ptr<TemporaryConfigHome> config;
-    ViewContextImpl viewContext;
-    std::unique_ptr<ApplicationScene> scene;
-    std::unique_ptr<sf::RenderWindow> window;
 };
 
 TEST_F(SceneSourceTest, TheAnalysisFollowsTheSourcesRate)

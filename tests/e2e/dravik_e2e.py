@@ -55,6 +55,24 @@ def wait_until(condition, timeout, what, interval=0.05):
         time.sleep(interval)
 
 
+def wave_recording(artifacts, name):
+    """(WAV path, environment) for a run whose sound OpenAL Soft's wave backend
+    records to artifacts/name.wav, any earlier recording removed. Without a
+    GPU, Mesa's llvmpipe renders on worker threads that take about one and a
+    half cores; kept on the frame thread (LP_NUM_THREADS=0), it leaves a core
+    to the sound's threads, as a graphics card would."""
+    os.makedirs(artifacts, exist_ok=True)
+    wav = os.path.join(artifacts, f"{name}.wav")
+    conf = os.path.join(artifacts, f"{name}-alsoft.conf")
+    if os.path.exists(wav):
+        os.remove(wav)
+    with open(conf, "w") as f:
+        f.write(f"[general]\ndrivers = wave\n\n[wave]\nfile = {wav}\n")
+    environment = dict(os.environ, ALSOFT_CONF=conf, LP_NUM_THREADS="0")
+    environment.pop("ALSOFT_DRIVERS", None)
+    return wav, environment
+
+
 def run(*command):
     return subprocess.run(command, check=True, capture_output=True, text=True).stdout
 

@@ -11,7 +11,7 @@ import wave
 
 import numpy as np
 
-from dravik_e2e import (TITLE_HEIGHT, Dravik, find_panels, parse_arguments, run_test, wait_until)
+from dravik_e2e import (TITLE_HEIGHT, Dravik, find_panels, parse_arguments, run_test, wait_until, wave_recording)
 from test_sound import read_recording
 
 RATE = 48000
@@ -71,14 +71,7 @@ def program(args, name, *arguments, env=None):
 def play_tone(args):
     tone = os.path.join(args.artifacts, "tone1000.wav")
     write_tone(tone, 30.0)
-    wav = os.path.join(args.artifacts, "file-output.wav")
-    conf = os.path.join(args.artifacts, "file-alsoft.conf")
-    if os.path.exists(wav):
-        os.remove(wav)
-    with open(conf, "w") as f:
-        f.write(f"[general]\ndrivers = wave\n\n[wave]\nfile = {wav}\n")
-    environment = dict(os.environ, ALSOFT_CONF=conf, LP_NUM_THREADS="0")
-    environment.pop("ALSOFT_DRIVERS", None)
+    wav, environment = wave_recording(args.artifacts, "file-output")
 
     with program(args, "file", tone, env=environment) as dravik:
         dravik.wait_for_centred_window()

@@ -21,7 +21,7 @@ import numpy as np
 
 from dravik_e2e import (FRAME, GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, MAIN_MENU_ROWS, MUTE_AUDIO,
                         SEPARATOR, TREE_LINE_HEIGHT, TREE_NODE, Dravik, frame_at, open_tree_node, other_panel,
-                        parse_arguments, run_test, set_checkbox, wait_for_panels, wait_until)
+                        parse_arguments, run_test, set_checkbox, wait_for_panels, wait_until, wave_recording)
 
 GENERATOR_PLACE = (700, 420)
 MUTED_SECONDS = 0.5
@@ -72,18 +72,7 @@ def onset(samples):
 def main():
     args = parse_arguments(("--checker", "tools/check_tone_wav.py"))
 
-    os.makedirs(args.artifacts, exist_ok=True)
-    wav = os.path.join(args.artifacts, "sound-output.wav")
-    conf = os.path.join(args.artifacts, "sound-alsoft.conf")
-    if os.path.exists(wav):
-        os.remove(wav)
-    with open(conf, "w") as f:
-        f.write(f"[general]\ndrivers = wave\n\n[wave]\nfile = {wav}\n")
-    # Without a GPU, Mesa's llvmpipe renders on worker threads that take about
-    # one and a half cores; kept on the frame thread, it leaves a core to the
-    # sound's streaming thread, as a graphics card would.
-    environment = dict(os.environ, ALSOFT_CONF=conf, LP_NUM_THREADS="0")
-    environment.pop("ALSOFT_DRIVERS", None)
+    wav, environment = wave_recording(args.artifacts, "sound-output")
 
     with Dravik(args.binary, args.close_tool, args.artifacts, "sound", env=environment) as dravik:
         dravik.wait_for_centred_window()

@@ -4,13 +4,12 @@ time, Enter) changes nothing that is heard on the way: no rate of 2, 22, 220
 or 2205 Hz is ever applied, so the recording never leaves the 440 Hz tone or
 rises above its level."""
 
-import os
 
 import numpy as np
 
 from dravik_e2e import (FRAME_HEIGHT, GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, MAIN_MENU_ROWS, MUTE_AUDIO,
                         Dravik, open_tree_node, other_panel, parse_arguments, run, run_test, set_checkbox,
-                        wait_for_panels, wait_until)
+                        wait_for_panels, wait_until, wave_recording)
 from test_sound import onset, read_recording
 
 GENERATOR_PLACE = (700, 420)
@@ -54,15 +53,7 @@ def check_no_burst(samples, rate):
 
 def main():
     args = parse_arguments()
-    os.makedirs(args.artifacts, exist_ok=True)
-    wav = os.path.join(args.artifacts, "typed-rate.wav")
-    conf = os.path.join(args.artifacts, "typed-rate-alsoft.conf")
-    if os.path.exists(wav):
-        os.remove(wav)
-    with open(conf, "w") as f:
-        f.write(f"[general]\ndrivers = wave\n\n[wave]\nfile = {wav}\n")
-    environment = dict(os.environ, ALSOFT_CONF=conf, LP_NUM_THREADS="0")
-    environment.pop("ALSOFT_DRIVERS", None)
+    wav, environment = wave_recording(args.artifacts, "typed-rate")
     with Dravik(args.binary, args.close_tool, args.artifacts, "typed-rate", env=environment) as dravik:
         dravik.wait_for_centred_window()
         generator = dravik.drag_panel(wait_for_panels(dravik), GENERATOR_PLACE)

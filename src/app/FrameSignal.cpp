@@ -10,8 +10,16 @@ SampleBlock mixEnabledGenerators(std::vector<GeneratorEntry>& generators, BlockM
 {
     mixer.count = 0;
     for (GeneratorEntry& entry : generators) {
-        if (entry.enabled)
-            mixer.add(entry.oscillator.render(blockSize, blockCount));
+        if (!entry.enabled)
+            continue;
+        // The first renders into the sum; the others add onto it, with no copy.
+        if (mixer.count == 0) {
+            mixer.sum.resize(std::uint64_t{blockSize} * blockCount);
+            entry.oscillator.renderTo(mixer.sum.data(), blockSize, blockCount);
+        } else {
+            entry.oscillator.renderAdding(mixer.sum.data(), blockSize, blockCount);
+        }
+        ++mixer.count;
     }
     return mixer.count != 0 ? mixer.mix() : SampleBlock{};
 }

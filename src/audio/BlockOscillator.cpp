@@ -52,8 +52,15 @@ void BlockOscillator::prepareRotation(double increment)
     stepSin = std::sin(laneStep);
 }
 
+template <bool Adding>
 void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase, double increment) const
 {
+    const auto put = [out](std::uint32_t i, double value) {
+        if constexpr (Adding)
+            out[i] += value;
+        else
+            out[i] = value;
+    };
     const double amplitude = settings.amplitude;
     for (std::uint32_t start = 0; start < count; start += runLength) {
         // The run's phase from the block's start: exact, so runs never drift.
@@ -65,13 +72,13 @@ void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase
         for (; i + lanes <= end; i += lanes) {
             // sin(a + b) = sin a cos b + cos a sin b, for the lanes' offsets b.
             for (std::uint32_t j = 0; j < lanes; ++j)
-                out[i + j] = (s * laneCos[j] + c * laneSin[j]) * amplitude;
+                put(i + j, (s * laneCos[j] + c * laneSin[j]) * amplitude);
             const double nextSin = s * stepCos + c * stepSin;
             c = c * stepCos - s * stepSin;
             s = nextSin;
         }
         for (std::uint32_t j = 0; i < end; ++i, ++j)
-            out[i] = (s * laneCos[j] + c * laneSin[j]) * amplitude;
+            put(i, (s * laneCos[j] + c * laneSin[j]) * amplitude);
     }
 }
 
@@ -81,8 +88,23 @@ SampleBlock BlockOscillator::render(std::uint32_t blockSize, std::uint32_t block
     // shorter than the blocks written into it.
     const std::uint64_t total = std::uint64_t{blockSize} * blockCount;
     blockBuffer.resize(total);
+    renderBlocks<false>(blockBuffer.data(), blockSize, blockCount);
+    return {blockBuffer.data(), total};
+}
 
-    double* out = blockBuffer.data();
+void BlockOscillator::renderTo(double* out, std::uint32_t blockSize, std::uint32_t blockCount)
+{
+    renderBlocks<false>(out, blockSize, blockCount);
+}
+
+void BlockOscillator::renderAdding(double* sum, std::uint32_t blockSize, std::uint32_t blockCount)
+{
+    renderBlocks<true>(sum, blockSize, blockCount);
+}
+
+template <bool Adding>
+void BlockOscillator::renderBlocks(double* out, std::uint32_t blockSize, std::uint32_t blockCount)
+{
     for (std::uint32_t b = 0; b < blockCount; ++b, out += blockSize) {
         const double cycles = settings.frequency / settings.sampleRate;
         // A sample rate of 0 or a non-finite setting has no pitch: such a
@@ -93,10 +115,9 @@ SampleBlock BlockOscillator::render(std::uint32_t blockSize, std::uint32_t block
         const double increment = holds ? 0.0 : wrapped(cycles);
         const double phase = std::isfinite(settings.phase) ? wrapped(settings.phase) : settings.phase;
         prepareRotation(increment);
-        renderBlock(out, blockSize, phase, increment);
+        renderBlock<Adding>(out, blockSize, phase, increment);
         settings.phase = holds ? settings.phase : wrapped(phase + wrapped(increment * blockSize));
     }
-    return {blockBuffer.data(), total};
 }
 
 } // namespace dravik

@@ -24,6 +24,10 @@ public:
     // settings) holds the phase, so every sample of it is
     // sin(2 pi phase) * amplitude.
     SampleBlock render(std::uint32_t blockSize, std::uint32_t blockCount) override;
+    // The same samples written to out, or added onto sum (blockSize *
+    // blockCount of them), so a mix of several generators needs no copies.
+    void renderTo(double* out, std::uint32_t blockSize, std::uint32_t blockCount);
+    void renderAdding(double* sum, std::uint32_t blockSize, std::uint32_t blockCount);
     OscillatorParams_t* params() override;
     const OscillatorParams_t* params() const { return &settings; }
 
@@ -32,6 +36,9 @@ private:
 
     // The lanes' offsets and the step for an increment in [0, 1); kept until it changes.
     void prepareRotation(double increment);
+    template <bool Adding>
+    void renderBlocks(double* out, std::uint32_t blockSize, std::uint32_t blockCount);
+    template <bool Adding>
     void renderBlock(double* out, std::uint32_t count, double phase, double increment) const;
 
     OscillatorParams_t settings;

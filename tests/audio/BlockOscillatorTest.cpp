@@ -198,5 +198,26 @@ TEST(GeneratorEntry, StartsDisabledAt440HzWithItsNumberInTheName)
     EXPECT_EQ(p.amplitude, 0.800000011920929);
 }
 
+// Rendering into a mix gives the very samples a render into the oscillator's
+// own buffer gives, written or added, and moves the phase alike.
+TEST(BlockOscillator, RenderingIntoAMixMatchesTheOwnBuffer)
+{
+    const OscillatorParams_t params{440.0, 44100.0, 0.25, 0.5};
+    BlockOscillator own(params);
+    BlockOscillator writer(params);
+    BlockOscillator adder(params);
+    const SampleBlock expected = own.render(128, 3);
+    std::vector<double> written(384, -7.0);
+    std::vector<double> added(384, 1.0);
+    writer.renderTo(written.data(), 128, 3);
+    adder.renderAdding(added.data(), 128, 3);
+    for (std::size_t i = 0; i < 384; ++i) {
+        ASSERT_EQ(written[i], expected[i]) << i;
+        ASSERT_EQ(added[i], 1.0 + expected[i]) << i;
+    }
+    EXPECT_EQ(writer.params()->phase, own.params()->phase);
+    EXPECT_EQ(adder.params()->phase, own.params()->phase);
+}
+
 } // namespace
 } // namespace dravik

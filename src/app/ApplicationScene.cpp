@@ -1,7 +1,6 @@
 #include "app/ApplicationScene.h"
 
 #include "analysis/BinFrequency.h"
-#include "analysis/FFTWRingBuffer.h"
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
 #include "panels/GeneratorPanel.h"
@@ -49,7 +48,7 @@ bool drawingTakesEvent(const sf::Event& event, bool uiWantsMouse)
 ApplicationScene::ApplicationScene(IViewContext& viewContext)
     : viewContext(viewContext)
     , generators{makeGeneratorEntry(1)}
-    , analyser(std::make_unique<FFTWRingBuffer>(fftParams))
+    , analyser(std::make_unique<TrackingAnalyser>(fftParams, tracker.params().lowWindowSize))
     , mapper(makeMapperWrapper(MapperType::GaussianCents, fftParams.windowSize, analysisRate))
     , sources(std::make_unique<SfmlFileOpener>(), makeFileOutput(), std::make_unique<CaptureRecorder>(), std::cerr)
 {
@@ -149,6 +148,8 @@ void ApplicationScene::analyze()
 {
     const MagnitudeSpectrum magnitudes = analyser->compute();
     midiDisplay.update(mapper->map(magnitudes));
+    tracker.process(magnitudes, fftParams.windowSize, analyser->lowNotes(tracker.params()), trackedSeconds());
+    midiDisplay.setTrackedNotes(tracker.active());
     spectrum.update(magnitudes);
     // Bins as the spectrum view lays them out, so the readouts agree with the axis.
     const double spacing = binSpacing(spectrum.sampleRate, spectrum.fftSize);
@@ -196,9 +197,17 @@ bool ApplicationScene::setSampleRate(double rate)
     return true;
 }
 
+double ApplicationScene::trackedSeconds() const
+{
+    return static_cast<double>(analyser->samplesPushed()) / analysisRate;
+}
+
 void ApplicationScene::setAnalysisSampleRate(double rate)
 {
+    // Notes found at the old rate end where its signal ended.
+    tracker.flush(trackedSeconds());
     analysisRate = rate;
+    tracker.params().sampleRate = rate;
     mapper->params()->sampleRate = rate;
     spectrum.sampleRate = rate;
     // Samples taken at the old rate would smear the next windows.
@@ -252,8 +261,11 @@ void ApplicationScene::applyFFTParams(const FFTParams_t& params)
     fftParams = params;
     // NaN is taken as 0, like every other value below the range.
     fftParams.hopRate = params.hopRate > 0.0f ? std::min(params.hopRate, 1.0f) : 0.0f;
-    // The new analyser is complete before the old one goes; it starts empty.
-    analyser = std::make_unique<FFTWRingBuffer>(fftParams);
+    // The new analyser is complete before the old one goes; it starts empty,
+    // so the notes sounding end and the tracker's clock starts again.
+    auto next = std::make_unique<TrackingAnalyser>(fftParams, tracker.params().lowWindowSize);
+    tracker.flush(trackedSeconds());
+    analyser = std::move(next);
     mapper->params()->fftSize = fftParams.windowSize;
     spectrum.fftSize = fftParams.windowSize;
     if (ISignalSource* live = sources.realTimeSource())

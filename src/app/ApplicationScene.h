@@ -12,6 +12,8 @@
 #include "panels/SourcePanels.h"
 #include "sound/SoundPlayer.h"
 #include "source/SourceStage.h"
+#include "tracking/NoteTracker.h"
+#include "tracking/TrackingAnalyser.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
 #include "view/MidiDisplay.h"
@@ -96,6 +98,8 @@ public:
     const SpectrumPeak_t& spectrumPeak() const override { return peak; }
     const CursorReading_t& cursorReading() const { return cursor; }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
+    // The tracked notes: what sounds after the last analysed frame.
+    const NoteTracker& noteTracker() const { return tracker; }
     bool isPlaying() const { return playing; }
 
 private:
@@ -103,8 +107,10 @@ private:
     void analyze();
     void readCursor(const sf::RenderWindow& window);
     // The one writer of the analysis rate: the spectrum axis, the bin size
-    // label and the mapper follow it, and the analyser starts afresh.
+    // label, the mapper and the tracker follow it, and the analyser starts afresh.
     void setAnalysisSampleRate(double rate);
+    // Seconds of analysed signal, the tracker's clock.
+    double trackedSeconds() const;
 
     IViewContext& viewContext;
     // Outlives the window, whose mouse cursors it owns.
@@ -116,7 +122,8 @@ private:
     FFTParams_t fftParams;
     double generatorRate = 44100.0;
     double analysisRate = 44100.0;
-    std::unique_ptr<IFFT> analyser;
+    NoteTracker tracker;
+    std::unique_ptr<TrackingAnalyser> analyser;
     std::unique_ptr<MapperWrapper> mapper;
     MidiDisplay midiDisplay;
     FFTDebugView spectrum;

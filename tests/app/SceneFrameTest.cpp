@@ -48,6 +48,24 @@ TEST_F(SceneFrameTest, AnEnabledGeneratorIsAnalysedInTheSameFrameAndNotesFollow)
     EXPECT_EQ(scene->noteDisplay().getActiveNotes().size(), 102u);
 }
 
+TEST_F(SceneFrameTest, TheTrackerHearsTheGeneratorsNoteAndTheDisplayMarksIt)
+{
+    // The first generator sounds 440 Hz; its blocks reach both analyses.
+    scene->setGeneratorEnabled(0, true);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (scene->noteTracker().active().size() == 0 && std::chrono::steady_clock::now() < deadline)
+        frame();
+    ASSERT_EQ(scene->noteTracker().active().size(), 1u);
+    EXPECT_EQ(scene->noteTracker().active()[0].note, 69u);
+    EXPECT_TRUE(scene->noteDisplay().isTracked(69));
+    ASSERT_NE(scene->noteDisplay().getTrackedName(69), nullptr);
+    EXPECT_EQ(scene->noteDisplay().getTrackedName(69)->getString().toAnsiString(), "A4");
+
+    // A new window size starts the analysis afresh: the note ends at once.
+    scene->selectWindowSize(1);
+    EXPECT_EQ(scene->noteTracker().active().size(), 0u);
+}
+
 TEST_F(SceneFrameTest, AfterAQuietSpellTheFirstAnalysisRefreshesTheNotesAtOnce)
 {
     // With nothing enabled nothing is analysed, but the refresh timer grows.

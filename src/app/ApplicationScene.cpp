@@ -17,6 +17,8 @@
 #include <SFML/Window/Event.hpp>
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <iostream>
 
 namespace dravik {
@@ -148,7 +150,8 @@ void ApplicationScene::analyze()
 {
     const MagnitudeSpectrum magnitudes = analyser->compute();
     midiDisplay.update(mapper->map(magnitudes));
-    tracker.process(magnitudes, fftParams.windowSize, analyser->lowNotes(tracker.params()), trackedSeconds());
+    recorder.add(
+        tracker.process(magnitudes, fftParams.windowSize, analyser->lowNotes(tracker.params()), trackedSeconds()));
     midiDisplay.setTrackedNotes(tracker.active());
     spectrum.update(magnitudes);
     // Bins as the spectrum view lays them out, so the readouts agree with the axis.
@@ -199,13 +202,44 @@ bool ApplicationScene::setSampleRate(double rate)
 
 double ApplicationScene::trackedSeconds() const
 {
-    return static_cast<double>(analyser->samplesPushed()) / analysisRate;
+    return clockBaseSeconds + static_cast<double>(analyser->samplesPushed() - clockBaseSamples) / analysisRate;
+}
+
+void ApplicationScene::startRecording()
+{
+    recordPath = defaultRecordingPath();
+    recorder.start(trackedSeconds(), tracker.active());
+    recordMessage = "Recording to " + recordPath;
+}
+
+void ApplicationScene::stopRecording()
+{
+    std::string message;
+    if (recorder.stop(trackedSeconds(), tracker.active(), recordPath, message)) {
+        recordMessage = "Saved " + recordPath;
+    } else {
+        recordMessage = message;
+        std::cerr << "Dravik: " << message << '\n';
+    }
+}
+
+std::string defaultRecordingPath()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char name[64];
+    std::strftime(name, sizeof name, "dravik-%Y%m%d-%H%M%S.mid", &local);
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home != '\0' ? std::string(home) + "/" + name : std::string(name);
 }
 
 void ApplicationScene::setAnalysisSampleRate(double rate)
 {
     // Notes found at the old rate end where its signal ended.
-    tracker.flush(trackedSeconds());
+    recorder.add(tracker.flush(trackedSeconds()));
+    clockBaseSeconds = trackedSeconds();
+    clockBaseSamples = analyser->samplesPushed();
     analysisRate = rate;
     tracker.params().sampleRate = rate;
     mapper->params()->sampleRate = rate;
@@ -264,7 +298,9 @@ void ApplicationScene::applyFFTParams(const FFTParams_t& params)
     // The new analyser is complete before the old one goes; it starts empty,
     // so the notes sounding end and the tracker's clock starts again.
     auto next = std::make_unique<TrackingAnalyser>(fftParams, tracker.params().lowWindowSize);
-    tracker.flush(trackedSeconds());
+    recorder.add(tracker.flush(trackedSeconds()));
+    clockBaseSeconds = trackedSeconds();
+    clockBaseSamples = 0;
     analyser = std::move(next);
     mapper->params()->fftSize = fftParams.windowSize;
     spectrum.fftSize = fftParams.windowSize;

@@ -6,6 +6,7 @@
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
 #include "audio/GeneratorEntry.h"
+#include "midifile/NoteRecorder.h"
 #include "panels/MainMenuPanel.h"
 #include "panels/MapperWrapper.h"
 #include "panels/PanelLayout.h"
@@ -98,6 +99,16 @@ public:
     const SpectrumPeak_t& spectrumPeak() const override { return peak; }
     const CursorReading_t& cursorReading() const { return cursor; }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
+    bool isRecording() const override { return recorder.recording(); }
+    // Records the tracked notes from now on.
+    void startRecording() override;
+    // Ends the sounding notes and writes what was recorded to recordingPath();
+    // the message names the file, or says in one line why it was not written.
+    void stopRecording() override;
+    const std::string& recordingMessage() const override { return recordMessage; }
+    // Where the next Stop writes: set by startRecording.
+    const std::string& recordingPath() const { return recordPath; }
+    void setRecordingPath(const std::string& path) { recordPath = path; }
     // The tracked notes: what sounds after the last analysed frame.
     const NoteTracker& noteTracker() const { return tracker; }
     bool isPlaying() const { return playing; }
@@ -142,7 +153,17 @@ private:
     // After the player, which opens the sound device the file player needs.
     SourceStage sources;
     SourcePanelState_t sourcePanel;
+    NoteRecorder recorder;
+    std::string recordPath;
+    std::string recordMessage;
+    // The tracker's clock runs on across new analysers and rates.
+    double clockBaseSeconds = 0.0;
+    std::uint64_t clockBaseSamples = 0;
 };
+
+// A new recording's file: ~/dravik-YYYYMMDD-HHMMSS.mid (the current folder
+// without a home).
+std::string defaultRecordingPath();
 
 // Whether an event reaches the drawing's pan and zoom: not a wheel turn, a
 // press or a move that a panel under the mouse takes (uiWantsMouse), so panels

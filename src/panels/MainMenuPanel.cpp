@@ -75,6 +75,12 @@ void drawMainMenu(IMainMenuModel& model)
     model.activeMapper().drawOptions();
     if (ImGui::Button("Reset Layout"))
         model.panelLayout().requestReset();
+    if (!model.isRecording() && ImGui::Button("Record"))
+        model.startRecording();
+    else if (model.isRecording() && ImGui::Button("Stop"))
+        model.stopRecording();
+    if (!model.recordingMessage().empty())
+        ImGui::TextUnformatted(model.recordingMessage().c_str());
     ImGui::End();
 }
 

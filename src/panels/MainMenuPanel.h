@@ -6,6 +6,7 @@
 #include "source/SourceStage.h"
 
 #include <cstdint>
+#include <string>
 
 namespace dravik {
 
@@ -47,6 +48,12 @@ public:
     virtual PanelLayout& panelLayout() = 0;
     // Back to the drawing's start view: no pan, no zoom.
     virtual void resetView() = 0;
+    // "Record" / "Stop": the tracked notes to a MIDI file; the message names
+    // the file written or says why it was not.
+    virtual bool isRecording() const = 0;
+    virtual void startRecording() = 0;
+    virtual void stopRecording() = 0;
+    virtual const std::string& recordingMessage() const = 0;
 };
 
 // Draws the "dravik.smx main menu" window.

@@ -3,11 +3,14 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
 #include <gtest/gtest.h>
+#include <smf.h>
 
 #include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace dravik {
 namespace {
@@ -64,6 +67,36 @@ TEST_F(SceneFrameTest, TheTrackerHearsTheGeneratorsNoteAndTheDisplayMarksIt)
     // A new window size starts the analysis afresh: the note ends at once.
     scene->selectWindowSize(1);
     EXPECT_EQ(scene->noteTracker().active().size(), 0u);
+}
+
+TEST_F(SceneFrameTest, RecordAndStopWriteTheTrackedNotesToAMidiFile)
+{
+    EXPECT_NE(defaultRecordingPath().find("dravik-"), std::string::npos);
+    scene->stopRecording();
+    EXPECT_FALSE(scene->recordingMessage().empty()); // nothing was recording
+
+    scene->setGeneratorEnabled(0, true);
+    scene->startRecording();
+    EXPECT_TRUE(scene->isRecording());
+    const std::string path = (config->path() / "take.mid").string();
+    scene->setRecordingPath(path);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (scene->noteTracker().active().size() == 0 && std::chrono::steady_clock::now() < deadline)
+        frame();
+    scene->stopRecording();
+    EXPECT_FALSE(scene->isRecording());
+    EXPECT_EQ(scene->recordingMessage(), "Saved " + path);
+
+    // Note 69 starts and, still sounding at Stop, ends.
+    std::vector<int> statuses;
+    smf_t* smf = smf_load(path.c_str());
+    ASSERT_NE(smf, nullptr);
+    for (smf_event_t* e = smf_get_next_event(smf); e != nullptr; e = smf_get_next_event(smf)) {
+        if (!smf_event_is_metadata(e) && e->midi_buffer_length == 3 && e->midi_buffer[1] == 69)
+            statuses.push_back(e->midi_buffer[0] & 0xF0);
+    }
+    smf_delete(smf);
+    EXPECT_EQ(statuses, (std::vector<int>{0x90, 0x80}));
 }
 
 TEST_F(SceneFrameTest, AfterAQuietSpellTheFirstAnalysisRefreshesTheNotesAtOnce)

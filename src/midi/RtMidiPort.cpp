@@ -2,6 +2,8 @@
 
 #include <RtMidi.h>
 
+#include <unistd.h>
+
 #include <exception>
 #include <utility>
 
@@ -16,6 +18,11 @@ RtMidiPort::~RtMidiPort() = default;
 
 std::unique_ptr<RtMidiPort> RtMidiPort::open(std::string& message)
 {
+    // Without the sequencer device ALSA and RtMidi would print lines of their own.
+    if (::access("/dev/snd/seq", R_OK | W_OK) != 0) {
+        message = "MIDI out: no ALSA sequencer (/dev/snd/seq is missing); MIDI out is off";
+        return nullptr;
+    }
     try {
         auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, "Dravik");
         out->openVirtualPort("Dravik");

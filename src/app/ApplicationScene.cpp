@@ -3,6 +3,7 @@
 #include "analysis/BinFrequency.h"
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
+#include "midi/RtMidiPort.h"
 #include "panels/GeneratorPanel.h"
 #include "panels/PlotReadouts.h"
 #include "shared/NoteFrequency.h"
@@ -150,8 +151,11 @@ void ApplicationScene::analyze()
 {
     const MagnitudeSpectrum magnitudes = analyser->compute();
     midiDisplay.update(mapper->map(magnitudes));
-    recorder.add(
-        tracker.process(magnitudes, fftParams.windowSize, analyser->lowNotes(tracker.params()), trackedSeconds()));
+    const NoteEventView events =
+        tracker.process(magnitudes, fftParams.windowSize, analyser->lowNotes(tracker.params()), trackedSeconds());
+    recorder.add(events);
+    if (midiSender)
+        midiSender->send(events);
     midiDisplay.setTrackedNotes(tracker.active());
     spectrum.update(magnitudes);
     // Bins as the spectrum view lays them out, so the readouts agree with the axis.
@@ -200,6 +204,14 @@ bool ApplicationScene::setSampleRate(double rate)
     return true;
 }
 
+void ApplicationScene::endTrackedNotes()
+{
+    const NoteEventView ended = tracker.flush(trackedSeconds());
+    recorder.add(ended);
+    if (midiSender)
+        midiSender->send(ended);
+}
+
 double ApplicationScene::trackedSeconds() const
 {
     return clockBaseSeconds + static_cast<double>(analyser->samplesPushed() - clockBaseSamples) / analysisRate;
@@ -223,6 +235,48 @@ void ApplicationScene::stopRecording()
     }
 }
 
+void ApplicationScene::useMidiPort(std::unique_ptr<IMidiPort> port)
+{
+    midiSender.reset();
+    midiPort = std::move(port);
+}
+
+void ApplicationScene::setMidiOut(bool on)
+{
+    if (!on) {
+        if (midiSender)
+            midiSender->allOff();
+        midiSender.reset();
+        return;
+    }
+    if (midiSender)
+        return;
+    if (!midiPort) {
+        midiPort = RtMidiPort::open(midiText);
+        if (!midiPort) {
+            std::cerr << "Dravik: " << midiText << '\n';
+            return;
+        }
+    }
+    midiText.clear();
+    midiSender = std::make_unique<MidiNoteSender>(*midiPort);
+    midiSender->setChannel(midiChannelNumber);
+    // Notes already sounding start now.
+    for (const ActiveNote_t& note : tracker.active()) {
+        const NoteEvent_t on{trackedSeconds(), note.note, note.velocity};
+        midiSender->send({&on, 1});
+    }
+}
+
+void ApplicationScene::setMidiChannel(std::int32_t channel)
+{
+    if (channel < 1 || channel > 16)
+        return;
+    midiChannelNumber = channel;
+    if (midiSender)
+        midiSender->setChannel(channel);
+}
+
 std::string defaultRecordingPath()
 {
     const std::time_t now = std::time(nullptr);
@@ -237,7 +291,7 @@ std::string defaultRecordingPath()
 void ApplicationScene::setAnalysisSampleRate(double rate)
 {
     // Notes found at the old rate end where its signal ended.
-    recorder.add(tracker.flush(trackedSeconds()));
+    endTrackedNotes();
     clockBaseSeconds = trackedSeconds();
     clockBaseSamples = analyser->samplesPushed();
     analysisRate = rate;
@@ -298,7 +352,7 @@ void ApplicationScene::applyFFTParams(const FFTParams_t& params)
     // The new analyser is complete before the old one goes; it starts empty,
     // so the notes sounding end and the tracker's clock starts again.
     auto next = std::make_unique<TrackingAnalyser>(fftParams, tracker.params().lowWindowSize);
-    recorder.add(tracker.flush(trackedSeconds()));
+    endTrackedNotes();
     clockBaseSeconds = trackedSeconds();
     clockBaseSamples = 0;
     analyser = std::move(next);

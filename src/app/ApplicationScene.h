@@ -6,6 +6,8 @@
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
 #include "audio/GeneratorEntry.h"
+#include "midi/IMidiPort.h"
+#include "midi/MidiNoteSender.h"
 #include "midifile/NoteRecorder.h"
 #include "panels/MainMenuPanel.h"
 #include "panels/MapperWrapper.h"
@@ -109,6 +111,16 @@ public:
     // Where the next Stop writes: set by startRecording.
     const std::string& recordingPath() const { return recordPath; }
     void setRecordingPath(const std::string& path) { recordPath = path; }
+    bool isMidiOutOn() const override { return midiSender != nullptr; }
+    // Sends the tracked notes to the "Dravik" sequencer port; without one,
+    // says so in one line and stays off. Off ends the sounding notes.
+    void setMidiOut(bool on) override;
+    std::int32_t midiChannel() const override { return midiChannelNumber; }
+    // 1 to 16, others ignored; a change ends the notes sounding on the old one.
+    void setMidiChannel(std::int32_t channel) override;
+    const std::string& midiMessage() const override { return midiText; }
+    // MIDI out through this port instead of the system's (tests).
+    void useMidiPort(std::unique_ptr<IMidiPort> port);
     // The tracked notes: what sounds after the last analysed frame.
     const NoteTracker& noteTracker() const { return tracker; }
     bool isPlaying() const { return playing; }
@@ -120,6 +132,8 @@ private:
     // The one writer of the analysis rate: the spectrum axis, the bin size
     // label, the mapper and the tracker follow it, and the analyser starts afresh.
     void setAnalysisSampleRate(double rate);
+    // Ends the sounding notes, in the recording and on MIDI out too.
+    void endTrackedNotes();
     // Seconds of analysed signal, the tracker's clock.
     double trackedSeconds() const;
 
@@ -156,6 +170,10 @@ private:
     NoteRecorder recorder;
     std::string recordPath;
     std::string recordMessage;
+    std::unique_ptr<IMidiPort> midiPort;
+    std::unique_ptr<MidiNoteSender> midiSender;
+    std::int32_t midiChannelNumber = 1;
+    std::string midiText;
     // The tracker's clock runs on across new analysers and rates.
     double clockBaseSeconds = 0.0;
     std::uint64_t clockBaseSamples = 0;

@@ -81,6 +81,14 @@ void drawMainMenu(IMainMenuModel& model)
         model.stopRecording();
     if (!model.recordingMessage().empty())
         ImGui::TextUnformatted(model.recordingMessage().c_str());
+    bool midiOut = model.isMidiOutOn();
+    if (ImGui::Checkbox("MIDI Out", &midiOut))
+        model.setMidiOut(midiOut);
+    int channel = model.midiChannel();
+    if (ImGui::SliderInt("MIDI Channel", &channel, 1, 16))
+        model.setMidiChannel(channel);
+    if (!model.midiMessage().empty())
+        ImGui::TextUnformatted(model.midiMessage().c_str());
     ImGui::End();
 }
 

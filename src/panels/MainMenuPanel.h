@@ -54,6 +54,12 @@ public:
     virtual void startRecording() = 0;
     virtual void stopRecording() = 0;
     virtual const std::string& recordingMessage() const = 0;
+    // "MIDI Out" and its channel (1 to 16); the message says why it is off.
+    virtual bool isMidiOutOn() const = 0;
+    virtual void setMidiOut(bool on) = 0;
+    virtual std::int32_t midiChannel() const = 0;
+    virtual void setMidiChannel(std::int32_t channel) = 0;
+    virtual const std::string& midiMessage() const = 0;
 };
 
 // Draws the "dravik.smx main menu" window.

@@ -99,6 +99,36 @@ TEST_F(SceneFrameTest, RecordAndStopWriteTheTrackedNotesToAMidiFile)
     EXPECT_EQ(statuses, (std::vector<int>{0x90, 0x80}));
 }
 
+class CollectingPort : public IMidiPort {
+public:
+    explicit CollectingPort(std::vector<std::vector<std::uint8_t>>& sent)
+        : sent(sent)
+    {
+    }
+    void send(const std::uint8_t* bytes, std::size_t count) override { sent.emplace_back(bytes, bytes + count); }
+    std::vector<std::vector<std::uint8_t>>& sent;
+};
+
+TEST_F(SceneFrameTest, MidiOutSendsTheTrackedNoteOnItsChannelAndEndsIt)
+{
+    std::vector<std::vector<std::uint8_t>> sent;
+    scene->useMidiPort(std::make_unique<CollectingPort>(sent));
+    scene->setMidiChannel(3);
+    scene->setMidiOut(true);
+    ASSERT_TRUE(scene->isMidiOutOn());
+    scene->setGeneratorEnabled(0, true);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (sent.empty() && std::chrono::steady_clock::now() < deadline)
+        frame();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0][0], 0x92);
+    EXPECT_EQ(sent[0][1], 69);
+    scene->setMidiChannel(4); // ends the note on channel 3
+    scene->setMidiOut(false);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1], (std::vector<std::uint8_t>{0x82, 69, 0}));
+}
+
 TEST_F(SceneFrameTest, AfterAQuietSpellTheFirstAnalysisRefreshesTheNotesAtOnce)
 {
     // With nothing enabled nothing is analysed, but the refresh timer grows.

@@ -1,9 +1,9 @@
 #include "app/ApplicationScene.h"
 
 #include "analysis/BinFrequency.h"
-#include "analysis/FFTWRingBuffer.h"
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
+#include "midi/RtMidiPort.h"
 #include "panels/GeneratorPanel.h"
 #include "panels/PlotReadouts.h"
 #include "shared/NoteFrequency.h"
@@ -18,6 +18,8 @@
 #include <SFML/Window/Event.hpp>
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <iostream>
 
 namespace dravik {
@@ -49,7 +51,7 @@ bool drawingTakesEvent(const sf::Event& event, bool uiWantsMouse)
 ApplicationScene::ApplicationScene(IViewContext& viewContext)
     : viewContext(viewContext)
     , generators{makeGeneratorEntry(1)}
-    , analyser(std::make_unique<FFTWRingBuffer>(fftParams))
+    , analyser(std::make_unique<TrackingAnalyser>(fftParams, tracker.params().lowWindowSize))
     , mapper(makeMapperWrapper(MapperType::GaussianCents, fftParams.windowSize, analysisRate))
     , sources(std::make_unique<SfmlFileOpener>(), makeFileOutput(), std::make_unique<CaptureRecorder>(), std::cerr)
 {
@@ -149,6 +151,12 @@ void ApplicationScene::analyze()
 {
     const MagnitudeSpectrum magnitudes = analyser->compute();
     midiDisplay.update(mapper->map(magnitudes));
+    const NoteEventView events =
+        tracker.process(magnitudes, fftParams.windowSize, analyser->lowNotes(tracker.params()), trackedSeconds());
+    recorder.add(events);
+    if (midiSender)
+        midiSender->send(events);
+    midiDisplay.setTrackedNotes(tracker.active());
     spectrum.update(magnitudes);
     // Bins as the spectrum view lays them out, so the readouts agree with the axis.
     const double spacing = binSpacing(spectrum.sampleRate, spectrum.fftSize);
@@ -196,9 +204,98 @@ bool ApplicationScene::setSampleRate(double rate)
     return true;
 }
 
+void ApplicationScene::endTrackedNotes()
+{
+    const NoteEventView ended = tracker.flush(trackedSeconds());
+    recorder.add(ended);
+    if (midiSender)
+        midiSender->send(ended);
+}
+
+double ApplicationScene::trackedSeconds() const
+{
+    return clockBaseSeconds + static_cast<double>(analyser->samplesPushed() - clockBaseSamples) / analysisRate;
+}
+
+void ApplicationScene::startRecording()
+{
+    recordPath = defaultRecordingPath();
+    recorder.start(trackedSeconds(), tracker.active());
+    recordMessage = "Recording to " + recordPath;
+}
+
+void ApplicationScene::stopRecording()
+{
+    std::string message;
+    if (recorder.stop(trackedSeconds(), tracker.active(), recordPath, message)) {
+        recordMessage = "Saved " + recordPath;
+    } else {
+        recordMessage = message;
+        std::cerr << "Dravik: " << message << '\n';
+    }
+}
+
+void ApplicationScene::useMidiPort(std::unique_ptr<IMidiPort> port)
+{
+    midiSender.reset();
+    midiPort = std::move(port);
+}
+
+void ApplicationScene::setMidiOut(bool on)
+{
+    if (!on) {
+        if (midiSender)
+            midiSender->allOff();
+        midiSender.reset();
+        return;
+    }
+    if (midiSender)
+        return;
+    if (!midiPort) {
+        midiPort = RtMidiPort::open(midiText);
+        if (!midiPort) {
+            std::cerr << "Dravik: " << midiText << '\n';
+            return;
+        }
+    }
+    midiText.clear();
+    midiSender = std::make_unique<MidiNoteSender>(*midiPort);
+    midiSender->setChannel(midiChannelNumber);
+    // Notes already sounding start now.
+    for (const ActiveNote_t& note : tracker.active()) {
+        const NoteEvent_t on{trackedSeconds(), note.note, note.velocity};
+        midiSender->send({&on, 1});
+    }
+}
+
+void ApplicationScene::setMidiChannel(std::int32_t channel)
+{
+    if (channel < 1 || channel > 16)
+        return;
+    midiChannelNumber = channel;
+    if (midiSender)
+        midiSender->setChannel(channel);
+}
+
+std::string defaultRecordingPath()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char name[64];
+    std::strftime(name, sizeof name, "dravik-%Y%m%d-%H%M%S.mid", &local);
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home != '\0' ? std::string(home) + "/" + name : std::string(name);
+}
+
 void ApplicationScene::setAnalysisSampleRate(double rate)
 {
+    // Notes found at the old rate end where its signal ended.
+    endTrackedNotes();
+    clockBaseSeconds = trackedSeconds();
+    clockBaseSamples = analyser->samplesPushed();
     analysisRate = rate;
+    tracker.params().sampleRate = rate;
     mapper->params()->sampleRate = rate;
     spectrum.sampleRate = rate;
     // Samples taken at the old rate would smear the next windows.
@@ -252,8 +349,13 @@ void ApplicationScene::applyFFTParams(const FFTParams_t& params)
     fftParams = params;
     // NaN is taken as 0, like every other value below the range.
     fftParams.hopRate = params.hopRate > 0.0f ? std::min(params.hopRate, 1.0f) : 0.0f;
-    // The new analyser is complete before the old one goes; it starts empty.
-    analyser = std::make_unique<FFTWRingBuffer>(fftParams);
+    // The new analyser is complete before the old one goes; it starts empty,
+    // so the notes sounding end and the tracker's clock starts again.
+    auto next = std::make_unique<TrackingAnalyser>(fftParams, tracker.params().lowWindowSize);
+    endTrackedNotes();
+    clockBaseSeconds = trackedSeconds();
+    clockBaseSamples = 0;
+    analyser = std::move(next);
     mapper->params()->fftSize = fftParams.windowSize;
     spectrum.fftSize = fftParams.windowSize;
     if (ISignalSource* live = sources.realTimeSource())

@@ -6,12 +6,17 @@
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
 #include "audio/GeneratorEntry.h"
+#include "midi/IMidiPort.h"
+#include "midi/MidiNoteSender.h"
+#include "midifile/NoteRecorder.h"
 #include "panels/MainMenuPanel.h"
 #include "panels/MapperWrapper.h"
 #include "panels/PanelLayout.h"
 #include "panels/SourcePanels.h"
 #include "sound/SoundPlayer.h"
 #include "source/SourceStage.h"
+#include "tracking/NoteTracker.h"
+#include "tracking/TrackingAnalyser.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
 #include "view/MidiDisplay.h"
@@ -96,6 +101,28 @@ public:
     const SpectrumPeak_t& spectrumPeak() const override { return peak; }
     const CursorReading_t& cursorReading() const { return cursor; }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
+    bool isRecording() const override { return recorder.recording(); }
+    // Records the tracked notes from now on.
+    void startRecording() override;
+    // Ends the sounding notes and writes what was recorded to recordingPath();
+    // the message names the file, or says in one line why it was not written.
+    void stopRecording() override;
+    const std::string& recordingMessage() const override { return recordMessage; }
+    // Where the next Stop writes: set by startRecording.
+    const std::string& recordingPath() const { return recordPath; }
+    void setRecordingPath(const std::string& path) { recordPath = path; }
+    bool isMidiOutOn() const override { return midiSender != nullptr; }
+    // Sends the tracked notes to the "Dravik" sequencer port; without one,
+    // says so in one line and stays off. Off ends the sounding notes.
+    void setMidiOut(bool on) override;
+    std::int32_t midiChannel() const override { return midiChannelNumber; }
+    // 1 to 16, others ignored; a change ends the notes sounding on the old one.
+    void setMidiChannel(std::int32_t channel) override;
+    const std::string& midiMessage() const override { return midiText; }
+    // MIDI out through this port instead of the system's (tests).
+    void useMidiPort(std::unique_ptr<IMidiPort> port);
+    // The tracked notes: what sounds after the last analysed frame.
+    const NoteTracker& noteTracker() const { return tracker; }
     bool isPlaying() const { return playing; }
 
 private:
@@ -103,8 +130,12 @@ private:
     void analyze();
     void readCursor(const sf::RenderWindow& window);
     // The one writer of the analysis rate: the spectrum axis, the bin size
-    // label and the mapper follow it, and the analyser starts afresh.
+    // label, the mapper and the tracker follow it, and the analyser starts afresh.
     void setAnalysisSampleRate(double rate);
+    // Ends the sounding notes, in the recording and on MIDI out too.
+    void endTrackedNotes();
+    // Seconds of analysed signal, the tracker's clock.
+    double trackedSeconds() const;
 
     IViewContext& viewContext;
     // Outlives the window, whose mouse cursors it owns.
@@ -116,7 +147,8 @@ private:
     FFTParams_t fftParams;
     double generatorRate = 44100.0;
     double analysisRate = 44100.0;
-    std::unique_ptr<IFFT> analyser;
+    NoteTracker tracker;
+    std::unique_ptr<TrackingAnalyser> analyser;
     std::unique_ptr<MapperWrapper> mapper;
     MidiDisplay midiDisplay;
     FFTDebugView spectrum;
@@ -135,7 +167,21 @@ private:
     // After the player, which opens the sound device the file player needs.
     SourceStage sources;
     SourcePanelState_t sourcePanel;
+    NoteRecorder recorder;
+    std::string recordPath;
+    std::string recordMessage;
+    std::unique_ptr<IMidiPort> midiPort;
+    std::unique_ptr<MidiNoteSender> midiSender;
+    std::int32_t midiChannelNumber = 1;
+    std::string midiText;
+    // The tracker's clock runs on across new analysers and rates.
+    double clockBaseSeconds = 0.0;
+    std::uint64_t clockBaseSamples = 0;
 };
+
+// A new recording's file: ~/dravik-YYYYMMDD-HHMMSS.mid (the current folder
+// without a home).
+std::string defaultRecordingPath();
 
 // Whether an event reaches the drawing's pan and zoom: not a wheel turn, a
 // press or a move that a panel under the mouse takes (uiWantsMouse), so panels

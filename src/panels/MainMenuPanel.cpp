@@ -75,6 +75,20 @@ void drawMainMenu(IMainMenuModel& model)
     model.activeMapper().drawOptions();
     if (ImGui::Button("Reset Layout"))
         model.panelLayout().requestReset();
+    if (!model.isRecording() && ImGui::Button("Record"))
+        model.startRecording();
+    else if (model.isRecording() && ImGui::Button("Stop"))
+        model.stopRecording();
+    if (!model.recordingMessage().empty())
+        ImGui::TextUnformatted(model.recordingMessage().c_str());
+    bool midiOut = model.isMidiOutOn();
+    if (ImGui::Checkbox("MIDI Out", &midiOut))
+        model.setMidiOut(midiOut);
+    int channel = model.midiChannel();
+    if (ImGui::SliderInt("MIDI Channel", &channel, 1, 16))
+        model.setMidiChannel(channel);
+    if (!model.midiMessage().empty())
+        ImGui::TextUnformatted(model.midiMessage().c_str());
     ImGui::End();
 }
 

@@ -6,6 +6,7 @@
 #include "source/SourceStage.h"
 
 #include <cstdint>
+#include <string>
 
 namespace dravik {
 
@@ -47,6 +48,18 @@ public:
     virtual PanelLayout& panelLayout() = 0;
     // Back to the drawing's start view: no pan, no zoom.
     virtual void resetView() = 0;
+    // "Record" / "Stop": the tracked notes to a MIDI file; the message names
+    // the file written or says why it was not.
+    virtual bool isRecording() const = 0;
+    virtual void startRecording() = 0;
+    virtual void stopRecording() = 0;
+    virtual const std::string& recordingMessage() const = 0;
+    // "MIDI Out" and its channel (1 to 16); the message says why it is off.
+    virtual bool isMidiOutOn() const = 0;
+    virtual void setMidiOut(bool on) = 0;
+    virtual std::int32_t midiChannel() const = 0;
+    virtual void setMidiChannel(std::int32_t channel) = 0;
+    virtual const std::string& midiMessage() const = 0;
 };
 
 // Draws the "dravik.smx main menu" window.

@@ -1,6 +1,7 @@
 #include "view/MidiDisplay.h"
 
 #include "EmbeddedResources.h"
+#include "analysis/NoteReading.h"
 
 #include <SFML/Graphics/RenderTarget.hpp>
 
@@ -52,6 +53,35 @@ MidiDisplay::MidiDisplay()
     baseline.setPosition(baselineRight, keyWidth);
 
     activeNotes.reserve(noteCount);
+
+    outline.setSize({keyWidth - 2.f * trackedOutline, keyWidth - 2.f * trackedOutline});
+    outline.setFillColor(sf::Color::Transparent);
+    outline.setOutlineColor(sf::Color(255, 170, 0));
+    outline.setOutlineThickness(trackedOutline);
+    outline.setOrigin(markerOriginX - trackedOutline, halfKeyWidth - trackedOutline);
+}
+
+void MidiDisplay::setTrackedNotes(ActiveNoteView notes)
+{
+    tracked.fill(false);
+    for (const ActiveNote_t& active : notes) {
+        if (active.note >= noteCount)
+            continue;
+        tracked[active.note] = true;
+        std::unique_ptr<sf::Text>& name = names[active.note];
+        if (!name) {
+            name = std::make_unique<sf::Text>(noteName(active.note).c_str(), font, nameCharacterSize);
+            name->setFillColor(sf::Color(255, 170, 0));
+            // Centred under the square, relative to the square's origin.
+            const sf::FloatRect bounds = name->getLocalBounds();
+            name->setPosition((keyWidth - bounds.width) / 2.f - bounds.left - markerOriginX, halfKeyWidth + 2.f);
+        }
+    }
+}
+
+const sf::Text* MidiDisplay::getTrackedName(std::uint32_t note) const
+{
+    return isTracked(note) ? names[note].get() : nullptr;
 }
 
 void MidiDisplay::advance(float seconds)
@@ -106,6 +136,15 @@ void MidiDisplay::draw(sf::RenderTarget& target, sf::RenderStates states) const
         target.draw(cells[note]->label, states);
     }
     target.draw(baseline, states);
+    // A tracked note sits on its square when the mapper shows it, else on the baseline.
+    for (std::uint32_t note = 0; note < noteCount; ++note) {
+        if (!tracked[note])
+            continue;
+        sf::RenderStates at = states;
+        at.transform.translate(cells[note] ? cells[note]->marker.getPosition() : noteMarkerPosition(note, 0.0));
+        target.draw(outline, at);
+        target.draw(*names[note], at);
+    }
 }
 
 } // namespace dravik

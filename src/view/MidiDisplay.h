@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mapping/NoteEnergy.h"
+#include "tracking/NoteEvent.h"
 
 #include <SFML/Graphics/Color.hpp>
 #include <SFML/Graphics/Drawable.hpp>
@@ -29,6 +30,8 @@ inline constexpr float energyDrop = 384.f;          // units down per unit of en
 inline constexpr std::int32_t firstBaselineNote = 24;
 inline constexpr float markerOriginX = 1.f; // a square's origin, right of its left edge
 inline constexpr unsigned labelCharacterSize = 7;
+inline constexpr unsigned nameCharacterSize = 12; // tracked notes' names under their squares
+inline constexpr float trackedOutline = 2.f;
 inline constexpr std::size_t noteCount = 128; // MIDI notes 0 to 127
 } // namespace midilayout
 
@@ -78,6 +81,13 @@ public:
     const NoteCell* getCell(std::uint32_t note) const;
     const sf::RectangleShape& getBaseline() const { return baseline; }
 
+    // The notes the tracker hears now: outlined, with their names (A4, C#5)
+    // under their squares. Taken every frame, not by the refresh timer.
+    void setTrackedNotes(ActiveNoteView notes);
+    bool isTracked(std::uint32_t note) const { return note < midilayout::noteCount && tracked[note]; }
+    // A tracked note's name label, or null if the note is not tracked now.
+    const sf::Text* getTrackedName(std::uint32_t note) const;
+
 private:
     void updateNote(const NoteEnergy& element);
     void draw(sf::RenderTarget& target, sf::RenderStates states) const override;
@@ -88,6 +98,9 @@ private:
     float markerFloor = FLT_MAX;
     std::array<std::unique_ptr<NoteCell>, midilayout::noteCount> cells; // by note, made on first show
     std::vector<std::uint32_t> activeNotes;                             // drawn, in the order of the output taken
+    std::array<bool, midilayout::noteCount> tracked{};
+    std::array<std::unique_ptr<sf::Text>, midilayout::noteCount> names; // by note, made when first tracked
+    sf::RectangleShape outline;
 };
 
 } // namespace dravik

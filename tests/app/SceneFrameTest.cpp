@@ -3,11 +3,14 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Window/Event.hpp>
 #include <gtest/gtest.h>
+#include <smf.h>
 
 #include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace dravik {
 namespace {
@@ -46,6 +49,84 @@ TEST_F(SceneFrameTest, AnEnabledGeneratorIsAnalysedInTheSameFrameAndNotesFollow)
     while (scene->noteDisplay().getActiveNotes().empty() && std::chrono::steady_clock::now() < deadline)
         frame();
     EXPECT_EQ(scene->noteDisplay().getActiveNotes().size(), 102u);
+}
+
+TEST_F(SceneFrameTest, TheTrackerHearsTheGeneratorsNoteAndTheDisplayMarksIt)
+{
+    // The first generator sounds 440 Hz; its blocks reach both analyses.
+    scene->setGeneratorEnabled(0, true);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (scene->noteTracker().active().size() == 0 && std::chrono::steady_clock::now() < deadline)
+        frame();
+    ASSERT_EQ(scene->noteTracker().active().size(), 1u);
+    EXPECT_EQ(scene->noteTracker().active()[0].note, 69u);
+    EXPECT_TRUE(scene->noteDisplay().isTracked(69));
+    ASSERT_NE(scene->noteDisplay().getTrackedName(69), nullptr);
+    EXPECT_EQ(scene->noteDisplay().getTrackedName(69)->getString().toAnsiString(), "A4");
+
+    // A new window size starts the analysis afresh: the note ends at once.
+    scene->selectWindowSize(1);
+    EXPECT_EQ(scene->noteTracker().active().size(), 0u);
+}
+
+TEST_F(SceneFrameTest, RecordAndStopWriteTheTrackedNotesToAMidiFile)
+{
+    EXPECT_NE(defaultRecordingPath().find("dravik-"), std::string::npos);
+    scene->stopRecording();
+    EXPECT_FALSE(scene->recordingMessage().empty()); // nothing was recording
+
+    scene->setGeneratorEnabled(0, true);
+    scene->startRecording();
+    EXPECT_TRUE(scene->isRecording());
+    const std::string path = (config->path() / "take.mid").string();
+    scene->setRecordingPath(path);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (scene->noteTracker().active().size() == 0 && std::chrono::steady_clock::now() < deadline)
+        frame();
+    scene->stopRecording();
+    EXPECT_FALSE(scene->isRecording());
+    EXPECT_EQ(scene->recordingMessage(), "Saved " + path);
+
+    // Note 69 starts and, still sounding at Stop, ends.
+    std::vector<int> statuses;
+    smf_t* smf = smf_load(path.c_str());
+    ASSERT_NE(smf, nullptr);
+    for (smf_event_t* e = smf_get_next_event(smf); e != nullptr; e = smf_get_next_event(smf)) {
+        if (!smf_event_is_metadata(e) && e->midi_buffer_length == 3 && e->midi_buffer[1] == 69)
+            statuses.push_back(e->midi_buffer[0] & 0xF0);
+    }
+    smf_delete(smf);
+    EXPECT_EQ(statuses, (std::vector<int>{0x90, 0x80}));
+}
+
+class CollectingPort : public IMidiPort {
+public:
+    explicit CollectingPort(std::vector<std::vector<std::uint8_t>>& sent)
+        : sent(sent)
+    {
+    }
+    void send(const std::uint8_t* bytes, std::size_t count) override { sent.emplace_back(bytes, bytes + count); }
+    std::vector<std::vector<std::uint8_t>>& sent;
+};
+
+TEST_F(SceneFrameTest, MidiOutSendsTheTrackedNoteOnItsChannelAndEndsIt)
+{
+    std::vector<std::vector<std::uint8_t>> sent;
+    scene->useMidiPort(std::make_unique<CollectingPort>(sent));
+    scene->setMidiChannel(3);
+    scene->setMidiOut(true);
+    ASSERT_TRUE(scene->isMidiOutOn());
+    scene->setGeneratorEnabled(0, true);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (sent.empty() && std::chrono::steady_clock::now() < deadline)
+        frame();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0][0], 0x92);
+    EXPECT_EQ(sent[0][1], 69);
+    scene->setMidiChannel(4); // ends the note on channel 3
+    scene->setMidiOut(false);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1], (std::vector<std::uint8_t>{0x82, 69, 0}));
 }
 
 TEST_F(SceneFrameTest, AfterAQuietSpellTheFirstAnalysisRefreshesTheNotesAtOnce)

@@ -1,4 +1,5 @@
 #include "midifile/MidiFileWriter.h"
+#include "midifile/NoteRecorder.h"
 
 #include <smf.h>
 
@@ -61,6 +62,48 @@ TEST(MidiFileWriter, UnwritablePathGivesAMessage)
     std::string message;
     EXPECT_FALSE(writer.save("/nonexistent-folder/out.mid", message));
     EXPECT_NE(message.find("/nonexistent-folder/out.mid"), std::string::npos);
+}
+
+TEST(NoteRecorder, StartsAtZeroCarriesSoundingNotesAndEndsThemAtStop)
+{
+    const std::string path = (std::filesystem::temp_directory_path() / "dravik_recorder_test.mid").string();
+    NoteRecorder recorder;
+    const NoteEvent_t before{0.5, 50, 90};
+    recorder.add(NoteEventView{&before, 1}); // not recording yet: dropped
+    const ActiveNote_t atStart{48, 70, -10.0};
+    recorder.start(10.0, ActiveNoteView{&atStart, 1});
+    EXPECT_TRUE(recorder.recording());
+    const NoteEvent_t events[] = {{10.5, 60, 100}, {11.0, 48, 0}, {2.0, 62, 90}};
+    recorder.add(NoteEventView{events, 3}); // the last one after the clock started over
+    const ActiveNote_t sounding[] = {{60, 100, -6.0}, {62, 90, -8.0}};
+    std::string message;
+    ASSERT_TRUE(recorder.stop(11.5, ActiveNoteView{sounding, 2}, path, message)) << message;
+    EXPECT_FALSE(recorder.recording());
+
+    const std::vector<ReadEvent> read = readBack(path);
+    std::remove(path.c_str());
+    const std::vector<ReadEvent> expected = {{0.0, 0x90, 48, 70}, {0.5, 0x90, 60, 100}, {1.0, 0x80, 48, 0},
+                                             {1.0, 0x90, 62, 90}, {1.5, 0x80, 60, 0},   {1.5, 0x80, 62, 0}};
+    ASSERT_EQ(read.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_NEAR(read[i].seconds, expected[i].seconds, 0.002) << i;
+        EXPECT_EQ(read[i].status, expected[i].status) << i;
+        EXPECT_EQ(read[i].note, expected[i].note) << i;
+        EXPECT_EQ(read[i].velocity, expected[i].velocity) << i;
+    }
+}
+
+TEST(NoteRecorder, StopWithoutRecordingOrToAnUnwritablePathSaysSo)
+{
+    NoteRecorder recorder;
+    std::string message;
+    EXPECT_FALSE(recorder.stop(1.0, {}, "unused.mid", message));
+    EXPECT_FALSE(message.empty());
+    recorder.start(0.0, {});
+    message.clear();
+    EXPECT_FALSE(recorder.stop(1.0, {}, "/nonexistent-folder/take.mid", message));
+    EXPECT_NE(message.find("/nonexistent-folder/take.mid"), std::string::npos);
+    EXPECT_FALSE(recorder.recording());
 }
 
 } // namespace

@@ -155,5 +155,29 @@ TEST_F(ReadyDisplay, IgnoresNotesBeyondTheMidiRangeAndEnergiesThatAreNotNumbers)
     EXPECT_TRUE(std::isfinite(marker(74).getPosition().y));
 }
 
+TEST_F(ReadyDisplay, TrackedNotesAreMarkedWithTheirNamesEveryFrame)
+{
+    show({{69, 0.3}});
+    const std::vector<ActiveNote_t> first{{69, 100, -6.0}, {73, 90, -9.0}, {200, 90, -9.0}};
+    display.setTrackedNotes({first.data(), first.size()});
+    EXPECT_TRUE(display.isTracked(69));
+    EXPECT_TRUE(display.isTracked(73)); // tracked without a mapper square of its own
+    EXPECT_FALSE(display.isTracked(200));
+    EXPECT_FALSE(display.isTracked(70));
+    ASSERT_NE(display.getTrackedName(73), nullptr);
+    EXPECT_EQ(display.getTrackedName(69)->getString().toAnsiString(), "A4");
+    EXPECT_EQ(display.getTrackedName(73)->getString().toAnsiString(), "C#5");
+    EXPECT_GE(display.getTrackedName(69)->getCharacterSize(), 12u);
+
+    // The next frame's notes replace these, without waiting for the refresh timer.
+    const std::vector<ActiveNote_t> second{{73, 90, -9.0}};
+    display.setTrackedNotes({second.data(), second.size()});
+    EXPECT_FALSE(display.isTracked(69));
+    EXPECT_EQ(display.getTrackedName(69), nullptr);
+    EXPECT_TRUE(display.isTracked(73));
+    display.setTrackedNotes({});
+    EXPECT_FALSE(display.isTracked(73));
+}
+
 } // namespace
 } // namespace dravik

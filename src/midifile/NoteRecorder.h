@@ -1,0 +1,34 @@
+#pragma once
+
+#include "midifile/MidiFileWriter.h"
+#include "tracking/NoteEvent.h"
+
+#include <memory>
+#include <string>
+
+namespace dravik {
+
+// Records tracked note events from a start time on and writes them as a
+// Standard MIDI File whose time 0 is that start.
+class NoteRecorder {
+public:
+    bool recording() const { return writer != nullptr; }
+    // Starts a new recording at nowSeconds of the tracker's clock; the notes
+    // sounding then start with it.
+    void start(double nowSeconds, ActiveNoteView sounding);
+    // Adds events while recording; ignored otherwise.
+    void add(NoteEventView events);
+    // Ends the notes still sounding at nowSeconds and writes the file. Returns
+    // false with a one-line message when nothing was recording or the file
+    // could not be written; the recording ends either way.
+    bool stop(double nowSeconds, ActiveNoteView sounding, const std::string& path, std::string& message);
+
+private:
+    double fileTime(double seconds);
+
+    std::unique_ptr<MidiFileWriter> writer;
+    double startSeconds = 0.0;
+    double lastSeconds = 0.0;
+};
+
+} // namespace dravik

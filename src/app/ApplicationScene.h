@@ -10,6 +10,7 @@
 #include "panels/MapperWrapper.h"
 #include "panels/PanelLayout.h"
 #include "panels/SourcePanels.h"
+#include "session/Session.h"
 #include "sound/SoundPlayer.h"
 #include "source/SourceStage.h"
 #include "ui/ImGuiBinding.h"
@@ -87,6 +88,12 @@ public:
     // Carries a change of source, or of the source's rate, to the analysis.
     void applySourceChange() override;
 
+    // What the user set up, to be saved on exit; restoring applies it through
+    // the operations above. Of the two mappers' options only the active
+    // mapper's come from the live mapper; the other's are those last restored.
+    Session_t captureSession() const;
+    void restoreSession(const Session_t& session);
+
     const std::vector<GeneratorEntry>& generatorBank() const { return generators; }
     const FFTParams_t& analyserSettings() const override { return fftParams; }
     MapperWrapper& activeMapper() override { return *mapper; }
@@ -135,6 +142,9 @@ private:
     // After the player, which opens the sound device the file player needs.
     SourceStage sources;
     SourcePanelState_t sourcePanel;
+    // The inactive mapper's options, kept for the next saved session.
+    GaussianCentsMapperParams_t idleGaussianOptions;
+    NoteEnergyParams_t idleEnergyOptions;
 };
 
 // Whether an event reaches the drawing's pan and zoom: not a wheel turn, a

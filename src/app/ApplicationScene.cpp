@@ -379,4 +379,91 @@ void ApplicationScene::resetView()
     viewContext.worldView().reset(windowSize);
 }
 
+namespace {
+
+// Copies the options the panels edit; the rate and window length stay the
+// mapper's own, as they follow the analysis.
+template <typename Params>
+void copyMapperOptions(const Params& from, Params& to)
+{
+    const double rate = to.sampleRate;
+    const std::uint32_t size = to.fftSize;
+    to = from;
+    to.sampleRate = rate;
+    to.fftSize = size;
+}
+
+} // namespace
+
+Session_t ApplicationScene::captureSession() const
+{
+    Session_t s;
+    for (const GeneratorEntry& entry : generators) {
+        const OscillatorParams_t& params = *entry.oscillator.params();
+        s.generators.push_back(
+            {static_cast<std::int32_t>(entry.number), entry.enabled, params.frequency, params.amplitude});
+    }
+    s.generatorCounter = static_cast<std::int32_t>(generatorCounter);
+    s.fft = fftParams;
+    s.sampleRate = generatorRate;
+    s.muted = muted;
+    s.mapper = mapper->type();
+    s.gaussian = idleGaussianOptions;
+    s.energy = idleEnergyOptions;
+    if (s.mapper == MapperType::GaussianCents)
+        s.gaussian = *static_cast<const GaussianCentsMapperParams_t*>(mapper->params());
+    else
+        s.energy = *static_cast<const NoteEnergyParams_t*>(mapper->params());
+    s.linearGrid = spectrum.showLinearGrid;
+    s.logGrid = spectrum.showLogGrid;
+    s.logFrequencyAxis = spectrum.getFrequencyScale() == FrequencyScale::Logarithmic;
+    s.decibels = spectrum.getPowerScale() == PowerScale::Decibels;
+    s.source = sources.active();
+    s.filePath = sources.filePath();
+    s.recentFiles = sources.recentFiles().paths();
+    return s;
+}
+
+void ApplicationScene::restoreSession(const Session_t& s)
+{
+    setSampleRate(s.sampleRate);
+    applyFFTParams(s.fft);
+    selectMapper(s.mapper);
+    idleGaussianOptions = s.gaussian;
+    idleEnergyOptions = s.energy;
+    if (s.mapper == MapperType::GaussianCents)
+        copyMapperOptions(s.gaussian, *static_cast<GaussianCentsMapperParams_t*>(mapper->params()));
+    else
+        copyMapperOptions(s.energy, *static_cast<NoteEnergyParams_t*>(mapper->params()));
+
+    while (!generators.empty())
+        deleteGenerator(generators.size() - 1);
+    for (const SessionGenerator_t& saved : s.generators) {
+        // Each generator keeps its number, so its name and voice stay the same.
+        generatorCounter = static_cast<std::uint32_t>(saved.number - 1);
+        if (!addGenerator())
+            break;
+        setGeneratorEnabled(generators.size() - 1, saved.enabled);
+        OscillatorParams_t& params = *generators.back().oscillator.params();
+        params.frequency = saved.frequency;
+        params.amplitude = saved.amplitude;
+    }
+    generatorCounter = static_cast<std::uint32_t>(s.generatorCounter);
+    for (const SessionGenerator_t& saved : s.generators)
+        generatorCounter = std::max(generatorCounter, static_cast<std::uint32_t>(saved.number));
+
+    spectrum.showLinearGrid = s.linearGrid;
+    spectrum.showLogGrid = s.logGrid;
+    spectrum.setFrequencyScale(s.logFrequencyAxis ? FrequencyScale::Logarithmic : FrequencyScale::Linear);
+    spectrum.setPowerScale(s.decibels ? PowerScale::Decibels : PowerScale::Linear);
+
+    for (auto file = s.recentFiles.rbegin(); file != s.recentFiles.rend(); ++file)
+        sources.rememberFile(*file);
+    if (s.source == SourceKind::File && !s.filePath.empty())
+        openFile(s.filePath);
+    else if (s.source != SourceKind::Generators)
+        selectSource(s.source);
+    setMuted(s.muted);
+}
+
 } // namespace dravik

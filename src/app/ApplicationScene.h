@@ -13,6 +13,7 @@
 #include "panels/MapperWrapper.h"
 #include "panels/PanelLayout.h"
 #include "panels/SourcePanels.h"
+#include "session/Session.h"
 #include "sound/SoundPlayer.h"
 #include "source/SourceStage.h"
 #include "tracking/NoteTracker.h"
@@ -91,6 +92,12 @@ public:
     SourceStage& sourceStage() override { return sources; }
     // Carries a change of source, or of the source's rate, to the analysis.
     void applySourceChange() override;
+
+    // What the user set up, to be saved on exit; restoring applies it through
+    // the operations above. Of the two mappers' options only the active
+    // mapper's come from the live mapper; the other's are those last restored.
+    Session_t captureSession() const;
+    void restoreSession(const Session_t& session);
 
     const std::vector<GeneratorEntry>& generatorBank() const { return generators; }
     const FFTParams_t& analyserSettings() const override { return fftParams; }
@@ -177,6 +184,9 @@ private:
     // The tracker's clock runs on across new analysers and rates.
     double clockBaseSeconds = 0.0;
     std::uint64_t clockBaseSamples = 0;
+    // The inactive mapper's options, kept for the next saved session.
+    GaussianCentsMapperParams_t idleGaussianOptions;
+    NoteEnergyParams_t idleEnergyOptions;
 };
 
 // A new recording's file: ~/dravik-YYYYMMDD-HHMMSS.mid (the current folder

@@ -9,6 +9,7 @@ CommandLine_t parseCommandLine(int argc, const char* const* argv, std::ostream& 
     CLI::App app("Dravik turns sound into MIDI note activity by spectral analysis.", "dravik");
     CommandLine_t result;
     app.add_option("FILE", result.file, "A WAV, FLAC or Ogg Vorbis file to play and analyse");
+    app.add_flag("--reset", result.reset, "Start with defaults; the saved session is replaced on exit");
     app.set_version_flag("--version", "dravik " DRAVIK_VERSION);
     try {
         app.parse(argc, argv);

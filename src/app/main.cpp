@@ -7,15 +7,17 @@
 #include "app/ViewContextImpl.h"
 #include "app/WindowIcon.h"
 #include "app/WindowSettings.h"
+#include "session/SessionFile.h"
 
 #include <SFML/Graphics/Image.hpp>
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
 namespace {
 
-void runDravik(const std::string& file)
+void runDravik(const dravik::CommandLine_t& command)
 {
     sf::Image icon;
     const bool haveIcon = dravik::decodeWindowIcon(icon, dravik::resources::windowIcon(), std::cerr);
@@ -31,10 +33,23 @@ void runDravik(const std::string& file)
     dravik::Application application(settings);
     dravik::ApplicationScene scene(viewContext);
     const dravik::AbruptExitHook soundStop([&scene] { scene.stopSound(); });
+    const std::filesystem::path sessionFile =
+        dravik::sessionFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (!command.reset) {
+        const dravik::SessionLoad_t load = dravik::loadSessionFile(sessionFile, scene.captureSession());
+        for (const std::string& warning : load.warnings)
+            std::cerr << "dravik: " << warning << '\n';
+        if (load.found)
+            scene.restoreSession(load.session);
+    }
     // A file named on the command line is meant to be heard.
-    if (!file.empty() && scene.openFile(file))
+    if (!command.file.empty() && scene.openFile(command.file))
         scene.setMuted(false);
     application.run(scene);
+    // Also reached after SIGTERM or SIGINT, which end the frame loop cleanly.
+    const std::string problem = dravik::saveSessionFile(sessionFile, scene.captureSession());
+    if (!problem.empty())
+        std::cerr << "dravik: " << problem << '\n';
 }
 
 } // namespace
@@ -54,6 +69,6 @@ int main(int argc, char** argv)
     }
     dravik::installStopSignalHandlers();
     dravik::installDisplayLossHandler();
-    runDravik(command.file);
+    runDravik(command);
     return 0;
 }

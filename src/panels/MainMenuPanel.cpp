@@ -73,22 +73,27 @@ void drawMainMenu(IMainMenuModel& model)
     if (drawFFTOptions(params, model.analysisSampleRate()))
         model.applyFFTParams(params);
     model.activeMapper().drawOptions();
+    // Recording and MIDI out sit in a node of their own, closed at first, so
+    // the menu still fits below the plot.
+    if (ImGui::TreeNode("MIDI Notes")) {
+        if (!model.isRecording() && ImGui::Button("Record"))
+            model.startRecording();
+        else if (model.isRecording() && ImGui::Button("Stop"))
+            model.stopRecording();
+        if (!model.recordingMessage().empty())
+            ImGui::TextUnformatted(model.recordingMessage().c_str());
+        bool midiOut = model.isMidiOutOn();
+        if (ImGui::Checkbox("MIDI Out", &midiOut))
+            model.setMidiOut(midiOut);
+        std::int32_t channel = model.midiChannel();
+        if (sliderInt("MIDI Channel", channel, 1, 16))
+            model.setMidiChannel(channel);
+        if (!model.midiMessage().empty())
+            ImGui::TextUnformatted(model.midiMessage().c_str());
+        ImGui::TreePop();
+    }
     if (ImGui::Button("Reset Layout"))
         model.panelLayout().requestReset();
-    if (!model.isRecording() && ImGui::Button("Record"))
-        model.startRecording();
-    else if (model.isRecording() && ImGui::Button("Stop"))
-        model.stopRecording();
-    if (!model.recordingMessage().empty())
-        ImGui::TextUnformatted(model.recordingMessage().c_str());
-    bool midiOut = model.isMidiOutOn();
-    if (ImGui::Checkbox("MIDI Out", &midiOut))
-        model.setMidiOut(midiOut);
-    int channel = model.midiChannel();
-    if (ImGui::SliderInt("MIDI Channel", &channel, 1, 16))
-        model.setMidiChannel(channel);
-    if (!model.midiMessage().empty())
-        ImGui::TextUnformatted(model.midiMessage().c_str());
     ImGui::End();
 }
 

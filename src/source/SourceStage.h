@@ -41,6 +41,8 @@ public:
     InputSource& input() { return inputSource; }
     const std::string& filePath() const { return openedPath; }
     const RecentFiles& recentFiles() const { return recent; }
+    // Puts a file at the top of the recent list without opening it.
+    void rememberFile(const std::string& path) { recent.add(path); }
 
     // The real-time source being analysed; null for the generators.
     ISignalSource* realTimeSource();

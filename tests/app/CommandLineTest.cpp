@@ -34,6 +34,12 @@ TEST(CommandLine, FileHelpAndVersion)
     const Parsed file = parse({"song.flac"});
     EXPECT_FALSE(file.command.exitStatus);
     EXPECT_EQ(file.command.file, "song.flac");
+    EXPECT_FALSE(file.command.reset);
+
+    const Parsed reset = parse({"--reset", "song.flac"});
+    EXPECT_FALSE(reset.command.exitStatus);
+    EXPECT_TRUE(reset.command.reset);
+    EXPECT_EQ(reset.command.file, "song.flac");
 
     const Parsed help = parse({"--help"});
     EXPECT_EQ(help.command.exitStatus, 0);

@@ -456,11 +456,12 @@ GENERATOR_NODE, GENERATOR_ENABLED = 2, 4
 # row, the "Peak" readout, a separator, "MIDI Mapper", the mapper radio
 # buttons, a separator, the "FFT Options" node and, once it is open,
 # "Windowing Type", "FFT Hop Rate##1" and "FFT Window Sizes". Closed, the
-# mapper's options node and "Reset Layout" follow the "FFT Options" node.
+# mapper's options node, the "MIDI Notes" node and "Reset Layout" follow the
+# "FFT Options" node.
 MAIN_MENU_ROWS = [FRAME, FRAME, FRAME, FRAME, TEXT, TEXT, SEPARATOR, FRAME, FRAME, FRAME, FRAME, SEPARATOR, FRAME,
                   FRAME, SEPARATOR, TREE_NODE, FRAME, FRAME, FRAME]
 MUTE_AUDIO, SOURCE, LOG_AXIS, PEAK_READOUT, FFT_OPTIONS, FFT_WINDOW_SIZES = 2, 3, 9, 10, 15, 18
-MAIN_MENU_CLOSED_ROWS = MAIN_MENU_ROWS[:FFT_OPTIONS + 1] + [TREE_NODE, FRAME]
+MAIN_MENU_CLOSED_ROWS = MAIN_MENU_ROWS[:FFT_OPTIONS + 1] + [TREE_NODE, TREE_NODE, FRAME]
 
 # A combo's popup lists its items 17 pixels apart (13 px line, 4 px spacing)
 # inside 8 pixels of padding.

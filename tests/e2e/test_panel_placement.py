@@ -11,7 +11,7 @@ from dravik_e2e import (FRAME_HEIGHT, MAIN_MENU_CLOSED_ROWS, TITLE_HEIGHT, WINDO
 SAVED_LAYOUT = ("[Window][dravik.smx main menu]\nPos=1261,749\nCollapsed=0\n\n"
                 "[Window][Audio Generator]\nPos=-137,-60\nCollapsed=0\n\n")
 # The main menu with its tree nodes closed: up to "FFT Options", then the
-# mapper's options node and the "Reset Layout" button.
+# mapper's options node, the "MIDI Notes" node and the "Reset Layout" button.
 MENU_ROWS = MAIN_MENU_CLOSED_ROWS
 RESET_LAYOUT = len(MENU_ROWS) - 1
 FIRST_USE = {"menu": (20, 360), "generator": (440, 360)}

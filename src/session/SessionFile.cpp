@@ -1,0 +1,92 @@
+#include "session/SessionFile.h"
+
+#include "settings/SettingsFile.h"
+
+#include <system_error>
+
+namespace dravik {
+
+namespace {
+
+bool usable(const char* directory)
+{
+    return directory != nullptr && std::filesystem::path(directory).is_absolute();
+}
+
+// Keeps an unusable file beside the new one; a failure is reported, not fatal.
+void keepAsBackup(const std::filesystem::path& file, std::vector<std::string>& warnings)
+{
+    std::filesystem::path backup = file;
+    backup += ".bak";
+    std::error_code error;
+    std::filesystem::rename(file, backup, error);
+    if (error)
+        warnings.push_back("session: cannot keep " + file.string() + " as " + backup.filename().string() + " (" +
+                           error.message() + ")");
+    else
+        warnings.back() += "; kept as " + backup.string() + ", starting with defaults";
+}
+
+} // namespace
+
+std::filesystem::path sessionFilePath(const char* xdgConfigHome, const char* home)
+{
+    std::filesystem::path base;
+    if (usable(xdgConfigHome))
+        base = xdgConfigHome;
+    else if (usable(home))
+        base = std::filesystem::path(home) / ".config";
+    else
+        return {};
+    return base / "dravik" / "session.toml";
+}
+
+SessionLoad_t loadSessionFile(const std::filesystem::path& file, const Session_t& defaults)
+{
+    SessionLoad_t result;
+    result.session = defaults;
+    if (file.empty())
+        return result;
+    SettingsFileRead_t read = readSettingsFile(file, maxSessionBytes);
+    switch (read.status) {
+    case SettingsFileRead_t::Status::Missing:
+        return result;
+    case SettingsFileRead_t::Status::Read:
+        break;
+    case SettingsFileRead_t::Status::TooLarge:
+        result.warnings.push_back("session: " + file.string() + " is too large");
+        keepAsBackup(file, result.warnings);
+        return result;
+    case SettingsFileRead_t::Status::NotAFile:
+    case SettingsFileRead_t::Status::Unreadable:
+        result.warnings.push_back("session: cannot read " + file.string() + " (" + read.problem +
+                                  "); starting with defaults");
+        return result;
+    }
+    SessionParse_t parsed = sessionFromToml(read.content, defaults);
+    result.warnings = std::move(parsed.warnings);
+    if (!parsed.usable) {
+        keepAsBackup(file, result.warnings);
+        return result;
+    }
+    result.found = true;
+    result.session = std::move(parsed.session);
+    return result;
+}
+
+std::string saveSessionFile(const std::filesystem::path& file, const Session_t& session)
+{
+    if (file.empty())
+        return "session: neither XDG_CONFIG_HOME nor HOME names an absolute folder; the session is not saved";
+    std::error_code error;
+    std::filesystem::create_directories(file.parent_path(), error);
+    if (error)
+        return "session: cannot create " + file.parent_path().string() + " (" + error.message() +
+               "); the session is not saved";
+    const std::string problem = writeSettingsFileAtomically(file, sessionToToml(session));
+    if (!problem.empty())
+        return "session: cannot save " + file.string() + " (" + problem + ")";
+    return {};
+}
+
+} // namespace dravik

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "session/Session.h"
+
+#include <filesystem>
+#include <string>
+
+namespace dravik {
+
+// $XDG_CONFIG_HOME/dravik/session.toml, else $HOME/.config/dravik/session.toml;
+// empty when neither variable names an absolute folder.
+std::filesystem::path sessionFilePath(const char* xdgConfigHome, const char* home);
+
+struct SessionLoad_t {
+    bool found = false;                // a usable session was read
+    Session_t session;                 // `defaults` when nothing usable was read
+    std::vector<std::string> warnings; // one line each
+};
+
+// Reads the session file. A missing file is the first start and gives no
+// warning. A file that cannot be used (corrupt, foreign, newer, too large) is
+// renamed to session.toml.bak, so the next save does not lose it.
+SessionLoad_t loadSessionFile(const std::filesystem::path& file, const Session_t& defaults);
+
+// Writes the session atomically, creating the folder. Returns an empty string
+// on success, else one line saying why it was not saved.
+std::string saveSessionFile(const std::filesystem::path& file, const Session_t& session);
+
+} // namespace dravik

@@ -1,0 +1,49 @@
+#include "SceneOnWindow.h"
+
+#include <gtest/gtest.h>
+
+namespace dravik {
+namespace {
+
+class SceneSessionTest : public SceneOnWindow {
+protected:
+    SceneSessionTest()
+        : SceneOnWindow("session")
+    {
+    }
+};
+
+TEST_F(SceneSessionTest, ACapturedSessionRestoresIntoAFreshScene)
+{
+    ASSERT_TRUE(scene->addGenerator());
+    ASSERT_TRUE(scene->addGenerator());
+    scene->deleteGenerator(1);
+    scene->setGeneratorEnabled(1, true);
+    ASSERT_TRUE(scene->setSampleRate(22050.0));
+    scene->applyFFTParams({16384, 256, 0.25f, WindowingType::Hamming});
+    scene->selectMapper(MapperType::HarmonicEnergy);
+    static_cast<NoteEnergyParams_t*>(scene->activeMapper().params())->harmonicCount = 9;
+    scene->spectrumView().showLogGrid = false;
+    scene->spectrumView().setFrequencyScale(FrequencyScale::Logarithmic);
+    scene->spectrumView().setPowerScale(PowerScale::Decibels);
+    scene->setMuted(false);
+    frame();
+    const Session_t saved = scene->captureSession();
+    const std::string text = sessionToToml(saved);
+
+    ViewContextImpl otherContext;
+    ApplicationScene fresh(otherContext);
+    fresh.restoreSession(saved);
+    EXPECT_EQ(sessionToToml(fresh.captureSession()), text);
+    ASSERT_EQ(fresh.generatorBank().size(), 2u);
+    EXPECT_EQ(fresh.generatorBank()[1].number, 3u);
+    EXPECT_TRUE(fresh.generatorBank()[1].enabled);
+    EXPECT_EQ(fresh.analyserSettings().windowSize, 16384u);
+    EXPECT_EQ(fresh.activeMapper().params()->sampleRate, 22050.0);
+    EXPECT_EQ(fresh.activeMapper().params()->fftSize, 16384u);
+    EXPECT_EQ(fresh.spectrumDisplay().getPowerScale(), PowerScale::Decibels);
+    fresh.stopSound();
+}
+
+} // namespace
+} // namespace dravik

@@ -86,7 +86,8 @@ def main():
         generator = wait_for_panels(dravik)
         assert frames.read() > 0, "the frame counter counts nothing: is it preloaded?"
         generator = dravik.drag_panel(generator, GENERATOR_PLACE)
-        menu = other_panel(dravik.screenshot(), generator)
+        # High on the right, so the open "FFT Options" and its combo's popup fit in the window.
+        menu = dravik.drag_panel(other_panel(dravik.screenshot(), generator), (900, 20))
         open_tree_node(dravik, generator, GENERATOR_ROWS, GENERATOR_NODE, first_child=GENERATOR_NODE + 1)
         set_checkbox(dravik, generator, GENERATOR_ROWS, GENERATOR_ENABLED, True, indent=1)
         frames.wait_for(60)

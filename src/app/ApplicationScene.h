@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/IFFT.h"
-#include "analysis/SpectrumPeak.h"
+#include "analysis/PeakEstimate.h"
 #include "app/IScene.h"
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"

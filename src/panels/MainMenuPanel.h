@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/FFTParams.h"
-#include "analysis/SpectrumPeak.h"
+#include "analysis/PeakEstimate.h"
 #include "mapping/MapperParams.h"
 #include "source/SourceStage.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/NoteReading.h"
-#include "analysis/SpectrumPeak.h"
+#include "analysis/PeakEstimate.h"
 #include "view/PlotGeometry.h"
 
 namespace dravik {

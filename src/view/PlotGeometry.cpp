@@ -1,6 +1,6 @@
 #include "view/PlotGeometry.h"
 
-#include "analysis/SpectrumPeak.h"
+#include "analysis/PeakEstimate.h"
 
 #include <algorithm>
 #include <cmath>

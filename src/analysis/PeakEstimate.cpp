@@ -1,4 +1,4 @@
-#include "analysis/SpectrumPeak.h"
+#include "analysis/PeakEstimate.h"
 
 #include <algorithm>
 #include <cmath>

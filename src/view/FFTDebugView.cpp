@@ -107,12 +107,12 @@ sf::FloatRect FFTDebugView::getFrameRect() const
     return {axis.left, plotRect.top, axis.width, plotRect.height};
 }
 
-BinRange_t FFTDebugView::binRangeFor(std::uint64_t binCount, bool logarithmic) const
+BinRange_t FFTDebugView::binRangeFor(std::uint64_t binCount, bool logarithmic, std::uint64_t size, double rate) const
 {
     if (!logarithmic)
-        return drawnBinRange(binCount, limitToRange, minFrequency, maxFrequency, fftSize, sampleRate);
+        return drawnBinRange(binCount, limitToRange, minFrequency, maxFrequency, size, rate);
     const FrequencyAxis_t axis = axisFor(true);
-    BinRange_t range = drawnBinRange(binCount, limitToRange, axis.minFrequency, axis.maxFrequency, fftSize, sampleRate);
+    BinRange_t range = drawnBinRange(binCount, limitToRange, axis.minFrequency, axis.maxFrequency, size, rate);
     // DC has no place on a logarithmic axis.
     if (range.first == 0 && range.last > 0)
         range.first = 1;
@@ -122,9 +122,9 @@ BinRange_t FFTDebugView::binRangeFor(std::uint64_t binCount, bool logarithmic) c
 void FFTDebugView::keepSpectrum(MagnitudeSpectrum spectrum)
 {
     // Both axes' bins, so a change of axis needs no new spectrum.
-    BinRange_t kept = binRangeFor(spectrum.size(), false);
+    BinRange_t kept = binRangeFor(spectrum.size(), false, fftSize, sampleRate);
     if (logAxisUsable()) {
-        const BinRange_t log = binRangeFor(spectrum.size(), true);
+        const BinRange_t log = binRangeFor(spectrum.size(), true, fftSize, sampleRate);
         kept = {std::min(kept.first, log.first), std::max(kept.last, log.last)};
     }
     keptPower.resize(kept.last - kept.first + 1);
@@ -132,6 +132,8 @@ void FFTDebugView::keepSpectrum(MagnitudeSpectrum spectrum)
         keptPower[k - kept.first] = spectrum[k].power;
     keptFirstBin = kept.first;
     keptBinCount = spectrum.size();
+    keptFftSize = fftSize;
+    keptSampleRate = sampleRate;
     keptBinWidth = fftSize != 0 && sampleRate > 0.0 ? sampleRate / static_cast<double>(fftSize) : 0.0;
 }
 
@@ -168,10 +170,14 @@ void FFTDebugView::layout()
 
 void FFTDebugView::buildSpectrum()
 {
-    // Within the kept bins: the kept range covers both axes' ranges.
-    const BinRange_t bins = binRangeFor(keptBinCount, usesLogAxis());
-    curveBins = bins;
-    const std::uint64_t n = bins.last - bins.first + 1;
+    // The kept range covers both axes' ranges as they were when the spectrum
+    // came; a range, window or rate changed since may reach past it.
+    BinRange_t bins = binRangeFor(keptBinCount, usesLogAxis(), keptFftSize, keptSampleRate);
+    const std::uint64_t keptLast = keptFirstBin + keptPower.size() - 1;
+    curveDrawn = bins.first <= keptLast && bins.last >= keptFirstBin;
+    bins = {std::max(bins.first, keptFirstBin), std::min(bins.last, keptLast)};
+    curveBins = curveDrawn ? bins : BinRange_t{keptFirstBin, keptFirstBin};
+    const std::uint64_t n = curveDrawn ? bins.last - bins.first + 1 : 0;
     const sf::FloatRect rect = getFrameRect();
     const FrequencyAxis_t axis = getAxis();
     const bool logAxis = axis.scale == FrequencyScale::Logarithmic;
@@ -227,7 +233,7 @@ CursorReading_t FFTDebugView::readAt(sf::Vector2f point) const
           local.y <= rect.top + rect.height))
         return reading;
     reading.overPlot = true;
-    const bool curveShown = !keptPower.empty() && keptBinWidth > 0.0;
+    const bool curveShown = curveDrawn && keptBinWidth > 0.0;
     // On the linear axis the curve's bins are spread edge to edge, so the
     // frequency follows the curve rather than the grid's range.
     if (curveShown && !usesLogAxis())

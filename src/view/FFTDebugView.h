@@ -90,8 +90,9 @@ private:
     bool logAxisUsable() const;
     bool usesLogAxis() const;
     FrequencyAxis_t axisFor(bool logarithmic) const;
-    // The bins an axis draws from a spectrum of binCount bins.
-    BinRange_t binRangeFor(std::uint64_t binCount, bool logarithmic) const;
+    // The bins an axis draws from a spectrum of binCount bins taken with a
+    // window of size samples at rate.
+    BinRange_t binRangeFor(std::uint64_t binCount, bool logarithmic, std::uint64_t size, double rate) const;
     // The continuous bin number the curve draws at local x.
     double binAtX(float x) const;
     static void appendLine(sf::VertexArray& grid, const sf::FloatRect& rect, float x, sf::Color colour);
@@ -112,13 +113,19 @@ private:
     PowerScale powerScale = PowerScale::Linear;
 
     // The powers of the bins shown, from keptFirstBin on, with the spectrum's
-    // bin count and bin width at the time: what a change of axis or scale and
-    // the cursor readout work from. Empty until the first spectrum.
+    // bin count, window size and rate at the time: what a change of axis or
+    // scale and the cursor readout work from. The window size, rate and range
+    // may change before the next spectrum arrives, so the curve is laid out by
+    // the kept spectrum's own bin width and never reaches past its kept bins.
+    // Empty until the first spectrum.
     std::vector<double> keptPower;
     std::uint64_t keptFirstBin = 0;
     std::uint64_t keptBinCount = 0;
+    std::uint64_t keptFftSize = 0;
+    double keptSampleRate = 0.0;
     double keptBinWidth = 0.0;
     BinRange_t curveBins{0, 0}; // the bins the curve draws now
+    bool curveDrawn = false;    // false when no kept bin lies in the range
 
     // Builders' scratch, kept so that a steady update allocates nothing.
     std::vector<double> linearTickScratch;

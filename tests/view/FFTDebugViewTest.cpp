@@ -128,6 +128,59 @@ TEST_F(SceneView, ShrinkingSpectrumOverwritesTheCurveInPlace)
     EXPECT_EQ(line[2].position, sf::Vector2f(plotRight, plotTop));
 }
 
+// The window size, rate or range may change while no new spectrum comes (no
+// generator enabled, say); a change of axis then re-lays the kept spectrum by
+// its own bins and never reads past them.
+TEST_F(SceneView, AxisChangeAfterSettingsChangeRelaysOnlyTheKeptBins)
+{
+    struct Change {
+        const char* what;
+        void (*apply)(FFTDebugView&);
+        bool curveStays; // the kept bins still cover the range
+    };
+    const Change changes[] = {
+        {"window 4096 to 65536", [](FFTDebugView& v) { v.fftSize = 65536; }, true},
+        {"window 4096 to 256", [](FFTDebugView& v) { v.fftSize = 256; }, true},
+        {"rate 44100 to 8000", [](FFTDebugView& v) { v.sampleRate = 8000.0; }, true},
+        {"range moved past the kept bins",
+         [](FFTDebugView& v) {
+             v.minFrequency = 15000.0;
+             v.maxFrequency = 20000.0;
+         },
+         false},
+    };
+    const std::vector<SpectrumBin> bins = flatSpectrum(0.5);
+    for (const Change& change : changes) {
+        SCOPED_TRACE(change.what);
+        for (const FrequencyScale scale : {FrequencyScale::Linear, FrequencyScale::Logarithmic}) {
+            FFTDebugView fresh;
+            configureAsScene(fresh);
+            fresh.setFrequencyScale(scale);
+            fresh.update(viewOf(bins));
+            const std::size_t before = fresh.getSpectrumLine().getVertexCount();
+            change.apply(fresh);
+            const FrequencyScale other =
+                scale == FrequencyScale::Linear ? FrequencyScale::Logarithmic : FrequencyScale::Linear;
+            fresh.setFrequencyScale(other);
+            fresh.setPowerScale(PowerScale::Decibels);
+            fresh.setPowerScale(PowerScale::Linear);
+            fresh.setFrequencyScale(scale);
+            const sf::VertexArray& line = fresh.getSpectrumLine();
+            if (change.curveStays)
+                EXPECT_EQ(line.getVertexCount(), before);
+            else
+                EXPECT_LE(line.getVertexCount(), before);
+            for (std::size_t i = 0; i < line.getVertexCount(); ++i)
+                ASSERT_FLOAT_EQ(line[i].position.y, 170.f) << "vertex " << i << " at power 0.5";
+            const CursorReading_t reading = fresh.readAt({640.f, 200.f});
+            EXPECT_EQ(reading.hasLevel, change.curveStays);
+            if (reading.hasLevel) {
+                EXPECT_DOUBLE_EQ(reading.power, 0.5);
+            }
+        }
+    }
+}
+
 TEST_F(SceneView, EmptySpectrumLeavesThePictureInPlace)
 {
     const std::vector<SpectrumBin> bins = flatSpectrum(0.5);

@@ -127,15 +127,20 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
         analyze();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
     readCursor(window);
-    drawCursorReadout(cursor);
+    drawCursorReadout(cursor,
+                      noteHoverText(hoveredNote, midiDisplay.isTracked(static_cast<std::uint32_t>(hoveredNote))));
 }
 
 // The mouse is mapped through the world view, so pan and zoom are respected.
 void ApplicationScene::readCursor(const sf::RenderWindow& window)
 {
     cursor = CursorReading_t{false, 0.0, false, 0.0};
-    if (mouseInWindow)
-        cursor = spectrum.readAt(window.mapPixelToCoords(mousePixel, viewContext.worldView().view));
+    hoveredNote = -1;
+    if (!mouseInWindow)
+        return;
+    const sf::Vector2f point = window.mapPixelToCoords(mousePixel, viewContext.worldView().view);
+    cursor = spectrum.readAt(point);
+    hoveredNote = midiDisplay.noteAt(point);
 }
 
 void ApplicationScene::render(sf::RenderWindow& window)
@@ -414,6 +419,7 @@ Session_t ApplicationScene::captureSession() const
         s.gaussian = *static_cast<const GaussianCentsMapperParams_t*>(mapper->params());
     else
         s.energy = *static_cast<const NoteEnergyParams_t*>(mapper->params());
+    s.tracker = tracker.params();
     s.linearGrid = spectrum.showLinearGrid;
     s.logGrid = spectrum.showLogGrid;
     s.logFrequencyAxis = spectrum.getFrequencyScale() == FrequencyScale::Logarithmic;
@@ -435,6 +441,13 @@ void ApplicationScene::restoreSession(const Session_t& s)
         copyMapperOptions(s.gaussian, *static_cast<GaussianCentsMapperParams_t*>(mapper->params()));
     else
         copyMapperOptions(s.energy, *static_cast<NoteEnergyParams_t*>(mapper->params()));
+    // The tracker's rate and low-note window stay those of the analysis.
+    NoteTrackerParams_t& trackerParams = tracker.params();
+    const double trackerRate = trackerParams.sampleRate;
+    const std::uint32_t lowWindow = trackerParams.lowWindowSize;
+    trackerParams = s.tracker;
+    trackerParams.sampleRate = trackerRate;
+    trackerParams.lowWindowSize = lowWindow;
 
     while (!generators.empty())
         deleteGenerator(generators.size() - 1);

@@ -107,6 +107,7 @@ public:
     // The latest spectrum's peak, and what lies under the mouse after the last update.
     const SpectrumPeak_t& spectrumPeak() const override { return peak; }
     const CursorReading_t& cursorReading() const { return cursor; }
+    std::int32_t hoveredNoteNumber() const { return hoveredNote; }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
     bool isRecording() const override { return recorder.recording(); }
     // Records the tracked notes from now on.
@@ -126,6 +127,7 @@ public:
     // 1 to 16, others ignored; a change ends the notes sounding on the old one.
     void setMidiChannel(std::int32_t channel) override;
     const std::string& midiMessage() const override { return midiText; }
+    NoteTrackerParams_t& trackerSettings() override { return tracker.params(); }
     // MIDI out through this port instead of the system's (tests).
     void useMidiPort(std::unique_ptr<IMidiPort> port);
     // The tracked notes: what sounds after the last analysed frame.
@@ -169,6 +171,7 @@ private:
     bool mouseInWindow = false;
     sf::Vector2i mousePixel;
     CursorReading_t cursor{false, 0.0, false, 0.0};
+    std::int32_t hoveredNote = -1; // the note square under the mouse, -1 for none
     // Reused every frame to hand the generators' settings to the sound output.
     std::array<ToneVoice_t, maxGenerators> voices{};
     // After the player, which opens the sound device the file player needs.

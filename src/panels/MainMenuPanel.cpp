@@ -2,6 +2,7 @@
 
 #include "panels/FFTOptionsPanel.h"
 #include "panels/MapperWrapper.h"
+#include "panels/NoteTrackerPanel.h"
 #include "panels/PanelLayout.h"
 #include "panels/PlotReadouts.h"
 #include "panels/SoundReadout.h"
@@ -90,6 +91,7 @@ void drawMainMenu(IMainMenuModel& model)
             model.setMidiChannel(channel);
         if (!model.midiMessage().empty())
             ImGui::TextUnformatted(model.midiMessage().c_str());
+        drawNoteTrackerOptions(model.trackerSettings());
         ImGui::TreePop();
     }
     if (ImGui::Button("Reset Layout"))

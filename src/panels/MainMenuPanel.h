@@ -4,6 +4,7 @@
 #include "analysis/PeakEstimate.h"
 #include "mapping/MapperParams.h"
 #include "source/SourceStage.h"
+#include "tracking/NoteTrackerParams.h"
 
 #include <cstdint>
 #include <string>
@@ -60,6 +61,9 @@ public:
     virtual std::int32_t midiChannel() const = 0;
     virtual void setMidiChannel(std::int32_t channel) = 0;
     virtual const std::string& midiMessage() const = 0;
+    // The note tracker's settings, edited in place like the mappers' options;
+    // the rate in them follows the analysis.
+    virtual NoteTrackerParams_t& trackerSettings() = 0;
 };
 
 // Draws the "dravik.smx main menu" window.

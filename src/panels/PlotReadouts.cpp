@@ -62,19 +62,34 @@ ReadoutText_t cursorReadoutText(const CursorReading_t& reading)
     return out;
 }
 
+ReadoutText_t noteHoverText(std::int32_t note, bool tracked)
+{
+    ReadoutText_t out{};
+    if (note < 0)
+        return out;
+    formatInto(out, tracked ? "%s (MIDI %d)\ntracked" : "%s (MIDI %d)", noteName(note).c_str(), note);
+    return out;
+}
+
 void drawPeakReadout(const SpectrumPeak_t& peak)
 {
     ImGui::LabelText("Peak", "%s", peakReadoutText(peak).c_str());
 }
 
-void drawCursorReadout(const CursorReading_t& reading)
+void drawCursorReadout(const CursorReading_t& reading, const ReadoutText_t& note)
 {
+    const bool overNote = note.text[0] != '\0';
     // Over a panel the mouse belongs to the panel.
-    if (!reading.overPlot || ImGui::GetIO().WantCaptureMouse)
+    if ((!reading.overPlot && !overNote) || ImGui::GetIO().WantCaptureMouse)
         return;
     // A tooltip takes no input and follows the mouse, clear of the pointer.
     ImGui::BeginTooltip();
-    ImGui::TextUnformatted(cursorReadoutText(reading).c_str());
+    if (overNote)
+        ImGui::TextUnformatted(note.c_str());
+    if (overNote && reading.overPlot)
+        ImGui::Separator();
+    if (reading.overPlot)
+        ImGui::TextUnformatted(cursorReadoutText(reading).c_str());
     ImGui::EndTooltip();
 }
 

@@ -17,12 +17,16 @@ ReadoutText_t peakReadoutText(const SpectrumPeak_t& peak);
 // out while no spectrum is shown). Empty when the cursor is off the plot.
 ReadoutText_t cursorReadoutText(const CursorReading_t& reading);
 
+// A note square under the mouse: "A4 (MIDI 69)", and "tracked" on a second
+// line when the tracker hears the note now. Empty for no note (-1).
+ReadoutText_t noteHoverText(std::int32_t note, bool tracked);
+
 // The main menu's "Peak" row.
 void drawPeakReadout(const SpectrumPeak_t& peak);
 
 // The cursor readout in a small overlay by the mouse, when the cursor is over
-// the plot and no panel has the mouse.
-void drawCursorReadout(const CursorReading_t& reading);
+// the plot or a note square and no panel has the mouse; a note's name comes first.
+void drawCursorReadout(const CursorReading_t& reading, const ReadoutText_t& note);
 
 // The "Log Frequency Axis" and "dB" checkboxes, on one row.
 void drawAxisOptions(FFTDebugView& view);

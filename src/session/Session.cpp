@@ -274,6 +274,21 @@ std::string sessionToToml(const Session_t& session)
     energy.insert("fundamental_fraction", e.fundamentalFraction);
     energy.insert("min_energy", e.minEnergy);
 
+    const NoteTrackerParams_t& t = session.tracker;
+    const toml::table tracker{{"relative_on_db", t.relativeOnDb},
+                              {"relative_off_db", t.relativeOffDb},
+                              {"floor_on_db", t.floorOnDb},
+                              {"floor_off_db", t.floorOffDb},
+                              {"peak_floor_db", t.peakFloorDb},
+                              {"min_duration_s", t.minDurationSeconds},
+                              {"off_frames", t.offFrames},
+                              {"max_polyphony", t.maxPolyphony},
+                              {"harmonic_count", t.harmonicCount},
+                              {"low_note", t.lowNote},
+                              {"high_note", t.highNote},
+                              {"split_note", t.splitNote},
+                              {"velocity_floor_db", t.velocityFloorDb}};
+
     toml::array recent;
     for (const std::string& file : session.recentFiles)
         recent.push_back(file);
@@ -289,6 +304,7 @@ std::string sessionToToml(const Session_t& session)
         {"audio", toml::table{{"sample_rate", session.sampleRate}, {"muted", session.muted}}},
         {"mapper",
          toml::table{{"type", mapperName(session.mapper)}, {"gaussian_cents", gaussian}, {"harmonic_energy", energy}}},
+        {"tracker", tracker},
         {"view", toml::table{{"linear_grid", session.linearGrid},
                              {"log_grid", session.logGrid},
                              {"log_frequency_axis", session.logFrequencyAxis},
@@ -405,6 +421,33 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
     energy.real("fundamental_soft_gate", e.fundamentalSoftGate, 0.0, 1e12);
     energy.real("fundamental_fraction", e.fundamentalFraction, 0.0, 1.0);
     energy.real("min_energy", e.minEnergy, 0.0, 1e12);
+
+    const Reader tracker = top.sub("tracker");
+    NoteTrackerParams_t& t = s.tracker;
+    tracker.real("relative_on_db", t.relativeOnDb, -120.0, 0.0);
+    tracker.real("relative_off_db", t.relativeOffDb, -120.0, 0.0);
+    tracker.real("floor_on_db", t.floorOnDb, -200.0, 0.0);
+    tracker.real("floor_off_db", t.floorOffDb, -200.0, 0.0);
+    tracker.real("peak_floor_db", t.peakFloorDb, -200.0, 0.0);
+    tracker.real("min_duration_s", t.minDurationSeconds, 0.0, 10.0);
+    tracker.integer("off_frames", t.offFrames, 1, 1000);
+    tracker.integer("max_polyphony", t.maxPolyphony, 1, 128);
+    tracker.integer("harmonic_count", t.harmonicCount, 1, 16);
+    tracker.integer("low_note", t.lowNote, 0, 127);
+    tracker.integer("high_note", t.highNote, 0, 127);
+    tracker.integer("split_note", t.splitNote, 0, 127);
+    tracker.real("velocity_floor_db", t.velocityFloorDb, -200.0, -1.0);
+    // An off level above its on level would end every note as it starts.
+    if (t.relativeOffDb > t.relativeOnDb) {
+        tracker.warn("relative_off_db", "and relative_on_db: the off level lies above the on level");
+        t.relativeOnDb = defaults.tracker.relativeOnDb;
+        t.relativeOffDb = defaults.tracker.relativeOffDb;
+    }
+    if (t.floorOffDb > t.floorOnDb) {
+        tracker.warn("floor_off_db", "and floor_on_db: the off level lies above the on level");
+        t.floorOnDb = defaults.tracker.floorOnDb;
+        t.floorOffDb = defaults.tracker.floorOffDb;
+    }
 
     const Reader view = top.sub("view");
     view.boolean("linear_grid", s.linearGrid);

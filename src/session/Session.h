@@ -3,6 +3,7 @@
 #include "analysis/FFTParams.h"
 #include "mapping/MapperParams.h"
 #include "source/SourceStage.h"
+#include "tracking/NoteTrackerParams.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -32,6 +33,8 @@ struct Session_t {
     MapperType mapper = MapperType::GaussianCents;
     GaussianCentsMapperParams_t gaussian;
     NoteEnergyParams_t energy;
+    // The rate and the low-note window are not kept: they follow the analysis.
+    NoteTrackerParams_t tracker;
     bool linearGrid = true;
     bool logGrid = true;
     bool logFrequencyAxis = false;

@@ -84,6 +84,30 @@ const sf::Text* MidiDisplay::getTrackedName(std::uint32_t note) const
     return isTracked(note) ? names[note].get() : nullptr;
 }
 
+std::int32_t MidiDisplay::noteAt(sf::Vector2f point) const
+{
+    const sf::Vector2f local = getInverseTransform().transformPoint(point);
+    // Tracked outlines are drawn last, then the squares in output order.
+    for (std::uint32_t note = noteCount; note-- > 0;) {
+        if (!tracked[note])
+            continue;
+        sf::Transform at;
+        at.translate(trackedPosition(note)).combine(outline.getTransform());
+        if (at.transformRect(outline.getLocalBounds()).contains(local))
+            return static_cast<std::int32_t>(note);
+    }
+    for (auto it = activeNotes.rbegin(); it != activeNotes.rend(); ++it) {
+        if (cells[*it]->marker.getGlobalBounds().contains(local))
+            return static_cast<std::int32_t>(*it);
+    }
+    return -1;
+}
+
+sf::Vector2f MidiDisplay::trackedPosition(std::uint32_t note) const
+{
+    return cells[note] ? cells[note]->marker.getPosition() : noteMarkerPosition(note, 0.0);
+}
+
 void MidiDisplay::advance(float seconds)
 {
     refreshTimer += seconds;
@@ -141,7 +165,7 @@ void MidiDisplay::draw(sf::RenderTarget& target, sf::RenderStates states) const
         if (!tracked[note])
             continue;
         sf::RenderStates at = states;
-        at.transform.translate(cells[note] ? cells[note]->marker.getPosition() : noteMarkerPosition(note, 0.0));
+        at.transform.translate(trackedPosition(note));
         target.draw(outline, at);
         target.draw(*names[note], at);
     }

@@ -85,11 +85,18 @@ public:
     // under their squares. Taken every frame, not by the refresh timer.
     void setTrackedNotes(ActiveNoteView notes);
     bool isTracked(std::uint32_t note) const { return note < midilayout::noteCount && tracked[note]; }
+    // The note whose square (or, for a tracked note without one, whose
+    // outline on the baseline) holds a point in the parent's coordinates; -1
+    // for none. Where squares overlap the one drawn on top wins.
+    std::int32_t noteAt(sf::Vector2f point) const;
     // A tracked note's name label, or null if the note is not tracked now.
     const sf::Text* getTrackedName(std::uint32_t note) const;
 
 private:
     void updateNote(const NoteEnergy& element);
+    // Where a tracked note's outline and name sit: on its square when the
+    // note has one, else on the baseline.
+    sf::Vector2f trackedPosition(std::uint32_t note) const;
     void draw(sf::RenderTarget& target, sf::RenderStates states) const override;
 
     sf::Font font;

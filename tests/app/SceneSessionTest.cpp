@@ -27,6 +27,7 @@ TEST_F(SceneSessionTest, ACapturedSessionRestoresIntoAFreshScene)
     scene->spectrumView().setFrequencyScale(FrequencyScale::Logarithmic);
     scene->spectrumView().setPowerScale(PowerScale::Decibels);
     scene->setMuted(false);
+    scene->trackerSettings().maxPolyphony = 3;
     frame();
     const Session_t saved = scene->captureSession();
     const std::string text = sessionToToml(saved);
@@ -42,6 +43,8 @@ TEST_F(SceneSessionTest, ACapturedSessionRestoresIntoAFreshScene)
     EXPECT_EQ(fresh.activeMapper().params()->sampleRate, 22050.0);
     EXPECT_EQ(fresh.activeMapper().params()->fftSize, 16384u);
     EXPECT_EQ(fresh.spectrumDisplay().getPowerScale(), PowerScale::Decibels);
+    EXPECT_EQ(fresh.noteTracker().params().maxPolyphony, 3);
+    EXPECT_EQ(fresh.noteTracker().params().sampleRate, 22050.0) << "the analysis rate, not a saved one";
     fresh.stopSound();
 }
 

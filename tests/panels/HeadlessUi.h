@@ -60,13 +60,13 @@ struct HeadlessUi {
     }
 
     // Sweeps the mouse down a column that crosses every framed widget and
-    // combo popup of the panels, one frame per step, and returns the first
-    // point at which `found` holds.
+    // combo popup of the panels (or, nearer the left, every button), one
+    // frame per step, and returns the first point at which `found` holds.
     std::optional<ImVec2> pointWhere(const std::function<void()>& draw,
-                                     const std::function<bool(const ImGuiContext&)>& found)
+                                     const std::function<bool(const ImGuiContext&)>& found, float x = 240.0f)
     {
         for (float y = 0.0f; y < ImGui::GetIO().DisplaySize.y; y += 2.0f) {
-            ImGui::GetIO().MousePos = ImVec2(240.0f, y);
+            ImGui::GetIO().MousePos = ImVec2(x, y);
             frame(draw);
             if (found(*ImGui::GetCurrentContext()))
                 return ImGui::GetIO().MousePos;
@@ -74,10 +74,10 @@ struct HeadlessUi {
         return std::nullopt;
     }
 
-    std::optional<ImVec2> pointOver(const std::function<void()>& draw, const Path& path)
+    std::optional<ImVec2> pointOver(const std::function<void()>& draw, const Path& path, float x = 240.0f)
     {
         const ImGuiID id = idOf(path);
-        return pointWhere(draw, [id](const ImGuiContext& g) { return g.HoveredId == id; });
+        return pointWhere(draw, [id](const ImGuiContext& g) { return g.HoveredId == id; }, x);
     }
 
     // Press and release of the left button, a frame each.

@@ -42,5 +42,12 @@ TEST(PlotReadouts, CursorOverlayShowsFrequencyNoteAndLevelOnlyOverThePlot)
         EXPECT_STREQ(cursorReadoutText(c.reading).c_str(), c.text);
 }
 
+TEST(PlotReadouts, NoteHoverNamesTheNoteAndWhetherItIsTracked)
+{
+    EXPECT_STREQ(noteHoverText(69, false).c_str(), "A4 (MIDI 69)");
+    EXPECT_STREQ(noteHoverText(61, true).c_str(), "C#4 (MIDI 61)\ntracked");
+    EXPECT_STREQ(noteHoverText(-1, true).c_str(), "");
+}
+
 } // namespace
 } // namespace dravik

@@ -48,6 +48,20 @@ Session_t everyFieldChanged()
     e.fundamentalSoftGate = 0.02;
     e.fundamentalFraction = 0.35;
     e.minEnergy = 1e-6;
+    NoteTrackerParams_t& t = s.tracker;
+    t.relativeOnDb = -12.5;
+    t.relativeOffDb = -20.0;
+    t.floorOnDb = -45.0;
+    t.floorOffDb = -66.0;
+    t.peakFloorDb = -90.0;
+    t.minDurationSeconds = 0.125;
+    t.offFrames = 3;
+    t.maxPolyphony = 4;
+    t.harmonicCount = 10;
+    t.lowNote = 28;
+    t.highNote = 100;
+    t.splitNote = 48;
+    t.velocityFloorDb = -48.0;
     s.linearGrid = false;
     s.logGrid = false;
     s.logFrequencyAxis = true;
@@ -116,6 +130,21 @@ void expectSameSession(const Session_t& a, const Session_t& b)
     EXPECT_EQ(a.energy.fundamentalSoftGate, b.energy.fundamentalSoftGate);
     EXPECT_EQ(a.energy.fundamentalFraction, b.energy.fundamentalFraction);
     EXPECT_EQ(a.energy.minEnergy, b.energy.minEnergy);
+    const NoteTrackerParams_t& ta = a.tracker;
+    const NoteTrackerParams_t& tb = b.tracker;
+    EXPECT_EQ(ta.relativeOnDb, tb.relativeOnDb);
+    EXPECT_EQ(ta.relativeOffDb, tb.relativeOffDb);
+    EXPECT_EQ(ta.floorOnDb, tb.floorOnDb);
+    EXPECT_EQ(ta.floorOffDb, tb.floorOffDb);
+    EXPECT_EQ(ta.peakFloorDb, tb.peakFloorDb);
+    EXPECT_EQ(ta.minDurationSeconds, tb.minDurationSeconds);
+    EXPECT_EQ(ta.offFrames, tb.offFrames);
+    EXPECT_EQ(ta.maxPolyphony, tb.maxPolyphony);
+    EXPECT_EQ(ta.harmonicCount, tb.harmonicCount);
+    EXPECT_EQ(ta.lowNote, tb.lowNote);
+    EXPECT_EQ(ta.highNote, tb.highNote);
+    EXPECT_EQ(ta.splitNote, tb.splitNote);
+    EXPECT_EQ(ta.velocityFloorDb, tb.velocityFloorDb);
     EXPECT_EQ(a.linearGrid, b.linearGrid);
     EXPECT_EQ(a.logGrid, b.logGrid);
     EXPECT_EQ(a.logFrequencyAxis, b.logFrequencyAxis);
@@ -167,6 +196,8 @@ TEST(SessionText, AWrongTypeOrAValueOutOfRangeIsIgnoredWithAWarning)
         {"window = 'blackman'", "window = 'kaiser'", "fft.window"},
         {"kind = 'file'", "kind = 3", "source.kind"},
         {"harmonic_count = 9", "harmonic_count = 40", "mapper.harmonic_energy.harmonic_count"},
+        {"relative_off_db = -20.0", "relative_off_db = -5.0", "tracker.relative_off_db"},
+        {"off_frames = 3", "off_frames = 0", "tracker.off_frames"},
         {"[audio]", "audio = 'loud'\n[ignored]", "audio is not a table"},
     };
     const Session_t defaults;

@@ -179,5 +179,36 @@ TEST_F(ReadyDisplay, TrackedNotesAreMarkedWithTheirNamesEveryFrame)
     EXPECT_FALSE(display.isTracked(73));
 }
 
+// The hover readout names the square under the mouse: a mapper square, a
+// tracked note's outline on the baseline, or nothing; the display's own
+// placement is taken into account.
+TEST_F(ReadyDisplay, NoteAtFindsTheSquareOrTrackedOutlineUnderAPoint)
+{
+    show({{60, 0.5}, {61, 0.0}});
+    const std::vector<ActiveNote_t> tracked{{64, 100, -6.0}};
+    display.setTrackedNotes({tracked.data(), tracked.size()});
+    display.setPosition(0.f, 20.f);
+    const sf::Vector2f offset(0.f, 20.f);
+    const auto centreOf = [&](std::uint32_t note, double energy) {
+        return noteMarkerPosition(note, energy) +
+               sf::Vector2f(midilayout::halfKeyWidth - midilayout::markerOriginX, 0.f) + offset;
+    };
+    struct Case {
+        const char* where;
+        sf::Vector2f point;
+        std::int32_t note;
+    };
+    const Case cases[] = {
+        {"square of 60", centreOf(60, 0.5), 60},
+        {"square of 61 on the baseline", centreOf(61, 0.0), 61},
+        {"outline of tracked 64, no square", centreOf(64, 0.0), 64},
+        {"below the square of 61", centreOf(61, 0.0) + sf::Vector2f(0.f, midilayout::keyWidth), -1},
+        {"column of 62, nothing shown", centreOf(62, 0.0), -1},
+        {"without the display's offset", centreOf(60, 0.5) - offset - sf::Vector2f(0.f, midilayout::keyWidth), -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(display.noteAt(c.point), c.note) << c.where;
+}
+
 } // namespace
 } // namespace dravik

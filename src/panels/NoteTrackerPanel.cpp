@@ -1,0 +1,64 @@
+#include "panels/NoteTrackerPanel.h"
+
+#include "panels/Widgets.h"
+#include "tracking/PitchEstimator.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+
+namespace dravik {
+
+namespace {
+
+constexpr std::int32_t lastMidiNote = 127;
+
+// An on level and its off level: lowering the on level below the off level
+// takes the off level down with it; the off level goes no higher than the on level.
+bool drawLevelPair(const char* onLabel, const char* offLabel, double& on, double& off, double min, double max)
+{
+    bool changed = false;
+    if (sliderDouble(onLabel, on, min, max, TypedRange_t{min, max}, "%.1f dB")) {
+        off = std::min(off, on);
+        changed = true;
+    }
+    changed |= sliderDouble(offLabel, off, min, on, TypedRange_t{min, on}, "%.1f dB");
+    return changed;
+}
+
+} // namespace
+
+bool drawNoteTrackerOptions(NoteTrackerParams_t& params)
+{
+    if (!ImGui::TreeNode("Note Tracker"))
+        return false;
+    bool changed = false;
+    // Levels relative to the frame's strongest note, then in dB of full scale.
+    changed |= drawLevelPair("On Level", "Off Level", params.relativeOnDb, params.relativeOffDb, -60.0, 0.0);
+    changed |= drawLevelPair("On Floor", "Off Floor", params.floorOnDb, params.floorOffDb, -120.0, 0.0);
+    changed |= sliderDouble("Peak Floor", params.peakFloorDb, -140.0, 0.0, TypedRange_t{-140.0, 0.0}, "%.1f dB");
+    changed |= sliderDouble("Min Duration", params.minDurationSeconds, 0.0, 1.0, TypedRange_t{0.0, 10.0}, "%.3f s");
+    changed |= sliderInt("Off Frames", params.offFrames, 1, 20, TypedRange_t{1.0, 1000.0});
+    changed |= sliderInt("Max Polyphony", params.maxPolyphony, 1, 12);
+    changed |= sliderInt("Harmonic Count##tracker", params.harmonicCount, 1, PitchEstimator::maxHarmonics);
+    changed |= sliderInt("Lowest Note", params.lowNote, 0, lastMidiNote);
+    changed |= sliderInt("Highest Note", params.highNote, 0, lastMidiNote);
+    // Below this note the longer analysis reads the partials.
+    changed |= sliderInt("Split Note", params.splitNote, 0, lastMidiNote);
+    changed |=
+        sliderDouble("Velocity Floor", params.velocityFloorDb, -120.0, -1.0, TypedRange_t{-120.0, -1.0}, "%.1f dB");
+    if (ImGui::Button("Tracker Defaults")) {
+        // The rate and the low-note window stay: they follow the analysis.
+        const NoteTrackerParams_t defaults;
+        const double rate = params.sampleRate;
+        const std::uint32_t lowWindow = params.lowWindowSize;
+        params = defaults;
+        params.sampleRate = rate;
+        params.lowWindowSize = lowWindow;
+        changed = true;
+    }
+    ImGui::TreePop();
+    return changed;
+}
+
+} // namespace dravik

@@ -32,9 +32,8 @@ ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 \
   LD_PRELOAD=$PWD/build-asan/tools/libdravik_keep_gl_driver.so \
   "${xvfb[@]}" ctest --test-dir build-asan --output-on-failure -R '^e2e_(shell|panel_placement)$'
 
-# A minute of the seeded random soak on the ASan + UBSan program. Leak checking
-# is off until Mesa's teardown leak in swrast_dri.so is suppressed.
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:quarantine_size_mb=64 tests/soak/run.sh --seconds 60 --seed 1
+# A minute of the seeded random soak on the ASan + UBSan program, leaks checked at exit.
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:quarantine_size_mb=64 tests/soak/run.sh --seconds 60 --seed 1
 
 # ThreadSanitizer: the hand-over between the frame thread and the audio thread.
 export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1

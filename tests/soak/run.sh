@@ -19,9 +19,12 @@ done
 build=build-$kind
 if [[ $kind == asan ]]; then
   sanitize=address,undefined,float-cast-overflow
-  # Leak checking stays off until Mesa's swrast_dri.so teardown leak is
-  # suppressed; everything else aborts at the first report.
-  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1:quarantine_size_mb=64}
+  # Leaks are checked at exit. Mesa unloads its GL driver when the display
+  # closes, before that check, and the driver's own unfreed allocations would
+  # then come from an unnamed module; the preloaded module keeps it loaded, so
+  # tests/lsan.supp can name it. Every report aborts.
+  export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:quarantine_size_mb=64}
+  export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/tests/lsan.supp:print_suppressions=0}
   export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 else
   sanitize=thread
@@ -30,7 +33,9 @@ fi
 
 cmake -S . -B "$build" -DDRAVIK_WERROR=ON -DDRAVIK_SANITIZE=$sanitize -DDRAVIK_BUILD_TESTS=ON \
   -DDRAVIK_BUILD_BENCHMARKS=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target dravik dravik_close_window dravik_frame_counter
+cmake --build "$build" -j"$(nproc)" --target dravik dravik_close_window dravik_frame_counter dravik_keep_gl_driver
+preload=()
+[[ $kind == asan ]] && preload=(--preload "$PWD/$build/tools/libdravik_keep_gl_driver.so")
 
 artifacts=$PWD/$build/artifacts/soak
 mkdir -p "$artifacts"
@@ -41,4 +46,4 @@ export ALSOFT_CONF=$artifacts/alsoft.conf ALSOFT_DRIVERS=wave LP_NUM_THREADS=0
 xvfb-run -a -s "-screen 0 1920x1080x24 -noreset" /usr/bin/python3 tests/soak/soak.py \
   --binary "$build/src/app/dravik" --close-tool "$build/tools/dravik_close_window" \
   --frame-counter "$build/tests/e2e/libdravik_frame_counter.so" --artifacts "$artifacts" \
-  --recording "$artifacts/soak.wav" "${args[@]}"
+  --recording "$artifacts/soak.wav" "${preload[@]}" "${args[@]}"

@@ -162,6 +162,8 @@ def main():
                         help="resident memory the last sample may exceed the first half's highest by (64)")
     parser.add_argument("--close-timeout", type=float, default=60.0, help="seconds the close may take (60)")
     parser.add_argument("--recording", help="the wave backend's recording: no sample may reach full scale")
+    parser.add_argument("--preload", action="append", default=[],
+                        help="a module to preload after the sanitizer runtimes (repeatable)")
     parser.add_argument("--artifacts", default=os.path.join(tempfile.gettempdir(), "dravik-soak"))
     args = parser.parse_args()
     os.makedirs(args.artifacts, exist_ok=True)
@@ -170,11 +172,14 @@ def main():
     environment = dict(os.environ)
     environment.setdefault("ALSOFT_DRIVERS", "null")
     counter_path = os.path.join(args.artifacts, "frames.count")
+    preload = list(args.preload)
     if args.frame_counter:
         with open(counter_path, "wb") as f:
             f.write(b"\0" * 8)
-        environment["LD_PRELOAD"] = " ".join(sanitizer_runtimes(args.binary) + [args.frame_counter])
+        preload.append(args.frame_counter)
         environment["DRAVIK_FRAME_COUNT_FILE"] = counter_path
+    if preload:
+        environment["LD_PRELOAD"] = " ".join(sanitizer_runtimes(args.binary) + preload)
 
     def frames():
         if not args.frame_counter:

@@ -12,6 +12,26 @@ NoteTracker::NoteTracker(const NoteTrackerParams_t& params)
     activeList.reserve(PitchEstimator::noteCount);
 }
 
+bool NoteTracker::isOvertoneResidue(const NoteLevel_t& level,
+                                    const std::array<const NoteLevel_t*, PitchEstimator::noteCount>& seen) const
+{
+    // Partials 2 to 9 of a lower note, in semitones above it. Octave doublings
+    // are common in music, so the octave only loses the hysteresis; the
+    // higher partials need overtoneRelativeDb.
+    for (const std::int32_t interval : {12, 19, 24, 28, 31, 34, 36, 38}) {
+        const std::int32_t below = level.note - interval;
+        if (below < 0)
+            break;
+        const NoteLevel_t* lower = seen[static_cast<std::size_t>(below)];
+        if (lower == nullptr || lower->levelDb <= level.levelDb)
+            continue;
+        const double needed = interval == 12 ? record.relativeOnDb : record.overtoneRelativeDb;
+        if (level.levelDb - lower->levelDb < needed)
+            return true;
+    }
+    return false;
+}
+
 std::uint8_t NoteTracker::velocityFor(double levelDb, double floorDb)
 {
     if (!(floorDb < 0.0) || !std::isfinite(levelDb))
@@ -33,18 +53,22 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
     for (std::size_t note = 0; note < state.size(); ++note) {
         NoteState& s = state[note];
         const NoteLevel_t* level = seen[note];
+        const bool overtone = level != nullptr && isOvertoneResidue(*level, seen);
         if (!s.on) {
-            if (level != nullptr && level->relativeDb >= record.relativeOnDb && level->levelDb >= record.floorOnDb) {
-                s = NoteState{true, velocityFor(level->levelDb, record.velocityFloorDb), timeSeconds, level->levelDb,
-                              0};
+            if (level != nullptr && !overtone && level->relativeDb >= record.relativeOnDb &&
+                level->levelDb >= record.floorOnDb) {
+                s = NoteState{true,           velocityFor(level->levelDb, record.velocityFloorDb),
+                              timeSeconds,    level->levelDb,
+                              level->levelDb, 0};
                 events.push_back({timeSeconds, static_cast<std::uint8_t>(note), s.velocity});
             }
             continue;
         }
         // The estimator reports only notes above the off levels.
-        if (level != nullptr) {
+        if (level != nullptr && !overtone && level->levelDb >= s.peakDb - record.releaseDropDb) {
             s.missing = 0;
             s.levelDb = level->levelDb;
+            s.peakDb = std::max(s.peakDb, level->levelDb);
             continue;
         }
         ++s.missing;

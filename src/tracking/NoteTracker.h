@@ -14,8 +14,8 @@ namespace dravik {
 // Turns each analysed frame into the notes sounding now and the note-on/off
 // events since the last frame. A note starts when its level reaches both on
 // levels (relative and absolute), keeps sounding while it stays above the off
-// levels, lasts at least minDurationSeconds, and ends after offFrames frames
-// without it. Allocates on the first frame only.
+// levels and within releaseDropDb of its peak, lasts at least
+// minDurationSeconds, and ends after offFrames frames without it. Allocates on the first frame only.
 class NoteTracker {
 public:
     explicit NoteTracker(const NoteTrackerParams_t& params = {});
@@ -42,9 +42,14 @@ private:
         std::uint8_t velocity = 0;
         double onsetSeconds = 0.0;
         double levelDb = 0.0;
+        double peakDb = 0.0; // highest level since onset
         std::int32_t missing = 0;
     };
 
+    // True when level sits at an overtone interval above a louder note of the
+    // frame and too far below it to be a note of its own.
+    bool isOvertoneResidue(const NoteLevel_t& level,
+                           const std::array<const NoteLevel_t*, PitchEstimator::noteCount>& seen) const;
     void refreshActive();
 
     NoteTrackerParams_t record;

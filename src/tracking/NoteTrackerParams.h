@@ -30,6 +30,15 @@ struct NoteTrackerParams_t {
     // offFrames consecutive frames after that ends.
     double minDurationSeconds = 0.08;
     std::int32_t offFrames = 1;
+    // A sounding note also ends when its level falls this far (dB) below its
+    // peak since onset: the release of a single note, where the level
+    // relative to the frame's strongest note stays at 0 dB.
+    double releaseDropDb = 20.0;
+    // A note at the interval of a lower, louder note's third to ninth partial
+    // sounds only while within this many dB of it, and a note an octave above
+    // one only while above relativeOnDb (no hysteresis): the lower note's
+    // partials there leave a residue that is not a note.
+    double overtoneRelativeDb = -4.0;
 
     // Partials below the frequency of this note are read from the longer
     // analysis, whose finer bins separate neighbouring low notes.

@@ -41,6 +41,18 @@ std::int32_t nearestPeak(const std::vector<SpectralPeak_t>& peaks, double freque
     return best;
 }
 
+// The main analysis' amplitude at frequency: the larger of the two bins
+// around it (the window's main lobe spans both), or fallback without one.
+double mainAmplitude(MagnitudeSpectrum main, double binHz, double frequency, double fallback)
+{
+    if (!isUsableSpacing(binHz) || !(frequency > 0.0))
+        return fallback;
+    const auto k = static_cast<std::uint64_t>(frequency / binHz);
+    if (k + 1 >= main.count)
+        return fallback;
+    return std::max(main[k].magnitude, main[k + 1].magnitude);
+}
+
 } // namespace
 
 void PitchEstimator::findPeaks(MagnitudeSpectrum spectrum, double binHz, double minFrequency, double maxFrequency,
@@ -69,11 +81,13 @@ void PitchEstimator::findPeaks(MagnitudeSpectrum spectrum, double binHz, double 
     }
 }
 
-void PitchEstimator::findGridPeaks(ArrayView<double> lowNotes, double split, double floor,
-                                   const NoteTrackerParams_t& params)
+void PitchEstimator::findGridPeaks(ArrayView<double> lowNotes, MagnitudeSpectrum main, double binHz, double split,
+                                   double floor, const NoteTrackerParams_t& params)
 {
     // A note's amplitude is a peak when it is not just the leakage of a
-    // louder semitone neighbour.
+    // louder semitone neighbour. The longer analysis tells which note sounds;
+    // its level is read from the main analysis, whose shorter window follows
+    // onsets and releases without the longer one's lag.
     const auto amplitudeOf = [&](std::int64_t note) {
         return note >= 0 && static_cast<std::uint64_t>(note) < lowNotes.count
                    ? lowNotes[static_cast<std::uint64_t>(note)]
@@ -90,7 +104,7 @@ void PitchEstimator::findGridPeaks(ArrayView<double> lowNotes, double split, dou
         // about as loud there.
         if (a < 2.0 * std::max(amplitudeOf(note - 2), amplitudeOf(note + 2)))
             continue;
-        peakList.push_back({f, a});
+        peakList.push_back({f, mainAmplitude(main, binHz, f, a)});
     }
 }
 
@@ -113,7 +127,7 @@ NoteLevelView PitchEstimator::estimate(MagnitudeSpectrum main, std::uint32_t mai
     const bool useLow = !lowNotes.empty();
     const double split = useLow ? noteFrequency(params.splitNote, params.referenceFrequency) : 0.0;
     if (useLow)
-        findGridPeaks(lowNotes, split, floor, params);
+        findGridPeaks(lowNotes, main, binSpacing(params.sampleRate, mainWindowSize), split, floor, params);
     if (!main.empty())
         findPeaks(main, binSpacing(params.sampleRate, mainWindowSize), split, nyquist, floor, peakList);
     // Peaks far below the frame's loudest are side lobes and noise.

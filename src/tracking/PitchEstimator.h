@@ -43,7 +43,8 @@ public:
 
     // main: the analysis of every partial at or above the split note's
     // frequency; lowNotes: amplitudes per MIDI note from the longer analysis,
-    // read below it (empty: the main analysis is read there too).
+    // which tell the notes below it apart while their levels are read from
+    // main (empty: the main analysis is read there too).
     NoteLevelView estimate(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
                            const NoteTrackerParams_t& params);
 
@@ -56,7 +57,8 @@ public:
                           double floor, std::vector<SpectralPeak_t>& out);
 
 private:
-    void findGridPeaks(ArrayView<double> lowNotes, double split, double floor, const NoteTrackerParams_t& params);
+    void findGridPeaks(ArrayView<double> lowNotes, MagnitudeSpectrum main, double binHz, double split, double floor,
+                       const NoteTrackerParams_t& params);
     double salience(std::int32_t note, std::int32_t harmonics, double exponent) const;
     bool hasOwnFundamental(std::int32_t note) const;
     void cancel(std::int32_t note, std::int32_t harmonics);

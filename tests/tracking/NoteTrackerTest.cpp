@@ -16,13 +16,20 @@ namespace {
 constexpr double rate = 44100.0;
 constexpr double pi = 3.14159265358979323846;
 
-// A note of the test signal: partial h has amplitude level / h.
+// A note of the test signal: partial h has amplitude level / h (times boost
+// for partial boosted). It decays by holdDbPerSecond while held and, from its
+// end, by releaseDbPerSecond for releaseSeconds.
 struct Tone {
     std::int32_t note;
     double start;
     double end;
     std::int32_t partials = 8;
     double level = 0.2;
+    std::int32_t boosted = 0;
+    double boost = 1.0;
+    double holdDbPerSecond = 0.0;
+    double releaseDbPerSecond = 0.0;
+    double releaseSeconds = 0.0;
 };
 
 std::vector<double> render(const std::vector<Tone>& tones, double seconds)
@@ -32,9 +39,14 @@ std::vector<double> render(const std::vector<Tone>& tones, double seconds)
         const double f0 = noteFrequency(t.note, 440.0);
         for (std::int32_t h = 1; h <= t.partials && h * f0 < 0.5 * rate; ++h) {
             const double phase = 0.9 * h;
+            const double amplitude = t.level / h * (h == t.boosted ? t.boost : 1.0);
             for (std::size_t i = static_cast<std::size_t>(t.start * rate);
-                 i < out.size() && i < static_cast<std::size_t>(t.end * rate); ++i) {
-                out[i] += t.level / h * std::sin(2.0 * pi * f0 * h * static_cast<double>(i) / rate + phase);
+                 i < out.size() && i < static_cast<std::size_t>((t.end + t.releaseSeconds) * rate); ++i) {
+                const double time = static_cast<double>(i) / rate;
+                const double held = std::min(time, t.end) - t.start;
+                const double released = std::max(0.0, time - t.end);
+                const double gainDb = -t.holdDbPerSecond * held - t.releaseDbPerSecond * released;
+                out[i] += amplitude * std::pow(10.0, gainDb / 20.0) * std::sin(2.0 * pi * f0 * h * time + phase);
             }
         }
     }
@@ -147,6 +159,33 @@ TEST(Tracker, OnsetAndReleaseWithinLatency)
     EXPECT_GE(off->timeSeconds, release);
     EXPECT_LE(off->timeSeconds, release + 0.150);
     EXPECT_EQ(run.events.size(), 2u);
+}
+
+// A plucked or struck note decays while held and fades over its release: it
+// ends soon after the release, not when the tail reaches the absolute floor,
+// and its slow decay while held does not end it. The low note is identified by
+// the longer analysis but follows the main analysis' level.
+TEST(Tracker, ReleaseTailEndsTheNote)
+{
+    for (const std::int32_t note : {69, 40}) {
+        SCOPED_TRACE(note);
+        const double onset = 0.5;
+        const double release = 1.5;
+        const Transcription run = transcribe(render({{note, onset, release, 8, 0.2, 0, 1.0, 6.0, 60.0, 1.5}}, 3.0));
+        const NoteEvent_t* off = run.firstEvent(note, false);
+        ASSERT_NE(off, nullptr);
+        EXPECT_GE(off->timeSeconds, release);
+        EXPECT_LE(off->timeSeconds, release + 0.35);
+        EXPECT_EQ(run.steady(onset + 0.25, release), (std::set<int>{note}));
+    }
+}
+
+// A tone whose third partial is twice its fundamental leaves a strong
+// residue a twelfth up; that is not a note of its own.
+TEST(Tracker, StrongThirdPartialIsNoNote)
+{
+    const Transcription run = transcribe(render({{57, 0.0, 2.0, 8, 0.2, 3, 6.0}}, 2.0));
+    EXPECT_EQ(run.steady(0.3, 1.9), (std::set<int>{57}));
 }
 
 TEST(Tracker, SilenceAndNoiseFloorGiveNoNotes)

@@ -36,6 +36,11 @@ bool drawNoteTrackerOptions(NoteTrackerParams_t& params)
     // Levels relative to the frame's strongest note, then in dB of full scale.
     changed |= drawLevelPair("On Level", "Off Level", params.relativeOnDb, params.relativeOffDb, -60.0, 0.0);
     changed |= drawLevelPair("On Floor", "Off Floor", params.floorOnDb, params.floorOffDb, -120.0, 0.0);
+    // A note ends this far below its own loudest since it started.
+    changed |= sliderDouble("Release Drop", params.releaseDropDb, 1.0, 60.0, TypedRange_t{1.0, 200.0}, "%.1f dB");
+    // A note at the third to ninth partial of a louder one counts only this close to it.
+    changed |=
+        sliderDouble("Overtone Level", params.overtoneRelativeDb, -30.0, 0.0, TypedRange_t{-120.0, 0.0}, "%.1f dB");
     changed |= sliderDouble("Peak Floor", params.peakFloorDb, -140.0, 0.0, TypedRange_t{-140.0, 0.0}, "%.1f dB");
     changed |= sliderDouble("Min Duration", params.minDurationSeconds, 0.0, 1.0, TypedRange_t{0.0, 10.0}, "%.3f s");
     changed |= sliderInt("Off Frames", params.offFrames, 1, 20, TypedRange_t{1.0, 1000.0});

@@ -280,6 +280,8 @@ std::string sessionToToml(const Session_t& session)
                               {"floor_on_db", t.floorOnDb},
                               {"floor_off_db", t.floorOffDb},
                               {"peak_floor_db", t.peakFloorDb},
+                              {"release_drop_db", t.releaseDropDb},
+                              {"overtone_relative_db", t.overtoneRelativeDb},
                               {"min_duration_s", t.minDurationSeconds},
                               {"off_frames", t.offFrames},
                               {"max_polyphony", t.maxPolyphony},
@@ -429,6 +431,8 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
     tracker.real("floor_on_db", t.floorOnDb, -200.0, 0.0);
     tracker.real("floor_off_db", t.floorOffDb, -200.0, 0.0);
     tracker.real("peak_floor_db", t.peakFloorDb, -200.0, 0.0);
+    tracker.real("release_drop_db", t.releaseDropDb, 0.0, 400.0);
+    tracker.real("overtone_relative_db", t.overtoneRelativeDb, -200.0, 0.0);
     tracker.real("min_duration_s", t.minDurationSeconds, 0.0, 10.0);
     tracker.integer("off_frames", t.offFrames, 1, 1000);
     tracker.integer("max_polyphony", t.maxPolyphony, 1, 128);

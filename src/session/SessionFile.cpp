@@ -41,9 +41,9 @@ std::filesystem::path sessionFilePath(const char* xdgConfigHome, const char* hom
     return base / "dravik" / "session.toml";
 }
 
-SessionLoad_t loadSessionFile(const std::filesystem::path& file, const Session_t& defaults)
+SessionRead_t readSessionFile(const std::filesystem::path& file, const Session_t& defaults)
 {
-    SessionLoad_t result;
+    SessionRead_t result;
     result.session = defaults;
     if (file.empty())
         return result;
@@ -54,23 +54,37 @@ SessionLoad_t loadSessionFile(const std::filesystem::path& file, const Session_t
     case SettingsFileRead_t::Status::Read:
         break;
     case SettingsFileRead_t::Status::TooLarge:
+        result.outcome = SessionRead_t::Outcome::Unusable;
         result.warnings.push_back("session: " + file.string() + " is too large");
-        keepAsBackup(file, result.warnings);
         return result;
     case SettingsFileRead_t::Status::NotAFile:
     case SettingsFileRead_t::Status::Unreadable:
-        result.warnings.push_back("session: cannot read " + file.string() + " (" + read.problem +
-                                  "); starting with defaults");
+        result.outcome = SessionRead_t::Outcome::Unreadable;
+        result.warnings.push_back("session: cannot read " + file.string() + " (" + read.problem + ")");
         return result;
     }
     SessionParse_t parsed = sessionFromToml(read.content, defaults);
     result.warnings = std::move(parsed.warnings);
     if (!parsed.usable) {
-        keepAsBackup(file, result.warnings);
+        result.outcome = SessionRead_t::Outcome::Unusable;
         return result;
     }
-    result.found = true;
+    result.outcome = SessionRead_t::Outcome::Read;
     result.session = std::move(parsed.session);
+    return result;
+}
+
+SessionLoad_t loadSessionFile(const std::filesystem::path& file, const Session_t& defaults)
+{
+    SessionRead_t read = readSessionFile(file, defaults);
+    SessionLoad_t result;
+    result.found = read.outcome == SessionRead_t::Outcome::Read;
+    result.session = std::move(read.session);
+    result.warnings = std::move(read.warnings);
+    if (read.outcome == SessionRead_t::Outcome::Unreadable)
+        result.warnings.back() += "; starting with defaults";
+    if (read.outcome == SessionRead_t::Outcome::Unusable)
+        keepAsBackup(file, result.warnings);
     return result;
 }
 

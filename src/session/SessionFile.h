@@ -17,6 +17,16 @@ struct SessionLoad_t {
     std::vector<std::string> warnings; // one line each
 };
 
+struct SessionRead_t {
+    enum class Outcome { Read, Missing, Unreadable, Unusable };
+    Outcome outcome = Outcome::Missing; // Unusable: corrupt, foreign, newer or too large
+    Session_t session;                  // `defaults` unless read
+    std::vector<std::string> warnings;  // one line each
+};
+
+// Reads a session file and changes nothing on disk.
+SessionRead_t readSessionFile(const std::filesystem::path& file, const Session_t& defaults);
+
 // Reads the session file. A missing file is the first start and gives no
 // warning. A file that cannot be used (corrupt, foreign, newer, too large) is
 // renamed to session.toml.bak, so the next save does not lose it.

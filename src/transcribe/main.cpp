@@ -3,6 +3,7 @@
 
 #include "analysis/FFTParams.h"
 #include "midifile/MidiFileWriter.h"
+#include "session/SessionFile.h"
 #include "tracking/NoteTranscriber.h"
 
 #include <CLI/CLI.hpp>
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -91,33 +93,100 @@ int main(int argc, char** argv)
     std::string input;
     std::string midiPath;
     std::string csvPath;
-    FFTParams_t fft;
-    NoteTrackerParams_t tracking;
+    std::string sessionPath;
+    // Options are read into their own records, so that a session file can
+    // supply the rest and an option given still wins over it.
+    FFTParams_t given;
+    NoteTrackerParams_t givenTracking;
     bool quiet = false;
     app.add_option("input", input, "Audio file (WAV, FLAC, OGG)")->required();
     app.add_option("-o,--output", midiPath, "Standard MIDI File to write");
     app.add_option("--csv", csvPath, "CSV of notes to write: onset_s,offset_s,note,velocity");
-    app.add_option("--window", fft.windowSize, "Analysis window in samples, a power of two")
+    app.add_option("--session", sessionPath,
+                   "Analysis and tracker settings from a session the program saved (its session.toml); "
+                   "options given here override them");
+    struct Override {
+        CLI::Option* option;
+        std::function<void(FFTParams_t&, NoteTrackerParams_t&)> apply;
+    };
+    std::vector<Override> overrides;
+    const auto fftOption = [&](CLI::Option* option, auto field) {
+        overrides.push_back(
+            {option, [&given, field](FFTParams_t& f, NoteTrackerParams_t&) { f.*field = given.*field; }});
+        return option;
+    };
+    const auto trackerOption = [&](CLI::Option* option, auto field) {
+        overrides.push_back({option, [&givenTracking, field](FFTParams_t&, NoteTrackerParams_t& t) {
+                                 t.*field = givenTracking.*field;
+                             }});
+        return option;
+    };
+    fftOption(app.add_option("--window", given.windowSize, "Analysis window in samples, a power of two"),
+              &FFTParams_t::windowSize)
         ->check(CLI::Range(256u, 262144u));
-    app.add_option("--block", fft.blockSize, "Samples per block, a power of two")->check(CLI::Range(16u, 4096u));
-    app.add_option("--hop-rate", fft.hopRate, "Hop as a fraction of the window")->check(CLI::Range(0.01f, 1.0f));
-    app.add_option("--relative-on", tracking.relativeOnDb, "dB below the strongest note at which a note starts");
-    app.add_option("--relative-off", tracking.relativeOffDb, "dB below the strongest note at which a note ends");
-    app.add_option("--floor-on", tracking.floorOnDb, "dB of full scale at which a note starts");
-    app.add_option("--floor-off", tracking.floorOffDb, "dB of full scale at which a note ends");
-    app.add_option("--min-duration", tracking.minDurationSeconds, "Shortest note in seconds")
+    fftOption(app.add_option("--block", given.blockSize, "Samples per block, a power of two"), &FFTParams_t::blockSize)
+        ->check(CLI::Range(16u, 4096u));
+    fftOption(app.add_option("--hop-rate", given.hopRate, "Hop as a fraction of the window"), &FFTParams_t::hopRate)
+        ->check(CLI::Range(0.01f, 1.0f));
+    trackerOption(app.add_option("--relative-on", givenTracking.relativeOnDb,
+                                 "dB below the strongest note at which a note starts"),
+                  &NoteTrackerParams_t::relativeOnDb);
+    trackerOption(app.add_option("--relative-off", givenTracking.relativeOffDb,
+                                 "dB below the strongest note at which a note ends"),
+                  &NoteTrackerParams_t::relativeOffDb);
+    trackerOption(app.add_option("--floor-on", givenTracking.floorOnDb, "dB of full scale at which a note starts"),
+                  &NoteTrackerParams_t::floorOnDb);
+    trackerOption(app.add_option("--floor-off", givenTracking.floorOffDb, "dB of full scale at which a note ends"),
+                  &NoteTrackerParams_t::floorOffDb);
+    trackerOption(
+        app.add_option("--release-drop", givenTracking.releaseDropDb, "dB below its own loudest at which a note ends"),
+        &NoteTrackerParams_t::releaseDropDb)
+        ->check(CLI::Range(0.0, 400.0));
+    trackerOption(app.add_option("--min-duration", givenTracking.minDurationSeconds, "Shortest note in seconds"),
+                  &NoteTrackerParams_t::minDurationSeconds)
         ->check(CLI::Range(0.0, 10.0));
-    app.add_option("--low-window", tracking.lowWindowSize, "Window of the low-note analysis in samples")
+    trackerOption(
+        app.add_option("--low-window", givenTracking.lowWindowSize, "Window of the low-note analysis in samples"),
+        &NoteTrackerParams_t::lowWindowSize)
         ->check(CLI::Range(1024u, 262144u));
-    app.add_option("--split-note", tracking.splitNote, "Notes below this one use the low-note analysis")
+    trackerOption(
+        app.add_option("--split-note", givenTracking.splitNote, "Notes below this one use the low-note analysis"),
+        &NoteTrackerParams_t::splitNote)
         ->check(CLI::Range(0, 128));
     app.add_flag("-q,--quiet", quiet, "No progress bar");
     CLI11_PARSE(app, argc, argv);
+
+    FFTParams_t fft;
+    NoteTrackerParams_t tracking;
+    if (!sessionPath.empty()) {
+        const SessionRead_t read = readSessionFile(sessionPath, Session_t{});
+        for (const std::string& warning : read.warnings)
+            std::fprintf(stderr, "dravik-transcribe: %s\n", warning.c_str());
+        if (read.outcome != SessionRead_t::Outcome::Read) {
+            std::fprintf(stderr, "dravik-transcribe: cannot use the session %s\n", sessionPath.c_str());
+            return 1;
+        }
+        fft = read.session.fft;
+        // The low-note window is no session setting: it stays the tracker's own.
+        const std::uint32_t lowWindow = tracking.lowWindowSize;
+        tracking = read.session.tracker;
+        tracking.lowWindowSize = lowWindow;
+    }
+    for (const Override& o : overrides) {
+        if (o.option->count() != 0)
+            o.apply(fft, tracking);
+    }
 
     if (!isPowerOfTwo(fft.windowSize) || !isPowerOfTwo(fft.blockSize) || fft.blockSize > fft.windowSize ||
         tracking.lowWindowSize % fft.blockSize != 0) {
         std::fprintf(stderr, "dravik-transcribe: window and block must be powers of two, the block no longer than "
                              "the window, and the low window a whole number of blocks\n");
+        return 2;
+    }
+    if (tracking.relativeOffDb > tracking.relativeOnDb || tracking.floorOffDb > tracking.floorOnDb) {
+        std::fprintf(stderr, "dravik-transcribe: an off level above its on level would end every note as it "
+                             "starts (relative %.1f / %.1f dB, floor %.1f / %.1f dB)\n",
+                     tracking.relativeOnDb, tracking.relativeOffDb, tracking.floorOnDb, tracking.floorOffDb);
         return 2;
     }
     if (midiPath.empty() && csvPath.empty()) {

@@ -54,6 +54,8 @@ Session_t everyFieldChanged()
     t.floorOnDb = -45.0;
     t.floorOffDb = -66.0;
     t.peakFloorDb = -90.0;
+    t.releaseDropDb = 30.0;
+    t.overtoneRelativeDb = -6.0;
     t.minDurationSeconds = 0.125;
     t.offFrames = 3;
     t.maxPolyphony = 4;
@@ -137,6 +139,8 @@ void expectSameSession(const Session_t& a, const Session_t& b)
     EXPECT_EQ(ta.floorOnDb, tb.floorOnDb);
     EXPECT_EQ(ta.floorOffDb, tb.floorOffDb);
     EXPECT_EQ(ta.peakFloorDb, tb.peakFloorDb);
+    EXPECT_EQ(ta.releaseDropDb, tb.releaseDropDb);
+    EXPECT_EQ(ta.overtoneRelativeDb, tb.overtoneRelativeDb);
     EXPECT_EQ(ta.minDurationSeconds, tb.minDurationSeconds);
     EXPECT_EQ(ta.offFrames, tb.offFrames);
     EXPECT_EQ(ta.maxPolyphony, tb.maxPolyphony);

@@ -271,13 +271,17 @@ class Dravik:
     # -- mouse --------------------------------------------------------------
     # The pointer moves relative to the window; buttons go through XTEST like a
     # real device (xdotool's --window on clicks would use XSendEvent instead).
+    # A move waits until the pointer is there, and a button that follows it
+    # goes in the same command, so the button acts where the move went.
+
+    def _move_args(self, x, y):
+        return ["mousemove", "--sync", "--window", str(self.window), str(x), str(y)]
 
     def move(self, x, y):
-        run("xdotool", "mousemove", "--window", str(self.window), str(x), str(y))
+        run("xdotool", *self._move_args(x, y))
 
     def drag(self, start, end, button=3, steps=5):
-        self.move(*start)
-        run("xdotool", "mousedown", str(button))
+        run("xdotool", *self._move_args(*start), "mousedown", str(button))
         for i in range(1, steps + 1):
             self.move(start[0] + (end[0] - start[0]) * i // steps,
                       start[1] + (end[1] - start[1]) * i // steps)
@@ -285,21 +289,17 @@ class Dravik:
 
     def wheel(self, at, notches=1):
         """Turns the wheel at a window pixel: forward (zoom in) for positive notches."""
-        self.move(*at)
         button = "4" if notches > 0 else "5"
-        for _ in range(abs(notches)):
-            run("xdotool", "click", button)
+        run("xdotool", *self._move_args(*at), *(["click", button] * abs(notches)))
 
     def click(self, at, button=1):
-        self.move(*at)
-        run("xdotool", "click", str(button))
+        run("xdotool", *self._move_args(*at), "click", str(button))
 
     def drag_panel(self, panel, to, timeout=15):
         """Drags an ImGui panel by its title bar until its top-left corner is at
         `to`; returns the panel as found there. The panel takes the focus."""
         grab = [panel.x + panel.width - 12, panel.y + TITLE_HEIGHT // 2]
-        self.move(*grab)
-        run("xdotool", "mousedown", "1")
+        run("xdotool", *self._move_args(*grab), "mousedown", "1")
         try:
             # The press and a motion right after it can reach the program in one
             # frame, and the press then counts where the motion ended: nudge a
@@ -507,7 +507,8 @@ def open_tree_node(dravik, panel, rows, index, first_child, indent=0, timeout=10
 
 def choose_combo_item(dravik, panel, rows, index, item, indent=0, item_count=7, timeout=10):
     """Opens the combo of the given row and clicks its item-th item; returns the
-    picture after the popup closed. The popup opens below the combo, or above it
+    first picture without the popup (the combo may show the choice only from
+    the frame after). The popup opens below the combo, or above it
     when there is no room below; its left border, a grey line as high as the
     popup over the combo's left edge, tells which."""
     left, top = panel.widget(rows, index, indent)

@@ -39,16 +39,26 @@ bool NoteTracker::isOvertoneResidue(const NoteLevel_t& level,
 
 bool NoteTracker::fallsFast(NoteState& s, double levelDb, double timeSeconds) const
 {
+    // Highest level of the last span and of the span before it: a note
+    // decaying at a steady rate falls about as much in both, a release falls
+    // faster in the last.
+    const double span = record.releaseSlopeSeconds;
     double recent = levelDb;
+    double before = -400.0;
     for (std::size_t i = 0; i < s.historyCount; ++i) {
         const LevelAt& past = s.history[i];
-        if (past.timeSeconds >= timeSeconds - record.releaseSlopeSeconds - 1e-9)
+        if (past.timeSeconds > timeSeconds - span + 1e-9)
             recent = std::max(recent, past.levelDb);
+        else if (past.timeSeconds > timeSeconds - 2.0 * span + 1e-9)
+            before = std::max(before, past.levelDb);
     }
     s.history[s.historyNext] = {timeSeconds, levelDb};
     s.historyNext = (s.historyNext + 1) % historySize;
     s.historyCount = std::min(s.historyCount + 1, historySize);
-    return record.releaseSlopeSeconds > 0.0 && levelDb < recent - record.releaseSlopeDb;
+    // A struck note falls fast just after its peak: that is no release.
+    const double steadyFall = std::max(0.0, before - recent);
+    return span > 0.0 && timeSeconds - s.peakSeconds >= 2.0 * span &&
+           levelDb < recent - record.releaseSlopeDb - steadyFall;
 }
 
 std::uint8_t NoteTracker::velocityFor(double levelDb, double floorDb)
@@ -90,6 +100,7 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
                 s.onsetSeconds = timeSeconds;
                 s.levelDb = level->levelDb;
                 s.peakDb = level->levelDb;
+                s.peakSeconds = timeSeconds;
                 s.missing = 0;
                 s.historyCount = 0;
                 fallsFast(s, level->levelDb, timeSeconds);
@@ -102,7 +113,10 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
             !fallsFast(s, level->levelDb, timeSeconds)) {
             s.missing = 0;
             s.levelDb = level->levelDb;
-            s.peakDb = std::max(s.peakDb, level->levelDb);
+            if (level->levelDb > s.peakDb) {
+                s.peakDb = level->levelDb;
+                s.peakSeconds = timeSeconds;
+            }
             continue;
         }
         ++s.missing;

@@ -38,7 +38,7 @@ public:
 
 private:
     // Recent levels of a sounding note, for the release slope.
-    static constexpr std::size_t historySize = 16;
+    static constexpr std::size_t historySize = 32;
     struct LevelAt {
         double timeSeconds;
         double levelDb;
@@ -55,6 +55,7 @@ private:
         double onsetSeconds = 0.0;
         double levelDb = 0.0;
         double peakDb = 0.0; // highest level since onset
+        double peakSeconds = 0.0;
         std::int32_t missing = 0;
     };
 

@@ -17,9 +17,9 @@ bool NoteTracker::isOvertoneResidue(const NoteLevel_t& level,
                                     double timeSeconds) const
 {
     // Partials 2 to 9 of a lower note, in semitones above it. Octave doublings
-    // are common in music, so an octave sounding with the lower note only
-    // loses the hysteresis; one appearing while the lower note is already
-    // held, and the higher partials, need overtoneRelativeDb.
+    // are common in music, so an octave only loses the hysteresis. An octave
+    // heard ever since a lower note held for a while started is that note's
+    // partial and, like the higher partials, needs overtoneRelativeDb.
     for (const std::int32_t interval : {12, 19, 24, 28, 31, 34, 36, 38}) {
         const std::int32_t below = level.note - interval;
         if (below < 0)
@@ -28,8 +28,9 @@ bool NoteTracker::isOvertoneResidue(const NoteLevel_t& level,
         if (lower == nullptr || lower->levelDb <= level.levelDb)
             continue;
         const NoteState& held = state[static_cast<std::size_t>(below)];
-        const bool lateOctave = !state[static_cast<std::size_t>(level.note)].on && held.on &&
-                                timeSeconds - held.onsetSeconds > record.minDurationSeconds;
+        const NoteState& self = state[static_cast<std::size_t>(level.note)];
+        const bool lateOctave = !self.on && held.on && timeSeconds - held.onsetSeconds > record.minDurationSeconds &&
+                                self.seenSinceSeconds <= held.onsetSeconds + record.minDurationSeconds;
         const double needed = interval == 12 && !lateOctave ? record.relativeOnDb : record.overtoneRelativeDb;
         if (level.levelDb - lower->levelDb < needed)
             return true;
@@ -83,6 +84,8 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
         NoteState& s = state[note];
         const NoteLevel_t* level = seen[note];
         const bool overtone = level != nullptr && isOvertoneResidue(*level, seen, timeSeconds);
+        if (level == nullptr)
+            s.seenSinceSeconds = timeSeconds;
         if (!s.on) {
             if (level == nullptr) {
                 s.released = false;

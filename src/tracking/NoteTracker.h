@@ -56,6 +56,7 @@ private:
         double levelDb = 0.0;
         double peakDb = 0.0; // highest level since onset
         double peakSeconds = 0.0;
+        double seenSinceSeconds = 0.0; // the note's level was found in every frame since
         std::int32_t missing = 0;
     };
 

@@ -57,6 +57,10 @@ struct NoteTrackerParams_t {
     // octave below.)
     double octaveOddRatio = 0.3;
     double octaveFundamentalDb = -40.0;
+    // A found note's second partial at least this many times its fundamental
+    // is its own and removed whole: the octave above needs more evidence
+    // than that partial (a louder octave above is lost with it).
+    double strongSecondRatio = 2.0;
 
     // Partials below the frequency of this note are read from the longer
     // analysis, whose finer bins separate neighbouring low notes.

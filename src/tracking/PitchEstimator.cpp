@@ -183,7 +183,7 @@ NoteLevelView PitchEstimator::estimate(MagnitudeSpectrum main, std::uint32_t mai
             break;
         strongest = std::max(strongest, bestSalience);
         taken[static_cast<std::size_t>(best)] = true;
-        cancel(best, harmonics, strongSecond);
+        cancel(best, harmonics, strongSecond, params.strongSecondRatio);
         found.push_back({static_cast<std::uint8_t>(best), toDb(bestSalience), 0.0});
     }
     for (NoteLevel_t& level : found)
@@ -228,7 +228,7 @@ bool PitchEstimator::hasOwnFundamental(std::int32_t note) const
     return p >= 0 && residual[static_cast<std::size_t>(p)] > 0.0;
 }
 
-void PitchEstimator::cancel(std::int32_t note, std::int32_t harmonics, bool strongSecond)
+void PitchEstimator::cancel(std::int32_t note, std::int32_t harmonics, bool strongSecond, double secondRatio)
 {
     // The note's spectral envelope at each partial: the mean of the partial
     // and its two neighbours, so a partial standing far above its neighbours
@@ -250,7 +250,7 @@ void PitchEstimator::cancel(std::int32_t note, std::int32_t harmonics, bool stro
             continue;
         double& r = residual[static_cast<std::size_t>(p)];
         // The fundamental is the note's own: it is removed whole.
-        const bool whole = h == 1 || (h == 2 && strongSecond);
+        const bool whole = h == 1 || (h == 2 && (strongSecond || amplitude[2] >= secondRatio * amplitude[1]));
         r = whole ? 0.0 : std::max(0.0, r - envelope[static_cast<std::size_t>(h)]);
     }
 }

@@ -66,8 +66,10 @@ private:
     // True when note is the second partial of the note an octave below.
     bool isLowerOctavesPartial(std::int32_t note, std::int32_t lowNote, const NoteTrackerParams_t& params) const;
     // Removes a found note's partials from the residual, up to its envelope;
-    // its fundamental, and its second partial when that was the stronger, whole.
-    void cancel(std::int32_t note, std::int32_t harmonics, bool strongSecond);
+    // its fundamental whole, and its second partial whole when the note was
+    // taken for its octave or that partial reaches secondRatio times the
+    // fundamental.
+    void cancel(std::int32_t note, std::int32_t harmonics, bool strongSecond, double secondRatio);
 
     std::vector<SpectralPeak_t> peakList;
     std::vector<double> residual; // per peak: amplitude not yet explained by a found note

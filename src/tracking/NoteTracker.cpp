@@ -13,11 +13,13 @@ NoteTracker::NoteTracker(const NoteTrackerParams_t& params)
 }
 
 bool NoteTracker::isOvertoneResidue(const NoteLevel_t& level,
-                                    const std::array<const NoteLevel_t*, PitchEstimator::noteCount>& seen) const
+                                    const std::array<const NoteLevel_t*, PitchEstimator::noteCount>& seen,
+                                    double timeSeconds) const
 {
     // Partials 2 to 9 of a lower note, in semitones above it. Octave doublings
-    // are common in music, so the octave only loses the hysteresis; the
-    // higher partials need overtoneRelativeDb.
+    // are common in music, so an octave only loses the hysteresis. An octave
+    // heard ever since a lower note held for a while started is that note's
+    // partial and, like the higher partials, needs overtoneRelativeDb.
     for (const std::int32_t interval : {12, 19, 24, 28, 31, 34, 36, 38}) {
         const std::int32_t below = level.note - interval;
         if (below < 0)
@@ -25,11 +27,39 @@ bool NoteTracker::isOvertoneResidue(const NoteLevel_t& level,
         const NoteLevel_t* lower = seen[static_cast<std::size_t>(below)];
         if (lower == nullptr || lower->levelDb <= level.levelDb)
             continue;
-        const double needed = interval == 12 ? record.relativeOnDb : record.overtoneRelativeDb;
+        const NoteState& held = state[static_cast<std::size_t>(below)];
+        const NoteState& self = state[static_cast<std::size_t>(level.note)];
+        const bool lateOctave = !self.on && held.on && timeSeconds - held.onsetSeconds > record.minDurationSeconds &&
+                                self.seenSinceSeconds <= held.onsetSeconds + record.minDurationSeconds;
+        const double needed = interval == 12 && !lateOctave ? record.relativeOnDb : record.overtoneRelativeDb;
         if (level.levelDb - lower->levelDb < needed)
             return true;
     }
     return false;
+}
+
+bool NoteTracker::fallsFast(NoteState& s, double levelDb, double timeSeconds) const
+{
+    // Highest level of the last span and of the span before it: a note
+    // decaying at a steady rate falls about as much in both, a release falls
+    // faster in the last.
+    const double span = record.releaseSlopeSeconds;
+    double recent = levelDb;
+    double before = -400.0;
+    for (std::size_t i = 0; i < s.historyCount; ++i) {
+        const LevelAt& past = s.history[i];
+        if (past.timeSeconds > timeSeconds - span + 1e-9)
+            recent = std::max(recent, past.levelDb);
+        else if (past.timeSeconds > timeSeconds - 2.0 * span + 1e-9)
+            before = std::max(before, past.levelDb);
+    }
+    s.history[s.historyNext] = {timeSeconds, levelDb};
+    s.historyNext = (s.historyNext + 1) % historySize;
+    s.historyCount = std::min(s.historyCount + 1, historySize);
+    // A struck note falls fast just after its peak: that is no release.
+    const double steadyFall = std::max(0.0, before - recent);
+    return span > 0.0 && timeSeconds - s.peakSeconds >= 2.0 * span &&
+           levelDb < recent - record.releaseSlopeDb - steadyFall;
 }
 
 std::uint8_t NoteTracker::velocityFor(double levelDb, double floorDb)
@@ -53,27 +83,50 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
     for (std::size_t note = 0; note < state.size(); ++note) {
         NoteState& s = state[note];
         const NoteLevel_t* level = seen[note];
-        const bool overtone = level != nullptr && isOvertoneResidue(*level, seen);
+        const bool overtone = level != nullptr && isOvertoneResidue(*level, seen, timeSeconds);
+        if (level == nullptr)
+            s.seenSinceSeconds = timeSeconds;
         if (!s.on) {
-            if (level != nullptr && !overtone && level->relativeDb >= record.relativeOnDb &&
-                level->levelDb >= record.floorOnDb) {
-                s = NoteState{true,           velocityFor(level->levelDb, record.velocityFloorDb),
-                              timeSeconds,    level->levelDb,
-                              level->levelDb, 0};
+            if (level == nullptr) {
+                s.released = false;
+                continue;
+            }
+            if (s.released) {
+                s.lowestDb = std::min(s.lowestDb, level->levelDb);
+                if (level->levelDb < s.lowestDb + record.reattackDb)
+                    continue;
+            }
+            if (!overtone && level->relativeDb >= record.relativeOnDb && level->levelDb >= record.floorOnDb) {
+                s.on = true;
+                s.released = false;
+                s.velocity = velocityFor(level->levelDb, record.velocityFloorDb);
+                s.onsetSeconds = timeSeconds;
+                s.levelDb = level->levelDb;
+                s.peakDb = level->levelDb;
+                s.peakSeconds = timeSeconds;
+                s.missing = 0;
+                s.historyCount = 0;
+                fallsFast(s, level->levelDb, timeSeconds);
                 events.push_back({timeSeconds, static_cast<std::uint8_t>(note), s.velocity});
             }
             continue;
         }
         // The estimator reports only notes above the off levels.
-        if (level != nullptr && !overtone && level->levelDb >= s.peakDb - record.releaseDropDb) {
+        if (level != nullptr && !overtone && level->levelDb >= s.peakDb - record.releaseDropDb &&
+            !fallsFast(s, level->levelDb, timeSeconds)) {
             s.missing = 0;
             s.levelDb = level->levelDb;
-            s.peakDb = std::max(s.peakDb, level->levelDb);
+            if (level->levelDb > s.peakDb) {
+                s.peakDb = level->levelDb;
+                s.peakSeconds = timeSeconds;
+            }
             continue;
         }
         ++s.missing;
         if (s.missing >= std::max(record.offFrames, 1) && timeSeconds - s.onsetSeconds >= record.minDurationSeconds) {
             s.on = false;
+            s.released = level != nullptr;
+            s.lowestDb = level != nullptr ? level->levelDb : 0.0;
             events.push_back({timeSeconds, static_cast<std::uint8_t>(note), 0});
         }
     }

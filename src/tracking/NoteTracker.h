@@ -37,19 +37,37 @@ public:
     const NoteTrackerParams_t& params() const { return record; }
 
 private:
+    // Recent levels of a sounding note, for the release slope.
+    static constexpr std::size_t historySize = 32;
+    struct LevelAt {
+        double timeSeconds;
+        double levelDb;
+    };
+
     struct NoteState {
         bool on = false;
+        bool released = false; // ended by its release and heard since
+        double lowestDb = 0.0; // lowest level since that release
+        std::array<LevelAt, historySize> history{};
+        std::size_t historyCount = 0;
+        std::size_t historyNext = 0;
         std::uint8_t velocity = 0;
         double onsetSeconds = 0.0;
         double levelDb = 0.0;
         double peakDb = 0.0; // highest level since onset
+        double peakSeconds = 0.0;
+        double seenSinceSeconds = 0.0; // the note's level was found in every frame since
         std::int32_t missing = 0;
     };
 
     // True when level sits at an overtone interval above a louder note of the
     // frame and too far below it to be a note of its own.
     bool isOvertoneResidue(const NoteLevel_t& level,
-                           const std::array<const NoteLevel_t*, PitchEstimator::noteCount>& seen) const;
+                           const std::array<const NoteLevel_t*, PitchEstimator::noteCount>& seen,
+                           double timeSeconds) const;
+    // True when levelDb falls releaseSlopeDb below the note's highest level
+    // of the last releaseSlopeSeconds; records the level.
+    bool fallsFast(NoteState& s, double levelDb, double timeSeconds) const;
     void refreshActive();
 
     NoteTrackerParams_t record;

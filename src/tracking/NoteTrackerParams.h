@@ -34,11 +34,33 @@ struct NoteTrackerParams_t {
     // peak since onset: the release of a single note, where the level
     // relative to the frame's strongest note stays at 0 dB.
     double releaseDropDb = 20.0;
+    // ... and when its level falls more than releaseSlopeDb below its highest
+    // of the last releaseSlopeSeconds: a release fades faster than a held
+    // note decays.
+    double releaseSlopeDb = 6.0;
+    double releaseSlopeSeconds = 0.1;
+    // A note ended by its release starts again only on a new attack: a rise of
+    // this many dB over its lowest level since, or after a frame without it.
+    double reattackDb = 10.0;
     // A note at the interval of a lower, louder note's third to ninth partial
     // sounds only while within this many dB of it, and a note an octave above
     // one only while above relativeOnDb (no hysteresis): the lower note's
     // partials there leave a residue that is not a note.
     double overtoneRelativeDb = -4.0;
+
+    // The most salient note of a round is taken as the octave below instead
+    // when that note's third and fifth partials are present and together
+    // reach octaveOddRatio of the note's fundamental, and the spectrum at its
+    // fundamental is within octaveFundamentalDb of the note's: the note is
+    // then the lower note's second partial, stronger than its fundamental.
+    // (The root of a major triad shows such partials, but no fundamental an
+    // octave below.)
+    double octaveOddRatio = 0.3;
+    double octaveFundamentalDb = -40.0;
+    // A found note's second partial at least this many times its fundamental
+    // is its own and removed whole: the octave above needs more evidence
+    // than that partial (a louder octave above is lost with it).
+    double strongSecondRatio = 2.0;
 
     // Partials below the frequency of this note are read from the longer
     // analysis, whose finer bins separate neighbouring low notes.

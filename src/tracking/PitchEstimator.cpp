@@ -151,6 +151,13 @@ NoteLevelView PitchEstimator::estimate(MagnitudeSpectrum main, std::uint32_t mai
         }
     }
     taken.fill(false);
+    const double mainBinHz = binSpacing(params.sampleRate, mainWindowSize);
+    for (std::int32_t n = 0; n < noteCount; ++n) {
+        const double f = noteFrequency(n, params.referenceFrequency);
+        const auto i = static_cast<std::size_t>(n);
+        fundamental[i] =
+            useLow && f < split && i < lowNotes.count ? lowNotes[i] : mainAmplitude(main, mainBinHz, f, 0.0);
+    }
 
     const double relativeFloor = fromDb(params.relativeOffDb);
     const double absoluteFloor = fromDb(params.floorOffDb);
@@ -167,11 +174,16 @@ NoteLevelView PitchEstimator::estimate(MagnitudeSpectrum main, std::uint32_t mai
                 best = n;
             }
         }
+        const bool strongSecond = best >= 0 && isLowerOctavesPartial(best, lowNote, params);
+        if (strongSecond) {
+            best -= 12;
+            bestSalience = salience(best, harmonics, params.harmonicWeightExponent);
+        }
         if (best < 0 || bestSalience < absoluteFloor || bestSalience < relativeFloor * strongest)
             break;
         strongest = std::max(strongest, bestSalience);
         taken[static_cast<std::size_t>(best)] = true;
-        cancel(best, harmonics);
+        cancel(best, harmonics, strongSecond, params.strongSecondRatio);
         found.push_back({static_cast<std::uint8_t>(best), toDb(bestSalience), 0.0});
     }
     for (NoteLevel_t& level : found)
@@ -191,13 +203,32 @@ double PitchEstimator::salience(std::int32_t note, std::int32_t harmonics, doubl
     return sum;
 }
 
+double PitchEstimator::partialResidual(std::int32_t note, std::int32_t h) const
+{
+    const std::int32_t p = partialPeak[static_cast<std::size_t>(note * maxHarmonics + h - 1)];
+    return p >= 0 ? residual[static_cast<std::size_t>(p)] : 0.0;
+}
+
+bool PitchEstimator::isLowerOctavesPartial(std::int32_t note, std::int32_t lowNote,
+                                           const NoteTrackerParams_t& params) const
+{
+    const std::int32_t lower = note - 12;
+    if (lower < lowNote || taken[static_cast<std::size_t>(lower)] || params.harmonicCount < 5)
+        return false;
+    const double third = partialResidual(lower, 3);
+    const double fifth = partialResidual(lower, 5);
+    const double own = partialResidual(note, 1);
+    return third > 0.0 && fifth > 0.0 && third + fifth >= params.octaveOddRatio * own &&
+           fundamental[static_cast<std::size_t>(lower)] >= own * fromDb(params.octaveFundamentalDb);
+}
+
 bool PitchEstimator::hasOwnFundamental(std::int32_t note) const
 {
     const std::int32_t p = partialPeak[static_cast<std::size_t>(note * maxHarmonics)];
     return p >= 0 && residual[static_cast<std::size_t>(p)] > 0.0;
 }
 
-void PitchEstimator::cancel(std::int32_t note, std::int32_t harmonics)
+void PitchEstimator::cancel(std::int32_t note, std::int32_t harmonics, bool strongSecond, double secondRatio)
 {
     // The note's spectral envelope at each partial: the mean of the partial
     // and its two neighbours, so a partial standing far above its neighbours
@@ -219,7 +250,8 @@ void PitchEstimator::cancel(std::int32_t note, std::int32_t harmonics)
             continue;
         double& r = residual[static_cast<std::size_t>(p)];
         // The fundamental is the note's own: it is removed whole.
-        r = h == 1 ? 0.0 : std::max(0.0, r - envelope[static_cast<std::size_t>(h)]);
+        const bool whole = h == 1 || (h == 2 && (strongSecond || amplitude[2] >= secondRatio * amplitude[1]));
+        r = whole ? 0.0 : std::max(0.0, r - envelope[static_cast<std::size_t>(h)]);
     }
 }
 

@@ -61,12 +61,21 @@ private:
                        const NoteTrackerParams_t& params);
     double salience(std::int32_t note, std::int32_t harmonics, double exponent) const;
     bool hasOwnFundamental(std::int32_t note) const;
-    void cancel(std::int32_t note, std::int32_t harmonics);
+    // Residual amplitude of a note's partial h, 0 without a peak there.
+    double partialResidual(std::int32_t note, std::int32_t h) const;
+    // True when note is the second partial of the note an octave below.
+    bool isLowerOctavesPartial(std::int32_t note, std::int32_t lowNote, const NoteTrackerParams_t& params) const;
+    // Removes a found note's partials from the residual, up to its envelope;
+    // its fundamental whole, and its second partial whole when the note was
+    // taken for its octave or that partial reaches secondRatio times the
+    // fundamental.
+    void cancel(std::int32_t note, std::int32_t harmonics, bool strongSecond, double secondRatio);
 
     std::vector<SpectralPeak_t> peakList;
     std::vector<double> residual; // per peak: amplitude not yet explained by a found note
     std::array<std::int32_t, noteCount * maxHarmonics> partialPeak{}; // peak index per note and partial, -1 if none
     std::array<bool, noteCount> taken{};
+    std::array<double, noteCount> fundamental{}; // spectrum amplitude at each note's frequency
     std::vector<NoteLevel_t> found;
 };
 

@@ -180,6 +180,73 @@ TEST(Tracker, ReleaseTailEndsTheNote)
     }
 }
 
+struct ReleaseCase {
+    const char* name;
+    double holdDbPerSecond;
+    double releaseDbPerSecond;
+    double latestEnd; // seconds after the release
+};
+
+void PrintTo(const ReleaseCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class ReleaseTest : public ::testing::TestWithParam<ReleaseCase> {};
+
+// A release fades faster than the note decayed while held: the note ends
+// soon after the release even when the fade is slow against the peak level,
+// sounds until then however fast it decays while held, and its fading tail
+// does not start it again.
+TEST_P(ReleaseTest, NoteEndsOnceAtItsRelease)
+{
+    const ReleaseCase& c = GetParam();
+    const double onset = 0.5;
+    const double release = 1.7;
+    const Transcription run =
+        transcribe(render({{64, onset, release, 8, 0.2, 0, 1.0, c.holdDbPerSecond, c.releaseDbPerSecond, 1.5}}, 3.5));
+    const NoteEvent_t* off = run.firstEvent(64, false);
+    ASSERT_NE(off, nullptr);
+    EXPECT_GE(off->timeSeconds, release);
+    EXPECT_LE(off->timeSeconds, release + c.latestEnd);
+    EXPECT_EQ(run.events.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tracker, ReleaseTest,
+                         ::testing::Values(ReleaseCase{"HeldNote", 0.0, 120.0, 0.2},
+                                           ReleaseCase{"DecayingNote", 10.0, 150.0, 0.15},
+                                           ReleaseCase{"FastDecayingNote", 15.0, 120.0, 0.2}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The same note played again while its last release still fades starts a
+// new note.
+TEST(Tracker, RepeatedNoteStartsAgain)
+{
+    const Transcription run = transcribe(
+        render({{64, 0.3, 1.0, 8, 0.2, 0, 1.0, 0.0, 80.0, 1.0}, {64, 1.5, 2.2, 8, 0.2, 0, 1.0, 0.0, 80.0, 0.5}}, 3.0));
+    std::vector<double> onsets;
+    for (const NoteEvent_t& e : run.events) {
+        if (e.velocity > 0)
+            onsets.push_back(e.timeSeconds);
+    }
+    ASSERT_EQ(onsets.size(), 2u);
+    EXPECT_NEAR(onsets[1], 1.5, 0.1);
+}
+
+// A tone whose second partial is far stronger than its fundamental (low
+// strings, plucked and struck low notes) is that tone, not its octave. An
+// octave played later over a held note at its level is a note of its own.
+TEST(Tracker, StrongSecondPartialGivesTheNoteNotItsOctave)
+{
+    for (const std::int32_t note : {45, 33}) {
+        SCOPED_TRACE(note);
+        const Transcription run = transcribe(render({{note, 0.0, 2.0, 8, 0.2, 2, 6.0}}, 2.0));
+        EXPECT_EQ(run.steady(0.6, 1.9), (std::set<int>{note}));
+    }
+    const Transcription late = transcribe(render({{57, 0.0, 2.0}, {69, 0.8, 2.0}}, 2.0));
+    EXPECT_EQ(late.steady(1.1, 1.9), (std::set<int>{57, 69}));
+}
+
 // A tone whose third partial is twice its fundamental leaves a strong
 // residue a twelfth up; that is not a note of its own.
 TEST(Tracker, StrongThirdPartialIsNoNote)

@@ -281,6 +281,12 @@ std::string sessionToToml(const Session_t& session)
                               {"floor_off_db", t.floorOffDb},
                               {"peak_floor_db", t.peakFloorDb},
                               {"release_drop_db", t.releaseDropDb},
+                              {"release_slope_db", t.releaseSlopeDb},
+                              {"release_slope_s", t.releaseSlopeSeconds},
+                              {"reattack_db", t.reattackDb},
+                              {"octave_odd_ratio", t.octaveOddRatio},
+                              {"octave_fundamental_db", t.octaveFundamentalDb},
+                              {"strong_second_ratio", t.strongSecondRatio},
                               {"overtone_relative_db", t.overtoneRelativeDb},
                               {"min_duration_s", t.minDurationSeconds},
                               {"off_frames", t.offFrames},
@@ -432,6 +438,12 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
     tracker.real("floor_off_db", t.floorOffDb, -200.0, 0.0);
     tracker.real("peak_floor_db", t.peakFloorDb, -200.0, 0.0);
     tracker.real("release_drop_db", t.releaseDropDb, 0.0, 400.0);
+    tracker.real("release_slope_db", t.releaseSlopeDb, 0.0, 400.0);
+    tracker.real("release_slope_s", t.releaseSlopeSeconds, 0.0, 10.0);
+    tracker.real("reattack_db", t.reattackDb, 0.0, 400.0);
+    tracker.real("octave_odd_ratio", t.octaveOddRatio, 0.0, 1e6);
+    tracker.real("octave_fundamental_db", t.octaveFundamentalDb, -400.0, 0.0);
+    tracker.real("strong_second_ratio", t.strongSecondRatio, 1.0, 1e6);
     tracker.real("overtone_relative_db", t.overtoneRelativeDb, -200.0, 0.0);
     tracker.real("min_duration_s", t.minDurationSeconds, 0.0, 10.0);
     tracker.integer("off_frames", t.offFrames, 1, 1000);

@@ -142,6 +142,13 @@ int main(int argc, char** argv)
         app.add_option("--release-drop", givenTracking.releaseDropDb, "dB below its own loudest at which a note ends"),
         &NoteTrackerParams_t::releaseDropDb)
         ->check(CLI::Range(0.0, 400.0));
+    trackerOption(app.add_option("--release-slope", givenTracking.releaseSlopeDb,
+                                 "dB a note may fall faster over the slope span than over the span before"),
+                  &NoteTrackerParams_t::releaseSlopeDb)
+        ->check(CLI::Range(0.0, 400.0));
+    trackerOption(app.add_option("--reattack", givenTracking.reattackDb, "dB rise that starts an ended note again"),
+                  &NoteTrackerParams_t::reattackDb)
+        ->check(CLI::Range(0.0, 400.0));
     trackerOption(app.add_option("--min-duration", givenTracking.minDurationSeconds, "Shortest note in seconds"),
                   &NoteTrackerParams_t::minDurationSeconds)
         ->check(CLI::Range(0.0, 10.0));
@@ -184,8 +191,9 @@ int main(int argc, char** argv)
         return 2;
     }
     if (tracking.relativeOffDb > tracking.relativeOnDb || tracking.floorOffDb > tracking.floorOnDb) {
-        std::fprintf(stderr, "dravik-transcribe: an off level above its on level would end every note as it "
-                             "starts (relative %.1f / %.1f dB, floor %.1f / %.1f dB)\n",
+        std::fprintf(stderr,
+                     "dravik-transcribe: an off level above its on level would end every note as it "
+                     "starts (relative %.1f / %.1f dB, floor %.1f / %.1f dB)\n",
                      tracking.relativeOnDb, tracking.relativeOffDb, tracking.floorOnDb, tracking.floorOffDb);
         return 2;
     }

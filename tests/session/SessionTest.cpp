@@ -56,6 +56,12 @@ Session_t everyFieldChanged()
     t.peakFloorDb = -90.0;
     t.releaseDropDb = 30.0;
     t.overtoneRelativeDb = -6.0;
+    t.releaseSlopeDb = 8.0;
+    t.releaseSlopeSeconds = 0.15;
+    t.reattackDb = 12.0;
+    t.octaveOddRatio = 0.5;
+    t.octaveFundamentalDb = -30.0;
+    t.strongSecondRatio = 3.0;
     t.minDurationSeconds = 0.125;
     t.offFrames = 3;
     t.maxPolyphony = 4;
@@ -141,6 +147,12 @@ void expectSameSession(const Session_t& a, const Session_t& b)
     EXPECT_EQ(ta.peakFloorDb, tb.peakFloorDb);
     EXPECT_EQ(ta.releaseDropDb, tb.releaseDropDb);
     EXPECT_EQ(ta.overtoneRelativeDb, tb.overtoneRelativeDb);
+    EXPECT_EQ(ta.releaseSlopeDb, tb.releaseSlopeDb);
+    EXPECT_EQ(ta.releaseSlopeSeconds, tb.releaseSlopeSeconds);
+    EXPECT_EQ(ta.reattackDb, tb.reattackDb);
+    EXPECT_EQ(ta.octaveOddRatio, tb.octaveOddRatio);
+    EXPECT_EQ(ta.octaveFundamentalDb, tb.octaveFundamentalDb);
+    EXPECT_EQ(ta.strongSecondRatio, tb.strongSecondRatio);
     EXPECT_EQ(ta.minDurationSeconds, tb.minDurationSeconds);
     EXPECT_EQ(ta.offFrames, tb.offFrames);
     EXPECT_EQ(ta.maxPolyphony, tb.maxPolyphony);

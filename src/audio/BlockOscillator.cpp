@@ -55,13 +55,20 @@ void BlockOscillator::prepareRotation(double increment)
 template <bool Adding>
 void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase, double increment) const
 {
-    const auto put = [out](std::uint32_t i, double value) {
+    const auto put = [](double* sample, double value) {
         if constexpr (Adding)
-            out[i] += value;
+            *sample += value;
         else
-            out[i] = value;
+            *sample = value;
     };
     const double amplitude = settings.amplitude;
+    // Local copies: out might alias the members, which would make the
+    // compiler reload them after every store instead of keeping them in
+    // registers.
+    const std::array<double, lanes> cosines = laneCos;
+    const std::array<double, lanes> sines = laneSin;
+    const double rotateCos = stepCos;
+    const double rotateSin = stepSin;
     for (std::uint32_t start = 0; start < count; start += runLength) {
         // The run's phase from the block's start: exact, so runs never drift.
         const double runPhase = wrapped(phase + wrapped(increment * start));
@@ -71,14 +78,15 @@ void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase
         std::uint32_t i = start;
         for (; i + lanes <= end; i += lanes) {
             // sin(a + b) = sin a cos b + cos a sin b, for the lanes' offsets b.
+            double* lane = out + i;
             for (std::uint32_t j = 0; j < lanes; ++j)
-                put(i + j, (s * laneCos[j] + c * laneSin[j]) * amplitude);
-            const double nextSin = s * stepCos + c * stepSin;
-            c = c * stepCos - s * stepSin;
+                put(lane + j, (s * cosines[j] + c * sines[j]) * amplitude);
+            const double nextSin = s * rotateCos + c * rotateSin;
+            c = c * rotateCos - s * rotateSin;
             s = nextSin;
         }
         for (std::uint32_t j = 0; i < end; ++i, ++j)
-            put(i, (s * laneCos[j] + c * laneSin[j]) * amplitude);
+            put(out + i, (s * cosines[j] + c * sines[j]) * amplitude);
     }
 }
 

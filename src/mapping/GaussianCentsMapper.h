@@ -61,6 +61,9 @@ private:
     std::array<NoteKernel, 256> kernels{};
     std::vector<WeightRun> runs;
     std::vector<double> weights;
+    std::vector<double> powers; // the spectrum's powers, packed, bins readLow .. readEnd - 1 filled
+    std::uint32_t readLow = 0;
+    std::uint32_t readEnd = 0;       // past the last bin any run reads
     std::vector<double> noteWeights; // one note's weights by bin while it is built
     std::vector<bool> noteCovers;
 };

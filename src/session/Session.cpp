@@ -15,6 +15,47 @@ constexpr std::size_t maxGenerators = 5;
 constexpr std::size_t maxRecentFiles = 10;
 constexpr std::int32_t maxHarmonics = 12;
 
+// The tracker's keys, written and read from one list, with the ranges a
+// saved value must lie in. Its rate and low-note window follow the analysis
+// and are not kept.
+struct TrackerReal {
+    const char* name;
+    double NoteTrackerParams_t::*field;
+    double low;
+    double high;
+};
+struct TrackerInt {
+    const char* name;
+    std::int32_t NoteTrackerParams_t::*field;
+    std::int64_t low;
+    std::int64_t high;
+};
+constexpr TrackerReal trackerReals[] = {
+    {"relative_on_db", &NoteTrackerParams_t::relativeOnDb, -120.0, 0.0},
+    {"relative_off_db", &NoteTrackerParams_t::relativeOffDb, -120.0, 0.0},
+    {"floor_on_db", &NoteTrackerParams_t::floorOnDb, -200.0, 0.0},
+    {"floor_off_db", &NoteTrackerParams_t::floorOffDb, -200.0, 0.0},
+    {"peak_floor_db", &NoteTrackerParams_t::peakFloorDb, -200.0, 0.0},
+    {"release_drop_db", &NoteTrackerParams_t::releaseDropDb, 0.0, 400.0},
+    {"release_slope_db", &NoteTrackerParams_t::releaseSlopeDb, 0.0, 400.0},
+    {"release_slope_s", &NoteTrackerParams_t::releaseSlopeSeconds, 0.0, 10.0},
+    {"reattack_db", &NoteTrackerParams_t::reattackDb, 0.0, 400.0},
+    {"overtone_relative_db", &NoteTrackerParams_t::overtoneRelativeDb, -200.0, 0.0},
+    {"octave_odd_ratio", &NoteTrackerParams_t::octaveOddRatio, 0.0, 1e6},
+    {"octave_fundamental_db", &NoteTrackerParams_t::octaveFundamentalDb, -400.0, 0.0},
+    {"strong_second_ratio", &NoteTrackerParams_t::strongSecondRatio, 1.0, 1e6},
+    {"min_duration_s", &NoteTrackerParams_t::minDurationSeconds, 0.0, 10.0},
+    {"velocity_floor_db", &NoteTrackerParams_t::velocityFloorDb, -200.0, -1.0},
+};
+constexpr TrackerInt trackerInts[] = {
+    {"off_frames", &NoteTrackerParams_t::offFrames, 1, 1000},
+    {"max_polyphony", &NoteTrackerParams_t::maxPolyphony, 1, 128},
+    {"harmonic_count", &NoteTrackerParams_t::harmonicCount, 1, 16},
+    {"low_note", &NoteTrackerParams_t::lowNote, 0, 127},
+    {"high_note", &NoteTrackerParams_t::highNote, 0, 127},
+    {"split_note", &NoteTrackerParams_t::splitNote, 0, 127},
+};
+
 const char* windowName(WindowingType type)
 {
     switch (type) {
@@ -274,28 +315,11 @@ std::string sessionToToml(const Session_t& session)
     energy.insert("fundamental_fraction", e.fundamentalFraction);
     energy.insert("min_energy", e.minEnergy);
 
-    const NoteTrackerParams_t& t = session.tracker;
-    const toml::table tracker{{"relative_on_db", t.relativeOnDb},
-                              {"relative_off_db", t.relativeOffDb},
-                              {"floor_on_db", t.floorOnDb},
-                              {"floor_off_db", t.floorOffDb},
-                              {"peak_floor_db", t.peakFloorDb},
-                              {"release_drop_db", t.releaseDropDb},
-                              {"release_slope_db", t.releaseSlopeDb},
-                              {"release_slope_s", t.releaseSlopeSeconds},
-                              {"reattack_db", t.reattackDb},
-                              {"octave_odd_ratio", t.octaveOddRatio},
-                              {"octave_fundamental_db", t.octaveFundamentalDb},
-                              {"strong_second_ratio", t.strongSecondRatio},
-                              {"overtone_relative_db", t.overtoneRelativeDb},
-                              {"min_duration_s", t.minDurationSeconds},
-                              {"off_frames", t.offFrames},
-                              {"max_polyphony", t.maxPolyphony},
-                              {"harmonic_count", t.harmonicCount},
-                              {"low_note", t.lowNote},
-                              {"high_note", t.highNote},
-                              {"split_note", t.splitNote},
-                              {"velocity_floor_db", t.velocityFloorDb}};
+    toml::table tracker;
+    for (const TrackerReal& key : trackerReals)
+        tracker.insert(key.name, session.tracker.*key.field);
+    for (const TrackerInt& key : trackerInts)
+        tracker.insert(key.name, session.tracker.*key.field);
 
     toml::array recent;
     for (const std::string& file : session.recentFiles)
@@ -432,27 +456,10 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
 
     const Reader tracker = top.sub("tracker");
     NoteTrackerParams_t& t = s.tracker;
-    tracker.real("relative_on_db", t.relativeOnDb, -120.0, 0.0);
-    tracker.real("relative_off_db", t.relativeOffDb, -120.0, 0.0);
-    tracker.real("floor_on_db", t.floorOnDb, -200.0, 0.0);
-    tracker.real("floor_off_db", t.floorOffDb, -200.0, 0.0);
-    tracker.real("peak_floor_db", t.peakFloorDb, -200.0, 0.0);
-    tracker.real("release_drop_db", t.releaseDropDb, 0.0, 400.0);
-    tracker.real("release_slope_db", t.releaseSlopeDb, 0.0, 400.0);
-    tracker.real("release_slope_s", t.releaseSlopeSeconds, 0.0, 10.0);
-    tracker.real("reattack_db", t.reattackDb, 0.0, 400.0);
-    tracker.real("octave_odd_ratio", t.octaveOddRatio, 0.0, 1e6);
-    tracker.real("octave_fundamental_db", t.octaveFundamentalDb, -400.0, 0.0);
-    tracker.real("strong_second_ratio", t.strongSecondRatio, 1.0, 1e6);
-    tracker.real("overtone_relative_db", t.overtoneRelativeDb, -200.0, 0.0);
-    tracker.real("min_duration_s", t.minDurationSeconds, 0.0, 10.0);
-    tracker.integer("off_frames", t.offFrames, 1, 1000);
-    tracker.integer("max_polyphony", t.maxPolyphony, 1, 128);
-    tracker.integer("harmonic_count", t.harmonicCount, 1, 16);
-    tracker.integer("low_note", t.lowNote, 0, 127);
-    tracker.integer("high_note", t.highNote, 0, 127);
-    tracker.integer("split_note", t.splitNote, 0, 127);
-    tracker.real("velocity_floor_db", t.velocityFloorDb, -200.0, -1.0);
+    for (const TrackerReal& key : trackerReals)
+        tracker.real(key.name, t.*key.field, key.low, key.high);
+    for (const TrackerInt& key : trackerInts)
+        tracker.integer(key.name, t.*key.field, key.low, key.high);
     // An off level above its on level would end every note as it starts.
     if (t.relativeOffDb > t.relativeOnDb) {
         tracker.warn("relative_off_db", "and relative_on_db: the off level lies above the on level");

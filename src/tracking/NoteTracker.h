@@ -14,8 +14,10 @@ namespace dravik {
 // Turns each analysed frame into the notes sounding now and the note-on/off
 // events since the last frame. A note starts when its level reaches both on
 // levels (relative and absolute), keeps sounding while it stays above the off
-// levels and within releaseDropDb of its peak, lasts at least
-// minDurationSeconds, and ends after offFrames frames without it. Allocates on the first frame only.
+// levels, within releaseDropDb of its peak and without a release's fast fall,
+// lasts at least minDurationSeconds, and ends after offFrames frames without
+// it; once released it starts again only on a new attack. Allocates on the
+// first frame only.
 class NoteTracker {
 public:
     explicit NoteTracker(const NoteTrackerParams_t& params = {});

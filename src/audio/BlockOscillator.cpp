@@ -42,6 +42,7 @@ void BlockOscillator::prepareRotation(double increment)
     if (increment == rotationIncrement)
         return;
     rotationIncrement = increment;
+    carriedRunLeft = 0;
     for (std::uint32_t j = 0; j < lanes; ++j) {
         const double angle = 2.0 * pi * wrapped(increment * j);
         laneCos[j] = std::cos(angle);
@@ -53,7 +54,7 @@ void BlockOscillator::prepareRotation(double increment)
 }
 
 template <bool Adding>
-void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase, double increment) const
+void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase, double increment)
 {
     const auto put = [](double* sample, double value) {
         if constexpr (Adding)
@@ -69,14 +70,23 @@ void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase
     const std::array<double, lanes> sines = laneSin;
     const double rotateCos = stepCos;
     const double rotateSin = stepSin;
-    for (std::uint32_t start = 0; start < count; start += runLength) {
-        // The run's phase from the block's start: exact, so runs never drift.
-        const double runPhase = wrapped(phase + wrapped(increment * start));
-        double s = std::sin((runPhase + runPhase) * pi);
-        double c = std::cos((runPhase + runPhase) * pi);
-        const std::uint32_t end = std::min(start + runLength, count);
-        std::uint32_t i = start;
-        for (; i + lanes <= end; i += lanes) {
+    // The last block's vector runs on when this block continues its phase.
+    const bool carried = carriedRunLeft != 0 && phase == carriedPhase;
+    double s = carriedSin;
+    double c = carriedCos;
+    std::uint32_t runLeft = carried ? carriedRunLeft : 0;
+    std::uint32_t i = 0;
+    while (i + lanes <= count) {
+        if (runLeft == 0) {
+            // A run starts from the exact phase, so runs never drift.
+            const double runPhase = wrapped(phase + wrapped(increment * i));
+            s = std::sin((runPhase + runPhase) * pi);
+            c = std::cos((runPhase + runPhase) * pi);
+            runLeft = runLength;
+        }
+        const std::uint32_t end = i + std::min(runLeft, (count - i) / lanes * lanes);
+        runLeft -= end - i;
+        for (; i < end; i += lanes) {
             // sin(a + b) = sin a cos b + cos a sin b, for the lanes' offsets b.
             double* lane = out + i;
             for (std::uint32_t j = 0; j < lanes; ++j)
@@ -85,9 +95,24 @@ void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase
             c = c * rotateCos - s * rotateSin;
             s = nextSin;
         }
-        for (std::uint32_t j = 0; i < end; ++i, ++j)
-            put(out + i, (s * cosines[j] + c * sines[j]) * amplitude);
     }
+    carriedRunLeft = 0;
+    if (i < count) {
+        // A block that is no whole number of lane steps ends from an exact
+        // start and hands nothing on.
+        if (runLeft == 0) {
+            const double runPhase = wrapped(phase + wrapped(increment * i));
+            s = std::sin((runPhase + runPhase) * pi);
+            c = std::cos((runPhase + runPhase) * pi);
+        }
+        for (std::uint32_t j = 0; i < count; ++i, ++j)
+            put(out + i, (s * cosines[j] + c * sines[j]) * amplitude);
+        return;
+    }
+    carriedSin = s;
+    carriedCos = c;
+    carriedRunLeft = runLeft;
+    carriedPhase = wrapped(phase + wrapped(increment * count));
 }
 
 SampleBlock BlockOscillator::render(std::uint32_t blockSize, std::uint32_t blockCount)
@@ -123,6 +148,8 @@ void BlockOscillator::renderBlocks(double* out, std::uint32_t blockSize, std::ui
         const double increment = holds ? 0.0 : wrapped(cycles);
         const double phase = std::isfinite(settings.phase) ? wrapped(settings.phase) : settings.phase;
         prepareRotation(increment);
+        if (holds)
+            carriedRunLeft = 0;
         renderBlock<Adding>(out, blockSize, phase, increment);
         settings.phase = holds ? settings.phase : wrapped(phase + wrapped(increment * blockSize));
     }

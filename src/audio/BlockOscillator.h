@@ -11,8 +11,8 @@ namespace dravik {
 // A sine oscillator that renders phase-continuous stretches of samples into a
 // buffer of its own, reused from call to call. Samples come from a rotating
 // unit vector restarted from the library's sin and cos every 1024
-// samples: within 1e-12 of sin(2 pi phase) * amplitude, without a libm call
-// per sample.
+// samples, across block boundaries while the increment stays: within 1e-12
+// of sin(2 pi phase) * amplitude, without a libm call per sample or per block.
 class BlockOscillator final : public IOscillator {
 public:
     explicit BlockOscillator(OscillatorParams_t params);
@@ -39,7 +39,7 @@ private:
     template <bool Adding>
     void renderBlocks(double* out, std::uint32_t blockSize, std::uint32_t blockCount);
     template <bool Adding>
-    void renderBlock(double* out, std::uint32_t count, double phase, double increment) const;
+    void renderBlock(double* out, std::uint32_t count, double phase, double increment);
 
     OscillatorParams_t settings;
     std::vector<double> blockBuffer;
@@ -48,6 +48,13 @@ private:
     std::array<double, lanes> laneSin{};
     double stepCos = 1.0;
     double stepSin = 0.0;
+    // The rotating vector at the end of the last block, carried into the next
+    // while its run has samples left and the next block starts at
+    // carriedPhase with the same increment.
+    double carriedPhase = 0.0;
+    double carriedSin = 0.0;
+    double carriedCos = 1.0;
+    std::uint32_t carriedRunLeft = 0; // 0: the next block restarts
 };
 
 } // namespace dravik

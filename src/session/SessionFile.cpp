@@ -1,5 +1,6 @@
 #include "session/SessionFile.h"
 
+#include "settings/ConfigFolder.h"
 #include "settings/SettingsFile.h"
 
 #include <system_error>
@@ -7,11 +8,6 @@
 namespace dravik {
 
 namespace {
-
-bool usable(const char* directory)
-{
-    return directory != nullptr && std::filesystem::path(directory).is_absolute();
-}
 
 // Keeps an unusable file beside the new one; a failure is reported, not fatal.
 void keepAsBackup(const std::filesystem::path& file, std::vector<std::string>& warnings)
@@ -31,14 +27,8 @@ void keepAsBackup(const std::filesystem::path& file, std::vector<std::string>& w
 
 std::filesystem::path sessionFilePath(const char* xdgConfigHome, const char* home)
 {
-    std::filesystem::path base;
-    if (usable(xdgConfigHome))
-        base = xdgConfigHome;
-    else if (usable(home))
-        base = std::filesystem::path(home) / ".config";
-    else
-        return {};
-    return base / "dravik" / "session.toml";
+    const std::filesystem::path folder = configFolder(xdgConfigHome, home);
+    return folder.empty() ? folder : folder / "session.toml";
 }
 
 SessionRead_t readSessionFile(const std::filesystem::path& file, const Session_t& defaults)

@@ -1,30 +1,17 @@
 #include "ui/SettingsLocation.h"
 
+#include "settings/ConfigFolder.h"
+
 #include <cstdlib>
 #include <iostream>
 #include <system_error>
 
 namespace dravik {
 
-namespace {
-
-bool usable(const char* directory)
-{
-    return directory != nullptr && std::filesystem::path(directory).is_absolute();
-}
-
-} // namespace
-
 std::filesystem::path uiSettingsPath(const char* xdgConfigHome, const char* home)
 {
-    std::filesystem::path base;
-    if (usable(xdgConfigHome))
-        base = xdgConfigHome;
-    else if (usable(home))
-        base = std::filesystem::path(home) / ".config";
-    else
-        return {};
-    return base / "dravik" / "imgui.ini";
+    const std::filesystem::path folder = configFolder(xdgConfigHome, home);
+    return folder.empty() ? folder : folder / "imgui.ini";
 }
 
 UiSettingsFile_t prepareUiSettingsFile(const std::filesystem::path& file)

@@ -23,7 +23,8 @@ import numpy as np
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 
 from dravik_e2e import (GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, MAIN_MENU_ROWS, MUTE_AUDIO,  # noqa: E402
-                        Dravik, open_tree_node, other_panel, set_checkbox, wait_for_panels, wait_until)
+                        Dravik, open_tree_node, other_panel, set_checkbox, wait_for_panels, wait_until,
+                        wave_recording)
 from test_sound import read_recording  # noqa: E402
 
 SILENCE = 1e-4
@@ -76,14 +77,7 @@ def main():
     parser.add_argument("--artifacts", default=tempfile.gettempdir())
     args = parser.parse_args()
 
-    wav = os.path.join(args.artifacts, "sound-under-load.wav")
-    conf = os.path.join(args.artifacts, "sound-under-load.conf")
-    if os.path.exists(wav):
-        os.remove(wav)
-    with open(conf, "w") as f:
-        f.write(f"[general]\ndrivers = wave\nrt-prio = {1 if args.rt_mixer else 0}\n\n[wave]\nfile = {wav}\n")
-    environment = dict(os.environ, ALSOFT_CONF=conf, LP_NUM_THREADS="0")
-    environment.pop("ALSOFT_DRIVERS", None)
+    wav, environment = wave_recording(args.artifacts, "sound-under-load", rt_mixer=args.rt_mixer)
     if args.null:
         environment["ALSOFT_DRIVERS"] = "null"
 

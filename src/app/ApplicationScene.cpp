@@ -441,13 +441,7 @@ void ApplicationScene::restoreSession(const Session_t& s)
         copyMapperOptions(s.gaussian, *static_cast<GaussianCentsMapperParams_t*>(mapper->params()));
     else
         copyMapperOptions(s.energy, *static_cast<NoteEnergyParams_t*>(mapper->params()));
-    // The tracker's rate and low-note window stay those of the analysis.
-    NoteTrackerParams_t& trackerParams = tracker.params();
-    const double trackerRate = trackerParams.sampleRate;
-    const std::uint32_t lowWindow = trackerParams.lowWindowSize;
-    trackerParams = s.tracker;
-    trackerParams.sampleRate = trackerRate;
-    trackerParams.lowWindowSize = lowWindow;
+    copyTrackerOptions(s.tracker, tracker.params());
 
     while (!generators.empty())
         deleteGenerator(generators.size() - 1);

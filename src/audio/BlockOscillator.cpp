@@ -75,15 +75,17 @@ void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase
     double s = carriedSin;
     double c = carriedCos;
     std::uint32_t runLeft = carried ? carriedRunLeft : 0;
+    // A run starts from the exact phase at its first sample, so runs never drift.
+    const auto restartAt = [&](std::uint32_t first) {
+        const double runPhase = wrapped(phase + wrapped(increment * first));
+        s = std::sin((runPhase + runPhase) * pi);
+        c = std::cos((runPhase + runPhase) * pi);
+        runLeft = runLength;
+    };
     std::uint32_t i = 0;
     while (i + lanes <= count) {
-        if (runLeft == 0) {
-            // A run starts from the exact phase, so runs never drift.
-            const double runPhase = wrapped(phase + wrapped(increment * i));
-            s = std::sin((runPhase + runPhase) * pi);
-            c = std::cos((runPhase + runPhase) * pi);
-            runLeft = runLength;
-        }
+        if (runLeft == 0)
+            restartAt(i);
         const std::uint32_t end = i + std::min(runLeft, (count - i) / lanes * lanes);
         runLeft -= end - i;
         for (; i < end; i += lanes) {
@@ -98,13 +100,9 @@ void BlockOscillator::renderBlock(double* out, std::uint32_t count, double phase
     }
     carriedRunLeft = 0;
     if (i < count) {
-        // A block that is no whole number of lane steps ends from an exact
-        // start and hands nothing on.
-        if (runLeft == 0) {
-            const double runPhase = wrapped(phase + wrapped(increment * i));
-            s = std::sin((runPhase + runPhase) * pi);
-            c = std::cos((runPhase + runPhase) * pi);
-        }
+        // A block that is no whole number of lane steps hands nothing on.
+        if (runLeft == 0)
+            restartAt(i);
         for (std::uint32_t j = 0; i < count; ++i, ++j)
             put(out + i, (s * cosines[j] + c * sines[j]) * amplitude);
         return;

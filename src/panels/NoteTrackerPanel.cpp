@@ -75,13 +75,7 @@ bool drawNoteTrackerOptions(NoteTrackerParams_t& params)
         sliderDouble("Velocity Floor", params.velocityFloorDb, -120.0, -1.0, TypedRange_t{-120.0, -1.0}, "%.1f dB");
     changed |= drawReleasesAndOvertones(params);
     if (ImGui::Button("Tracker Defaults")) {
-        // The rate and the low-note window stay: they follow the analysis.
-        const NoteTrackerParams_t defaults;
-        const double rate = params.sampleRate;
-        const std::uint32_t lowWindow = params.lowWindowSize;
-        params = defaults;
-        params.sampleRate = rate;
-        params.lowWindowSize = lowWindow;
+        copyTrackerOptions(NoteTrackerParams_t{}, params);
         changed = true;
     }
     ImGui::TreePop();

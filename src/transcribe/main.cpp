@@ -174,10 +174,7 @@ int main(int argc, char** argv)
             return 1;
         }
         fft = read.session.fft;
-        // The low-note window is no session setting: it stays the tracker's own.
-        const std::uint32_t lowWindow = tracking.lowWindowSize;
-        tracking = read.session.tracker;
-        tracking.lowWindowSize = lowWindow;
+        copyTrackerOptions(read.session.tracker, tracking);
     }
     for (const Override& o : overrides) {
         if (o.option->count() != 0)

@@ -55,9 +55,11 @@ def wait_until(condition, timeout, what, interval=0.05):
         time.sleep(interval)
 
 
-def wave_recording(artifacts, name):
+def wave_recording(artifacts, name, rt_mixer=False):
     """(WAV path, environment) for a run whose sound OpenAL Soft's wave backend
-    records to artifacts/name.wav, any earlier recording removed. Without a
+    records to artifacts/name.wav, any earlier recording removed; rt_mixer
+    gives OpenAL's mixing thread real-time priority, as a sound server has its
+    own. Without a
     GPU, Mesa's llvmpipe renders on worker threads that take about one and a
     half cores; kept on the frame thread (LP_NUM_THREADS=0), it leaves a core
     to the sound's threads, as a graphics card would."""
@@ -67,10 +69,20 @@ def wave_recording(artifacts, name):
     if os.path.exists(wav):
         os.remove(wav)
     with open(conf, "w") as f:
-        f.write(f"[general]\ndrivers = wave\n\n[wave]\nfile = {wav}\n")
+        f.write(f"[general]\ndrivers = wave\nrt-prio = {1 if rt_mixer else 0}\n\n[wave]\nfile = {wav}\n")
     environment = dict(os.environ, ALSOFT_CONF=conf, LP_NUM_THREADS="0")
     environment.pop("ALSOFT_DRIVERS", None)
     return wav, environment
+
+
+# The note row in window pixels while the world view is unmoved: one column of
+# 160/11 pixels per note, note 24's starting at x = 6.27 (the plot's log axis
+# uses the same columns).
+KEY_WIDTH = 14.545455
+
+
+def note_column_left(note):
+    return (note - 24) * KEY_WIDTH + 6.2727275
 
 
 def run(*command):

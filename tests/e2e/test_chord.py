@@ -9,15 +9,13 @@ import wave
 
 import numpy as np
 
-from dravik_e2e import Dravik, find_panels, parse_arguments, run_test, wait_until
+from dravik_e2e import KEY_WIDTH, Dravik, find_panels, note_column_left, parse_arguments, run_test, wait_until
 
 RATE = 44100
 CHORD = {60: 261.6256, 64: 329.6276, 67: 391.9954}
 PARTIALS = [1.0, 0.5, 0.33, 0.25]
 NOTE_LEVEL = 0.12
 
-# The note row: 160/11 pixels per note, note 24's column starting at x = 6.27.
-KEY_WIDTH = 14.545455
 # Down to just above the panels' first-use places, below the plot.
 ROW_BOTTOM = 355
 # A tracked note's outline shows 75 to 115 orange pixels in its column (its
@@ -39,7 +37,7 @@ def write_chord(path, seconds):
 
 
 def note_columns(note):
-    left = (note - 24) * KEY_WIDTH + 6.2727275
+    left = note_column_left(note)
     return slice(int(np.ceil(left)), int(left + KEY_WIDTH))
 
 

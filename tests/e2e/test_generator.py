@@ -7,8 +7,9 @@ import os
 
 import numpy as np
 
-from dravik_e2e import (CLEAR_COLOUR, GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, Dravik,
-                        open_tree_node, other_panel, parse_arguments, run_test, set_checkbox, wait_for_panels)
+from dravik_e2e import (CLEAR_COLOUR, GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, KEY_WIDTH, Dravik,
+                        note_column_left, open_tree_node, other_panel, parse_arguments, run_test, set_checkbox,
+                        wait_for_panels)
 
 # The spectrum plot in window pixels (the world view starts equal to the
 # window): its grey frame lines are the columns 19 and 1260 and the rows 39
@@ -20,11 +21,10 @@ FIRST_BIN, LAST_BIN, BIN_HZ = 3, 519, 44100 / 4096
 PIXELS_PER_HZ = (PLOT_RIGHT - PLOT_LEFT) / (LAST_BIN - FIRST_BIN) / BIN_HZ
 PEAK_TOLERANCE = 3  # pixels: 13.4 Hz, a quarter of the 26 Hz to the next semitone
 
-# The MIDI display: a magenta line over rows 14 and 15, and a column of
-# 160/11 pixels per note, note 24 starting at x = 6.27. A square of a note
+# The MIDI display: a magenta line over rows 14 and 15, and a column per note
+# (KEY_WIDTH, note_column_left). A square of a note
 # with no energy fills rows 15 to 28 right under the line, which covers its
 # first row.
-KEY_WIDTH = 14.545455
 BASELINE_ROWS = (14, 15)
 UNDER_BASELINE = (16, 21)  # rows of a resting square above its label
 ODD_NOTE, EVEN_NOTE = (166, 201, 236), (255, 255, 255)
@@ -44,7 +44,7 @@ def x_of_frequency(hz):
 
 def note_columns(note):
     """Columns well inside a note's square, clear of its antialiased edges."""
-    left = (note - 24) * KEY_WIDTH + 6.2727275
+    left = note_column_left(note)
     return slice(int(np.ceil(left)) + 2, int(left + KEY_WIDTH) - 1)
 
 

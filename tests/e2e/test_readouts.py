@@ -6,14 +6,11 @@ import os
 
 import numpy as np
 
-from dravik_e2e import (CLEAR_COLOUR, FRAME_HEIGHT, GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, LOG_AXIS,
-                        MAIN_MENU_ROWS, Dravik, checkbox_state, open_tree_node, other_panel, parse_arguments,
-                        run_test, set_checkbox, wait_for_panels)
+from dravik_e2e import (CLEAR_COLOUR, FRAME_HEIGHT, GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, KEY_WIDTH,
+                        LOG_AXIS, MAIN_MENU_ROWS, Dravik, checkbox_state, note_column_left, open_tree_node,
+                        other_panel, parse_arguments, run_test, set_checkbox, wait_for_panels)
 
-# On the log axis the plot spans the note columns of notes 24 to 113, 160/11
-# pixels each from x = 6.27, in window pixels while the world view is unmoved.
-KEY_WIDTH = 14.545455
-NOTE24_LEFT = 6.2727275
+# On the log axis the plot spans the note columns of notes 24 to 113.
 PLOT_LEFT, PLOT_TOP, PLOT_RIGHT, PLOT_BOTTOM = 7, 40, 1315, 340
 PEAK_TOLERANCE = 2  # pixels, about 15 cents at 440 Hz
 # "dB" follows "Log Frequency Axis" on its row: box, inner spacing, 18
@@ -31,7 +28,7 @@ OFF_PLOT_POINT = (300, 380)  # between the plot and the panels
 
 
 def column_centre(note):
-    return NOTE24_LEFT + (note - 24 + 0.5) * KEY_WIDTH
+    return note_column_left(note) + 0.5 * KEY_WIDTH
 
 
 def spectrum_tops(image):

@@ -1,5 +1,5 @@
 #include "analysis/FFTWRingBuffer.h"
-#include "sound/SfmlFileOpener.h"
+#include "decode/SndfileOpener.h"
 #include "source/FileSource.h"
 
 #include <SFML/Audio/OutputSoundFile.hpp>
@@ -49,7 +49,7 @@ void streamOneSecond(benchmark::State& state, const std::string& extension)
     std::string error;
     FileSource source(nullptr);
     source.setLooping(true);
-    source.load(SfmlFileOpener().open(path, error));
+    source.load(SndfileOpener().open(path, error));
     FFTParams_t params;
     FFTWRingBuffer analyser(params);
     for (auto _ : state) {
@@ -103,7 +103,7 @@ void BM_OpenSixHourWav(benchmark::State& state)
     }
     for (auto _ : state) {
         std::string error;
-        benchmark::DoNotOptimize(SfmlFileOpener().open(path, error));
+        benchmark::DoNotOptimize(SndfileOpener().open(path, error));
     }
     std::filesystem::remove(path);
 }

@@ -3,13 +3,13 @@
 #include "analysis/BinFrequency.h"
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
+#include "decode/SndfileOpener.h"
 #include "midi/RtMidiPort.h"
 #include "panels/GeneratorPanel.h"
 #include "panels/PlotReadouts.h"
 #include "shared/NoteFrequency.h"
 #include "sound/CaptureRecorder.h"
 #include "sound/FilePlayer.h"
-#include "sound/SfmlFileOpener.h"
 #include "ui/SettingsLocation.h"
 
 #include <imgui.h>
@@ -53,7 +53,7 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
     , generators{makeGeneratorEntry(1)}
     , analyser(std::make_unique<TrackingAnalyser>(fftParams, tracker.params().lowWindowSize))
     , mapper(makeMapperWrapper(MapperType::GaussianCents, fftParams.windowSize, analysisRate))
-    , sources(std::make_unique<SfmlFileOpener>(), makeFileOutput(), std::make_unique<CaptureRecorder>(), std::cerr)
+    , sources(std::make_unique<SndfileOpener>(), makeFileOutput(), std::make_unique<CaptureRecorder>(), std::cerr)
 {
     // The plot spans MIDI notes 24 to 113.
     spectrum.minFrequency = std::max(0.0, noteFrequency(24, 440.0));
@@ -97,6 +97,16 @@ bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& ev
     if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Home && !io.WantCaptureKeyboard) {
         resetView();
         return true;
+    }
+    // The file's transport; a text field or a widget being used keeps its keys.
+    if (event.type == sf::Event::KeyPressed && !io.WantCaptureKeyboard && !io.WantTextInput) {
+        const auto key = event.key.code;
+        if (key == sf::Keyboard::Space && sources.transportKey(TransportKey::PlayPause))
+            return true;
+        if (key == sf::Keyboard::Left && sources.transportKey(TransportKey::Back))
+            return true;
+        if (key == sf::Keyboard::Right && sources.transportKey(TransportKey::Forward))
+            return true;
     }
     if (!drawingTakesEvent(event, io.WantCaptureMouse))
         return false;

@@ -51,7 +51,9 @@ void FileSource::setPlaying(bool play)
 {
     if (decoder == nullptr)
         return;
-    if (play && decodedToEnd && heard >= written)
+    // At the end (played there, or sought there) playing starts from the beginning.
+    const bool atEnd = fileFrameAt(std::max(heard, seekTimeline)) >= fileFormat.frames;
+    if (play && ((decodedToEnd && heard >= written) || atEnd))
         seek(0.0);
     playing = play;
     output->setPaused(!play);
@@ -117,6 +119,10 @@ void FileSource::decodeAhead()
     while (budget > 0) {
         const std::uint64_t got = decoder->read(frames.data(), std::min(budget, readFrames));
         if (got == 0) {
+            // A file cut short finds its real length only here.
+            const AudioFormat_t now = decoder->format();
+            fileFormat.frames = std::min(fileFormat.frames, now.frames);
+            fileFormat.shorterThanHeader = fileFormat.shorterThanHeader || now.shorterThanHeader;
             // A file that yields nothing right after a loop would spin: stop there.
             if (!looping || loopedEmpty) {
                 decodedToEnd = true;

@@ -7,7 +7,8 @@ namespace dravik {
 struct AudioFormat_t {
     std::uint32_t channels = 0;
     std::uint32_t sampleRate = 0;
-    std::uint64_t frames = 0; // length as the file states it
+    std::uint64_t frames = 0;       // length as the file states it, until a read finds it shorter
+    bool shorterThanHeader = false; // the header states more than the file holds
 };
 
 // An opened sound file, read as interleaved 16-bit frames.

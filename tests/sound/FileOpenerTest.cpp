@@ -1,6 +1,6 @@
 #include "SoundFiles.h"
 
-#include "sound/SfmlFileOpener.h"
+#include "decode/SndfileOpener.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ TEST(FileOpener, DecodesWavFlacAndOggVorbis)
         const std::string path = folder / name;
         ASSERT_TRUE(writeTone(path, 44100, 1, 1.0, {440.0}));
         std::string error;
-        const std::unique_ptr<IAudioDecoder> decoder = SfmlFileOpener().open(path, error);
+        const std::unique_ptr<IAudioDecoder> decoder = SndfileOpener().open(path, error);
         ASSERT_NE(decoder, nullptr) << name << ": " << error;
         EXPECT_EQ(decoder->format().channels, 1u) << name;
         EXPECT_EQ(decoder->format().sampleRate, 44100u) << name;
@@ -54,7 +54,7 @@ TEST(FileOpener, KeepsStereoChannelsApartAndSeeks)
     const std::string path = folder / "stereo48k.flac";
     ASSERT_TRUE(writeTone(path, 48000, 2, 1.0, {1000.0}, 0.5, false));
     std::string error;
-    const std::unique_ptr<IAudioDecoder> decoder = SfmlFileOpener().open(path, error);
+    const std::unique_ptr<IAudioDecoder> decoder = SndfileOpener().open(path, error);
     ASSERT_NE(decoder, nullptr) << error;
     EXPECT_EQ(decoder->format().frames, 48000u);
     decoder->seek(12);
@@ -113,18 +113,72 @@ TEST(FileOpener, BadFilesGetAOneLineReason)
          [&](const TemporaryFolder& f) {
              return withBytes(f, "song.mp3", std::vector<std::uint8_t>(text.begin(), text.end()));
          },
-         "not a WAV, FLAC or Ogg Vorbis file"},
-        {"0 channels", [&](const TemporaryFolder& f) { return withBytes(f, "mute.wav", noChannels); }, "0 channels"},
-        {"0 Hz", [&](const TemporaryFolder& f) { return withBytes(f, "still.wav", noRate); }, "0 Hz"},
+         "not a WAV, AIFF, FLAC, Ogg Vorbis, Opus or MP3 file"},
+        {"0 channels", [&](const TemporaryFolder& f) { return withBytes(f, "mute.wav", noChannels); },
+         "header is damaged"},
+        {"0 Hz", [&](const TemporaryFolder& f) { return withBytes(f, "still.wav", noRate); }, "header is damaged"},
+        {"AAC in MP4",
+         [&](const TemporaryFolder& f) {
+             std::vector<std::uint8_t> mp4{0, 0, 0, 32, 'f', 't', 'y', 'p', 'M', '4', 'A', ' '};
+             mp4.resize(64);
+             return withBytes(f, "song.m4a", mp4);
+         },
+         "AAC/M4A (MP4) files cannot be read"},
+        {"FIFO",
+         [](const TemporaryFolder& f) {
+             ::mkfifo((f / "pipe.wav").c_str(), 0600);
+             return f / "pipe.wav";
+         },
+         "not a regular file"},
+        {"device", [](const TemporaryFolder&) { return std::string("/dev/zero"); }, "not a regular file"},
         {"no name", [](const TemporaryFolder&) { return std::string(); }, "no file name given"},
     };
     for (const BadFile& c : cases) {
         const std::string path = c.make(folder);
         std::string error;
-        EXPECT_EQ(SfmlFileOpener().open(path, error), nullptr) << c.name;
+        EXPECT_EQ(SndfileOpener().open(path, error), nullptr) << c.name;
         EXPECT_NE(error.find(c.says), std::string::npos) << c.name << ": " << error;
         EXPECT_EQ(error.find('\n'), std::string::npos) << c.name;
     }
+}
+
+TEST(FileOpener, AFileShorterThanItsHeaderKeepsTheLengthRead)
+{
+    const TemporaryFolder folder("opener-short");
+    // A WAV header stating 2^31 mono 16-bit frames over 1 KB of samples.
+    std::vector<std::uint8_t> bytes = wavHeader(1, 44100, 16, 0xFFFFFFFEu);
+    bytes.resize(bytes.size() + 1024, 0x10);
+    writeBytes(folder / "short.wav", bytes);
+    std::string error;
+    const std::unique_ptr<IAudioDecoder> wav = SndfileOpener().open(folder / "short.wav", error);
+    ASSERT_NE(wav, nullptr) << error;
+    EXPECT_TRUE(wav->format().shorterThanHeader);
+    EXPECT_EQ(wav->format().frames, 512u);
+    EXPECT_EQ(readAll(*wav).size(), 512u);
+
+    // A FLAC cut in half states its full length until a read reaches the cut.
+    ASSERT_TRUE(writeTone(folder / "whole.flac", 44100, 1, 4.0, {440.0}));
+    std::vector<std::uint8_t> flac;
+    {
+        std::ifstream in(folder / "whole.flac", std::ios::binary);
+        flac.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    flac.resize(flac.size() / 2);
+    writeBytes(folder / "cut.flac", flac);
+    const std::unique_ptr<IAudioDecoder> cut = SndfileOpener().open(folder / "cut.flac", error);
+    ASSERT_NE(cut, nullptr) << error;
+    EXPECT_EQ(cut->format().frames, 4u * 44100u);
+    const std::size_t read = readAll(*cut).size();
+    EXPECT_TRUE(cut->format().shorterThanHeader);
+    EXPECT_EQ(cut->format().frames, read);
+    EXPECT_NEAR(static_cast<double>(read), 2.0 * 44100.0, 0.3 * 44100.0);
+
+    // A whole file is not short.
+    const std::unique_ptr<IAudioDecoder> whole = SndfileOpener().open(folder / "whole.flac", error);
+    ASSERT_NE(whole, nullptr) << error;
+    readAll(*whole);
+    EXPECT_FALSE(whole->format().shorterThanHeader);
+    EXPECT_EQ(whole->format().frames, 4u * 44100u);
 }
 
 TEST(FileOpener, UnreadableFile)
@@ -135,7 +189,7 @@ TEST(FileOpener, UnreadableFile)
     ASSERT_TRUE(writeTone(folder / "locked.wav", 44100, 1, 0.1, {440.0}));
     ::chmod((folder / "locked.wav").c_str(), 0);
     std::string error;
-    EXPECT_EQ(SfmlFileOpener().open(folder / "locked.wav", error), nullptr);
+    EXPECT_EQ(SndfileOpener().open(folder / "locked.wav", error), nullptr);
     EXPECT_NE(error.find("cannot be read"), std::string::npos) << error;
 }
 
@@ -160,7 +214,7 @@ TEST(FileOpener, LongOggVorbisKeepsItsLength)
     }
     ASSERT_GT(std::filesystem::file_size(path), 1u << 20);
     std::string error;
-    const std::unique_ptr<IAudioDecoder> decoder = SfmlFileOpener().open(path, error);
+    const std::unique_ptr<IAudioDecoder> decoder = SndfileOpener().open(path, error);
     ASSERT_NE(decoder, nullptr) << error;
     EXPECT_EQ(decoder->format().frames, 80u * 44100u);
     decoder->seek(decoder->format().frames - 100);
@@ -177,7 +231,7 @@ TEST(FileOpener, SixHourFileOpensFromItsHeader)
     writeBytes(path, wavHeader(2, 44100, 16, bytes));
     std::filesystem::resize_file(path, 44 + std::uint64_t{bytes});
     std::string error;
-    const std::unique_ptr<IAudioDecoder> decoder = SfmlFileOpener().open(path, error);
+    const std::unique_ptr<IAudioDecoder> decoder = SndfileOpener().open(path, error);
     ASSERT_NE(decoder, nullptr) << error;
     EXPECT_EQ(decoder->format().frames, std::uint64_t{6} * 3600 * 44100);
     decoder->seek(decoder->format().frames - 10);

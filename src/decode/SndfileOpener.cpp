@@ -1,0 +1,184 @@
+#include "decode/SndfileOpener.h"
+
+#include <sndfile.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace dravik {
+
+namespace {
+
+// Frames converted per libsndfile call: the scratch buffer is sized once.
+constexpr std::uint64_t scratchFrames = 4096;
+
+class SndfileDecoder final : public IAudioDecoder {
+public:
+    SndfileDecoder(SNDFILE* file, const SF_INFO& info, bool shortAtOpen)
+        : file(file)
+        , estimatedLength((info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_MPEG_LAYER_III ||
+                          (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_MPEG_LAYER_II ||
+                          (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_MPEG_LAYER_I)
+        , scratch(scratchFrames * static_cast<std::size_t>(info.channels))
+    {
+        stated.channels = static_cast<std::uint32_t>(info.channels);
+        stated.sampleRate = static_cast<std::uint32_t>(info.samplerate);
+        stated.frames = static_cast<std::uint64_t>(std::max<sf_count_t>(0, info.frames));
+        stated.shorterThanHeader = shortAtOpen;
+    }
+    ~SndfileDecoder() override { sf_close(file); }
+    SndfileDecoder(const SndfileDecoder&) = delete;
+    SndfileDecoder& operator=(const SndfileDecoder&) = delete;
+
+    AudioFormat_t format() const override { return stated; }
+
+    std::uint64_t read(std::int16_t* interleaved, std::uint64_t frames) override
+    {
+        const std::uint32_t channels = stated.channels;
+        std::uint64_t done = 0;
+        while (done < frames) {
+            const std::uint64_t want = std::min(frames - done, scratchFrames);
+            // Read as float and scaled here: libsndfile would turn float
+            // files into 16-bit values of -1..1 unless asked to normalise by
+            // the file's peak, which would change their level.
+            const sf_count_t got = sf_readf_float(file, scratch.data(), static_cast<sf_count_t>(want));
+            if (got <= 0)
+                break;
+            const std::size_t samples = static_cast<std::size_t>(got) * channels;
+            std::int16_t* out = interleaved + done * channels;
+            for (std::size_t i = 0; i < samples; ++i)
+                out[i] = static_cast<std::int16_t>(std::lrint(std::clamp(scratch[i] * 32768.0f, -32768.0f, 32767.0f)));
+            done += static_cast<std::uint64_t>(got);
+            if (static_cast<std::uint64_t>(got) < want)
+                break;
+        }
+        position += done;
+        if (done < frames)
+            endAt(position);
+        return done;
+    }
+
+    void seek(std::uint64_t frame) override
+    {
+        frame = std::min(frame, stated.frames);
+        if (sf_seek(file, static_cast<sf_count_t>(frame), SEEK_SET) >= 0) {
+            position = frame;
+            return;
+        }
+        // Past where a cut file can be read: what follows reads nothing.
+        if (!estimatedLength)
+            stated.shorterThanHeader = true;
+        sf_seek(file, 0, SEEK_END);
+        position = stated.frames;
+    }
+
+private:
+    // The file ended at `frame`: if the header promised more, the readable length is kept.
+    void endAt(std::uint64_t frame)
+    {
+        if (frame >= stated.frames)
+            return;
+        stated.frames = frame;
+        // An MP3's length is an estimate from its bit rate, not a header's word.
+        if (!estimatedLength)
+            stated.shorterThanHeader = true;
+    }
+
+    SNDFILE* file;
+    bool estimatedLength;
+    std::vector<float> scratch;
+    AudioFormat_t stated;
+    std::uint64_t position = 0;
+};
+
+// libsndfile clamps an uncompressed file's data chunk to the bytes present,
+// and logs the length the header stated as "(should be N)".
+bool headerClaimsMore(SNDFILE* file)
+{
+    std::vector<char> log(16384, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size() - 1));
+    return std::strstr(log.data(), "(should be") != nullptr;
+}
+
+// MP4 files (AAC, ALAC) carry "ftyp" at byte 4; libsndfile has no decoder for them.
+bool isMp4(int fd)
+{
+    char head[8] = {};
+    const bool got = ::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head);
+    return got && std::memcmp(head + 4, "ftyp", 4) == 0;
+}
+
+std::string describe(const std::string& path, const struct stat& st)
+{
+    if (S_ISDIR(st.st_mode))
+        return path + ": is a folder, not a sound file";
+    if (!S_ISREG(st.st_mode))
+        return path + ": not a regular file";
+    if (st.st_size == 0)
+        return path + ": the file is empty";
+    return {};
+}
+
+} // namespace
+
+std::unique_ptr<IAudioDecoder> SndfileOpener::open(const std::string& path, std::string& error)
+{
+    if (path.empty()) {
+        error = "no file name given";
+        return nullptr;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        error = path +
+                (errno == ENOENT ? ": no such file" : ": cannot be read (" + std::string(std::strerror(errno)) + ")");
+        return nullptr;
+    }
+    error = describe(path, st);
+    if (!error.empty())
+        return nullptr;
+    // Non-blocking, so a path swapped for a FIFO after the check cannot hang
+    // the open; what was opened is checked again through its descriptor.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = path + ": cannot be read (" + std::strerror(errno) + ")";
+        return nullptr;
+    }
+    if (::fstat(fd, &st) != 0 || !(error = describe(path, st)).empty()) {
+        if (error.empty())
+            error = path + ": cannot be read (" + std::strerror(errno) + ")";
+        ::close(fd);
+        return nullptr;
+    }
+    if (isMp4(fd)) {
+        error = path + ": AAC/M4A (MP4) files cannot be read; convert it to FLAC, Ogg, Opus, MP3 or WAV";
+        ::close(fd);
+        return nullptr;
+    }
+    SF_INFO info{};
+    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
+    if (file == nullptr) {
+        error = path + ": not a WAV, AIFF, FLAC, Ogg Vorbis, Opus or MP3 file, or its header is damaged (" +
+                sf_strerror(nullptr) + ")";
+        return nullptr;
+    }
+    if (info.channels <= 0) {
+        sf_close(file);
+        error = path + ": the file has 0 channels";
+        return nullptr;
+    }
+    if (info.samplerate <= 0) {
+        sf_close(file);
+        error = path + ": the file states a sample rate of 0 Hz";
+        return nullptr;
+    }
+    return std::make_unique<SndfileDecoder>(file, info, headerClaimsMore(file));
+}
+
+} // namespace dravik

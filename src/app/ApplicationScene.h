@@ -87,6 +87,8 @@ public:
     // Opens a sound file and analyses it as it plays; on failure says why (in
     // the panel and on stderr) and keeps the source it had.
     bool openFile(const std::string& path);
+    // Puts a file in the recent list without opening it.
+    void rememberFile(const std::string& path) { sources.rememberFile(path); }
     // Switches what is analysed; the analyser refills from the new source.
     bool selectSource(SourceKind kind);
     SourceStage& sourceStage() override { return sources; }

@@ -8,11 +8,18 @@ CommandLine_t parseCommandLine(int argc, const char* const* argv, std::ostream& 
 {
     CLI::App app("Dravik turns sound into MIDI note activity by spectral analysis.", "dravik");
     CommandLine_t result;
-    app.add_option("FILE", result.file, "A WAV, FLAC or Ogg Vorbis file to play and analyse");
+    std::vector<std::string> files;
+    app.add_option("FILE", files,
+                   "Sound files (WAV, AIFF, FLAC, Ogg Vorbis, Opus, MP3): the first plays and is analysed, the "
+                   "others go to the recent list");
     app.add_flag("--reset", result.reset, "Start with defaults; the saved session is replaced on exit");
     app.set_version_flag("--version", "dravik " DRAVIK_VERSION);
     try {
         app.parse(argc, argv);
+        if (!files.empty()) {
+            result.file = files.front();
+            result.more.assign(files.begin() + 1, files.end());
+        }
     } catch (const CLI::CallForHelp&) {
         out << app.help();
         result.exitStatus = 0;

@@ -42,7 +42,10 @@ void runDravik(const dravik::CommandLine_t& command)
         if (load.found)
             scene.restoreSession(load.session);
     }
-    // A file named on the command line is meant to be heard.
+    // A file named on the command line is meant to be heard; the others named
+    // with it wait in the recent list, in their order below it.
+    for (auto other = command.more.rbegin(); other != command.more.rend(); ++other)
+        scene.rememberFile(*other);
     if (!command.file.empty() && scene.openFile(command.file))
         scene.setMuted(false);
     application.run(scene);

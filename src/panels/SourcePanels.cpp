@@ -15,12 +15,12 @@ namespace {
 const ImVec4 failureColour{1.0f, 0.35f, 0.35f, 1.0f};
 
 // Wrapped, so a long path does not stretch the panel across the window.
-void drawMessage(const SourceStage& stage)
+void drawMessage(const std::string& message)
 {
-    if (stage.message().empty())
+    if (message.empty())
         return;
     ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + 420.0f);
-    ImGui::TextColored(failureColour, "%s", stage.message().c_str());
+    ImGui::TextColored(failureColour, "%s", message.c_str());
     ImGui::PopTextWrapPos();
 }
 
@@ -33,8 +33,11 @@ void setPath(SourcePanelState_t& state, const std::string& path)
 
 void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
 {
-    if (state.path[0] == '\0' && !stage.filePath().empty())
-        setPath(state, stage.filePath());
+    // The field shows the path last tried (typed, recent, or the command line's, even when it failed to open).
+    if (state.triedPath != stage.triedPath()) {
+        state.triedPath = stage.triedPath();
+        setPath(state, state.triedPath);
+    }
     const bool entered =
         ImGui::InputText("##path", state.path.data(), state.path.size(), ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine(0.0f, -1.0f);
@@ -51,13 +54,14 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
         }
         ImGui::EndCombo();
     }
-    drawMessage(stage);
+    drawMessage(stage.message(SourceKind::File));
 
     FileSource& file = stage.file();
     if (!file.isLoaded()) {
         ImGui::TextUnformatted("No file open: type its path and press Open.");
         return;
     }
+    ImGui::Text("File: %s", stage.filePath().c_str());
     const AudioFormat_t& format = file.format();
     char length[32];
     formatMinutes(file.duration(), length, sizeof length);
@@ -95,7 +99,7 @@ void drawInputPanel(SourceStage& stage, SourcePanelState_t& state)
         }
         ImGui::EndCombo();
     }
-    drawMessage(stage);
+    drawMessage(stage.message(SourceKind::Input));
     if (input.isRunning())
         ImGui::Text("Capturing at %u Hz (not played back)", InputSource::captureRate);
     else
@@ -117,7 +121,6 @@ void drawSourceSelector(SourceStage& stage)
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::RadioButton("Input", active == SourceKind::Input))
         stage.select(SourceKind::Input);
-    drawMessage(stage);
 }
 
 void drawSourceWindow(SourceStage& stage, SourcePanelState_t& state, PanelLayout& layout)

@@ -1,5 +1,9 @@
 #include "source/SourceStage.h"
 
+#include "source/TimeText.h"
+
+#include <algorithm>
+
 namespace dravik {
 
 SourceStage::SourceStage(std::unique_ptr<IFileOpener> opener, std::unique_ptr<IPlaybackOutput> deviceOutput,
@@ -13,20 +17,40 @@ SourceStage::SourceStage(std::unique_ptr<IFileOpener> opener, std::unique_ptr<IP
 {
 }
 
+void SourceStage::pauseFileFor(SourceKind shown)
+{
+    // The file's transport is in its own panel: it never plays unseen.
+    panel = shown;
+    if (shown != SourceKind::File && fileSource.isPlaying()) {
+        fileWasPlaying = true;
+        fileSource.setPlaying(false);
+    }
+}
+
 bool SourceStage::select(SourceKind next)
 {
-    panel = next;
-    if (next == kind)
+    pauseFileFor(next);
+    if (next == kind) {
+        // Back to the file after a failed switch: it plays on as before.
+        if (next == SourceKind::File) {
+            if (fileWasPlaying)
+                fileSource.setPlaying(true);
+            fileWasPlaying = false;
+        }
         return true;
+    }
     if (next == SourceKind::Input && !inputSource.isRunning() && !inputSource.start(inputSource.deviceName())) {
-        report(inputSource.error());
+        report(inputMessage, inputSource.error());
         return false;
     }
     leave(kind);
     if (next == SourceKind::File && fileWasPlaying)
         fileSource.setPlaying(true);
+    if (next == SourceKind::File)
+        fileWasPlaying = false;
+    if (next == SourceKind::Input)
+        inputMessage.clear();
     kind = next;
-    lastMessage.clear();
     analysisChanged = true;
     return true;
 }
@@ -34,7 +58,7 @@ bool SourceStage::select(SourceKind next)
 void SourceStage::leave(SourceKind old)
 {
     if (old == SourceKind::File) {
-        fileWasPlaying = fileSource.isPlaying();
+        fileWasPlaying = fileWasPlaying || fileSource.isPlaying();
         fileSource.setPlaying(false);
     } else if (old == SourceKind::Input) {
         inputSource.stop();
@@ -44,39 +68,61 @@ void SourceStage::leave(SourceKind old)
 bool SourceStage::openFile(const std::string& path)
 {
     panel = SourceKind::File;
+    lastTried = path;
     std::string error;
     std::unique_ptr<IAudioDecoder> decoder = opener->open(path, error);
     if (decoder == nullptr) {
-        report(error.empty() ? "cannot open " + path : error);
+        report(fileMessage, error.empty() ? "cannot open " + path : error);
         return false;
     }
     leave(kind);
+    fileWasPlaying = false;
     const bool audible = fileSource.load(std::move(decoder));
     const AudioFormat_t format = fileSource.format();
     openedPath = path;
     recent.add(path);
     kind = SourceKind::File;
     analysisChanged = true;
-    lastMessage.clear();
+    fileMessage.clear();
+    shortFileReported = false;
     if (!audible && deviceOutput != nullptr)
-        report(path + ": the output cannot play " + std::to_string(format.channels) +
-               " channels; it is analysed without sound");
+        report(fileMessage, path + ": the output cannot play " + std::to_string(format.channels) +
+                                " channels; it is analysed without sound");
+    reportShortFile();
     return true;
 }
 
 bool SourceStage::selectInputDevice(const std::string& name)
 {
-    panel = SourceKind::Input;
+    pauseFileFor(SourceKind::Input);
     if (!inputSource.start(name)) {
-        report(inputSource.error());
+        report(inputMessage, inputSource.error());
         return false;
     }
     if (kind != SourceKind::Input) {
         leave(kind);
         kind = SourceKind::Input;
     }
-    lastMessage.clear();
+    inputMessage.clear();
     analysisChanged = true;
+    return true;
+}
+
+bool SourceStage::transportKey(TransportKey key)
+{
+    if (kind != SourceKind::File || !fileSource.isLoaded())
+        return false;
+    switch (key) {
+    case TransportKey::PlayPause:
+        fileSource.setPlaying(!fileSource.isPlaying());
+        break;
+    case TransportKey::Back:
+        fileSource.seek(std::max(0.0, fileSource.position() - seekStepSeconds));
+        break;
+    case TransportKey::Forward:
+        fileSource.seek(std::min(fileSource.duration(), fileSource.position() + seekStepSeconds));
+        break;
+    }
     return true;
 }
 
@@ -110,10 +156,21 @@ void SourceStage::update(double elapsedSeconds, bool muted)
 {
     fileSource.setMuted(muted);
     fileSource.update(elapsedSeconds);
+    reportShortFile();
     const bool wasRunning = inputSource.isRunning();
     inputSource.update(elapsedSeconds);
     if (wasRunning && !inputSource.isRunning())
-        report(inputSource.error());
+        report(inputMessage, inputSource.error());
+}
+
+void SourceStage::reportShortFile()
+{
+    // Found at the open (an uncompressed file's data cut short) or when the
+    // decoder reaches the cut (a compressed one); the length is then the one read.
+    if (shortFileReported || !fileSource.isLoaded() || !fileSource.format().shorterThanHeader)
+        return;
+    shortFileReported = true;
+    report(fileMessage, shorterThanHeaderMessage(openedPath, fileSource.format()));
 }
 
 void SourceStage::stopOutput()
@@ -129,9 +186,9 @@ bool SourceStage::takeAnalysisChange()
     return changed;
 }
 
-void SourceStage::report(const std::string& text)
+void SourceStage::report(std::string& message, const std::string& text)
 {
-    lastMessage = text;
+    message = text;
     errors << "dravik: " << text << '\n';
 }
 

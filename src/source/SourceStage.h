@@ -17,10 +17,15 @@ namespace dravik {
 
 enum class SourceKind : std::uint8_t { Generators = 0, File = 1, Input = 2 };
 
+// The file's transport keys: Space plays and pauses, Left and Right seek.
+enum class TransportKey : std::uint8_t { PlayPause, Back, Forward };
+
 // What the analysis listens to: the generators (the default), a sound file,
 // or a capture device. Switching pauses the source left (its output fades)
 // and refills the analyser from the new one. A failure is reported in one
-// line, on the error stream and in message(), and changes nothing else.
+// line, on the error stream and in the message of the source it is about
+// (a file's in the file panel, a capture device's in the input panel), and
+// changes nothing else.
 class SourceStage {
 public:
     // deviceOutput may be null (no sound device): files are then analysed silently.
@@ -35,11 +40,17 @@ public:
     // On failure the current file, if any, and the active source stay.
     bool openFile(const std::string& path);
     bool selectInputDevice(const std::string& name);
+    // Acts on the file while it is the active source; false when there is
+    // nothing to act on.
+    bool transportKey(TransportKey key);
+    static constexpr double seekStepSeconds = 5.0;
 
     FileSource& file() { return fileSource; }
     const FileSource& file() const { return fileSource; }
     InputSource& input() { return inputSource; }
+    // The file that plays (or played last), and the path of the last open tried.
     const std::string& filePath() const { return openedPath; }
+    const std::string& triedPath() const { return lastTried; }
     const RecentFiles& recentFiles() const { return recent; }
     // Puts a file at the top of the recent list without opening it.
     void rememberFile(const std::string& path) { recent.add(path); }
@@ -61,12 +72,19 @@ public:
     // tried last (a file that failed to open still shows the file panel).
     SourceKind shownPanel() const { return panel; }
 
-    // The last failure, for the panels; empty when the last action succeeded.
-    const std::string& message() const { return lastMessage; }
-    void clearMessage() { lastMessage.clear(); }
+    // The last failure about the file or the capture device, for their
+    // panels; empty once what it said is no longer true.
+    const std::string& message(SourceKind about) const
+    {
+        return about == SourceKind::Input ? inputMessage : fileMessage;
+    }
+    // The message of the panel shown.
+    const std::string& message() const { return message(panel); }
 
 private:
-    void report(const std::string& text);
+    void report(std::string& message, const std::string& text);
+    void reportShortFile();
+    void pauseFileFor(SourceKind shown);
     void leave(SourceKind old);
 
     std::unique_ptr<IFileOpener> opener;
@@ -77,7 +95,10 @@ private:
     InputSource inputSource;
     RecentFiles recent;
     std::string openedPath;
-    std::string lastMessage;
+    std::string lastTried;
+    std::string fileMessage;
+    std::string inputMessage;
+    bool shortFileReported = false;
     SourceKind kind = SourceKind::Generators;
     SourceKind panel = SourceKind::Generators;
     bool fileWasPlaying = false;

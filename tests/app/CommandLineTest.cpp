@@ -41,6 +41,12 @@ TEST(CommandLine, FileHelpAndVersion)
     EXPECT_TRUE(reset.command.reset);
     EXPECT_EQ(reset.command.file, "song.flac");
 
+    // A file manager passes every file chosen: the first opens, the others wait.
+    const Parsed several = parse({"one.wav", "two.flac", "three.mp3"});
+    EXPECT_FALSE(several.command.exitStatus);
+    EXPECT_EQ(several.command.file, "one.wav");
+    EXPECT_EQ(several.command.more, (std::vector<std::string>{"two.flac", "three.mp3"}));
+
     const Parsed help = parse({"--help"});
     EXPECT_EQ(help.command.exitStatus, 0);
     EXPECT_NE(help.out.find("Usage: dravik"), std::string::npos);
@@ -54,7 +60,7 @@ TEST(CommandLine, FileHelpAndVersion)
 TEST(CommandLine, UnknownOptionsAndSurplusArgumentsPrintUsageAndExit2)
 {
     for (const std::vector<const char*>& arguments :
-         {std::vector<const char*>{"--loud"}, {"-x"}, {"one.wav", "two.wav"}}) {
+         {std::vector<const char*>{"--loud"}, {"-x"}, {"one.wav", "--loud"}}) {
         const Parsed p = parse(arguments);
         EXPECT_EQ(p.command.exitStatus, 2) << arguments.front();
         EXPECT_NE(p.err.find("Usage: dravik"), std::string::npos) << arguments.front();

@@ -41,7 +41,12 @@ def main():
         output = check(["desktop-file-validate", desktop])
         assert output.strip() == "", f"desktop-file-validate has remarks:\n{output}"
         entry = open(desktop).read()
-        assert "\nExec=dravik\n" in entry and f"\nIcon={APP_ID}\n" in entry, entry
+        assert "\nExec=dravik %F\n" in entry and f"\nIcon={APP_ID}\n" in entry, entry
+        # A file manager offers Dravik for every format it reads.
+        mime = next(line for line in entry.splitlines() if line.startswith("MimeType="))
+        for kind in ("audio/x-wav", "audio/x-aiff", "audio/flac", "audio/x-vorbis+ogg", "audio/x-opus+ogg",
+                     "audio/mpeg"):
+            assert kind in mime.split("=", 1)[1].split(";"), f"{kind} missing from {mime}"
 
         metainfo = os.path.join(prefix, "share", "metainfo", f"{APP_ID}.metainfo.xml")
         print(check(["appstreamcli", "validate", "--no-net", "--pedantic", metainfo]), end="")

@@ -1,5 +1,7 @@
 #include "session/Session.h"
 
+#include "tracking/TrackerSettings.h"
+
 #include <toml++/toml.h>
 
 #include <cmath>
@@ -14,47 +16,6 @@ constexpr std::string_view formatName = "dravik-session";
 constexpr std::size_t maxGenerators = 5;
 constexpr std::size_t maxRecentFiles = 10;
 constexpr std::int32_t maxHarmonics = 12;
-
-// The tracker's keys, written and read from one list, with the ranges a
-// saved value must lie in. Its rate and low-note window follow the analysis
-// and are not kept.
-struct TrackerReal {
-    const char* name;
-    double NoteTrackerParams_t::*field;
-    double low;
-    double high;
-};
-struct TrackerInt {
-    const char* name;
-    std::int32_t NoteTrackerParams_t::*field;
-    std::int64_t low;
-    std::int64_t high;
-};
-constexpr TrackerReal trackerReals[] = {
-    {"relative_on_db", &NoteTrackerParams_t::relativeOnDb, -120.0, 0.0},
-    {"relative_off_db", &NoteTrackerParams_t::relativeOffDb, -120.0, 0.0},
-    {"floor_on_db", &NoteTrackerParams_t::floorOnDb, -200.0, 0.0},
-    {"floor_off_db", &NoteTrackerParams_t::floorOffDb, -200.0, 0.0},
-    {"peak_floor_db", &NoteTrackerParams_t::peakFloorDb, -200.0, 0.0},
-    {"release_drop_db", &NoteTrackerParams_t::releaseDropDb, 0.0, 400.0},
-    {"release_slope_db", &NoteTrackerParams_t::releaseSlopeDb, 0.0, 400.0},
-    {"release_slope_s", &NoteTrackerParams_t::releaseSlopeSeconds, 0.0, 10.0},
-    {"reattack_db", &NoteTrackerParams_t::reattackDb, 0.0, 400.0},
-    {"overtone_relative_db", &NoteTrackerParams_t::overtoneRelativeDb, -200.0, 0.0},
-    {"octave_odd_ratio", &NoteTrackerParams_t::octaveOddRatio, 0.0, 1e6},
-    {"octave_fundamental_db", &NoteTrackerParams_t::octaveFundamentalDb, -400.0, 0.0},
-    {"strong_second_ratio", &NoteTrackerParams_t::strongSecondRatio, 1.0, 1e6},
-    {"min_duration_s", &NoteTrackerParams_t::minDurationSeconds, 0.0, 10.0},
-    {"velocity_floor_db", &NoteTrackerParams_t::velocityFloorDb, -200.0, -1.0},
-};
-constexpr TrackerInt trackerInts[] = {
-    {"off_frames", &NoteTrackerParams_t::offFrames, 1, 1000},
-    {"max_polyphony", &NoteTrackerParams_t::maxPolyphony, 1, 128},
-    {"harmonic_count", &NoteTrackerParams_t::harmonicCount, 1, 16},
-    {"low_note", &NoteTrackerParams_t::lowNote, 0, 127},
-    {"high_note", &NoteTrackerParams_t::highNote, 0, 127},
-    {"split_note", &NoteTrackerParams_t::splitNote, 0, 127},
-};
 
 const char* windowName(WindowingType type)
 {
@@ -316,10 +277,13 @@ std::string sessionToToml(const Session_t& session)
     energy.insert("min_energy", e.minEnergy);
 
     toml::table tracker;
-    for (const TrackerReal& key : trackerReals)
-        tracker.insert(key.name, session.tracker.*key.field);
-    for (const TrackerInt& key : trackerInts)
-        tracker.insert(key.name, session.tracker.*key.field);
+    // The tracker's keys come from the table the panel and dravik-transcribe share.
+    for (const TrackerSetting_t& setting : trackerSettings) {
+        if (setting.real != nullptr)
+            tracker.insert(setting.key, session.tracker.*setting.real);
+        else
+            tracker.insert(setting.key, session.tracker.*setting.integer);
+    }
 
     toml::array recent;
     for (const std::string& file : session.recentFiles)
@@ -456,10 +420,13 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
 
     const Reader tracker = top.sub("tracker");
     NoteTrackerParams_t& t = s.tracker;
-    for (const TrackerReal& key : trackerReals)
-        tracker.real(key.name, t.*key.field, key.low, key.high);
-    for (const TrackerInt& key : trackerInts)
-        tracker.integer(key.name, t.*key.field, key.low, key.high);
+    for (const TrackerSetting_t& setting : trackerSettings) {
+        if (setting.real != nullptr)
+            tracker.real(setting.key, t.*setting.real, setting.low, setting.high);
+        else
+            tracker.integer(setting.key, t.*setting.integer, static_cast<std::int64_t>(setting.low),
+                            static_cast<std::int64_t>(setting.high));
+    }
     // An off level above its on level would end every note as it starts.
     if (t.relativeOffDb > t.relativeOnDb) {
         tracker.warn("relative_off_db", "and relative_on_db: the off level lies above the on level");

@@ -1,26 +1,40 @@
-// dravik-transcribe: an audio file to notes, without a window, through the
+// dravik-transcribe: audio files to notes, without a window, through the
 // program's analysis chain and tracker settings.
 
 #include "analysis/FFTParams.h"
+#include "decode/SndfileOpener.h"
 #include "midifile/MidiFileWriter.h"
 #include "session/SessionFile.h"
+#include "source/TimeText.h"
 #include "tracking/NoteTranscriber.h"
+#include "tracking/TrackerSettings.h"
 
 #include <CLI/CLI.hpp>
-#include <SFML/Audio/InputSoundFile.hpp>
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
+#include <filesystem>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 using namespace dravik;
+
+constexpr const char* programName = "dravik-transcribe";
+
+void say(const std::string& text)
+{
+    std::fprintf(stderr, "%s: %s\n", programName, text.c_str());
+}
 
 struct Note {
     double onset;
@@ -85,132 +99,114 @@ bool isPowerOfTwo(std::uint32_t n)
     return n != 0 && (n & (n - 1)) == 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+std::string reason(int error)
 {
-    CLI::App app{"Transcribes an audio file into notes: a MIDI file and/or a CSV of notes."};
-    std::string input;
-    std::string midiPath;
-    std::string csvPath;
-    std::string sessionPath;
-    // Options are read into their own records, so that a session file can
-    // supply the rest and an option given still wins over it.
-    FFTParams_t given;
-    NoteTrackerParams_t givenTracking;
-    bool quiet = false;
-    app.add_option("input", input, "Audio file (WAV, FLAC, OGG)")->required();
-    app.add_option("-o,--output", midiPath, "Standard MIDI File to write");
-    app.add_option("--csv", csvPath, "CSV of notes to write: onset_s,offset_s,note,velocity");
-    app.add_option("--session", sessionPath,
-                   "Analysis and tracker settings from a session the program saved (its session.toml); "
-                   "options given here override them");
-    struct Override {
-        CLI::Option* option;
-        std::function<void(FFTParams_t&, NoteTrackerParams_t&)> apply;
-    };
-    std::vector<Override> overrides;
-    const auto fftOption = [&](CLI::Option* option, auto field) {
-        overrides.push_back(
-            {option, [&given, field](FFTParams_t& f, NoteTrackerParams_t&) { f.*field = given.*field; }});
-        return option;
-    };
-    const auto trackerOption = [&](CLI::Option* option, auto field) {
-        overrides.push_back({option, [&givenTracking, field](FFTParams_t&, NoteTrackerParams_t& t) {
-                                 t.*field = givenTracking.*field;
-                             }});
-        return option;
-    };
-    fftOption(app.add_option("--window", given.windowSize, "Analysis window in samples, a power of two"),
-              &FFTParams_t::windowSize)
-        ->check(CLI::Range(256u, 262144u));
-    fftOption(app.add_option("--block", given.blockSize, "Samples per block, a power of two"), &FFTParams_t::blockSize)
-        ->check(CLI::Range(16u, 4096u));
-    fftOption(app.add_option("--hop-rate", given.hopRate, "Hop as a fraction of the window"), &FFTParams_t::hopRate)
-        ->check(CLI::Range(0.01f, 1.0f));
-    trackerOption(app.add_option("--relative-on", givenTracking.relativeOnDb,
-                                 "dB below the strongest note at which a note starts"),
-                  &NoteTrackerParams_t::relativeOnDb);
-    trackerOption(app.add_option("--relative-off", givenTracking.relativeOffDb,
-                                 "dB below the strongest note at which a note ends"),
-                  &NoteTrackerParams_t::relativeOffDb);
-    trackerOption(app.add_option("--floor-on", givenTracking.floorOnDb, "dB of full scale at which a note starts"),
-                  &NoteTrackerParams_t::floorOnDb);
-    trackerOption(app.add_option("--floor-off", givenTracking.floorOffDb, "dB of full scale at which a note ends"),
-                  &NoteTrackerParams_t::floorOffDb);
-    trackerOption(
-        app.add_option("--release-drop", givenTracking.releaseDropDb, "dB below its own loudest at which a note ends"),
-        &NoteTrackerParams_t::releaseDropDb)
-        ->check(CLI::Range(0.0, 400.0));
-    trackerOption(app.add_option("--release-slope", givenTracking.releaseSlopeDb,
-                                 "dB a note may fall faster over the slope span than over the span before"),
-                  &NoteTrackerParams_t::releaseSlopeDb)
-        ->check(CLI::Range(0.0, 400.0));
-    trackerOption(app.add_option("--reattack", givenTracking.reattackDb, "dB rise that starts an ended note again"),
-                  &NoteTrackerParams_t::reattackDb)
-        ->check(CLI::Range(0.0, 400.0));
-    trackerOption(app.add_option("--min-duration", givenTracking.minDurationSeconds, "Shortest note in seconds"),
-                  &NoteTrackerParams_t::minDurationSeconds)
-        ->check(CLI::Range(0.0, 10.0));
-    trackerOption(
-        app.add_option("--low-window", givenTracking.lowWindowSize, "Window of the low-note analysis in samples"),
-        &NoteTrackerParams_t::lowWindowSize)
-        ->check(CLI::Range(1024u, 262144u));
-    trackerOption(
-        app.add_option("--split-note", givenTracking.splitNote, "Notes below this one use the low-note analysis"),
-        &NoteTrackerParams_t::splitNote)
-        ->check(CLI::Range(0, 128));
-    app.add_flag("-q,--quiet", quiet, "No progress bar");
-    CLI11_PARSE(app, argc, argv);
+    return std::strerror(error);
+}
 
-    FFTParams_t fft;
-    NoteTrackerParams_t tracking;
-    if (!sessionPath.empty()) {
-        const SessionRead_t read = readSessionFile(sessionPath, Session_t{});
-        for (const std::string& warning : read.warnings)
-            std::fprintf(stderr, "dravik-transcribe: %s\n", warning.c_str());
-        if (read.outcome != SessionRead_t::Outcome::Read) {
-            std::fprintf(stderr, "dravik-transcribe: cannot use the session %s\n", sessionPath.c_str());
-            return 1;
+// Writes `bytes` to `path` and says why when it cannot: the open does not
+// wait for a FIFO's reader, and every write and the close are checked, so a
+// full disk is an error, not a short file.
+bool writeFile(const std::string& path, const std::string& bytes)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        say(path + ": cannot be written (" + reason(errno) + ")");
+        return false;
+    }
+    // Opened; from here a pipe with a reader may make the writes wait.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (wrote < 0 && errno == EINTR)
+            continue;
+        if (wrote <= 0) {
+            const int error = wrote < 0 ? errno : EIO;
+            ::close(fd);
+            say(path + ": cannot be written (" + reason(error) + ")");
+            return false;
         }
-        fft = read.session.fft;
-        copyTrackerOptions(read.session.tracker, tracking);
+        done += static_cast<std::size_t>(wrote);
     }
-    for (const Override& o : overrides) {
-        if (o.option->count() != 0)
-            o.apply(fft, tracking);
+    if (::close(fd) != 0) {
+        say(path + ": cannot be written (" + reason(errno) + ")");
+        return false;
     }
+    return true;
+}
 
-    if (!isPowerOfTwo(fft.windowSize) || !isPowerOfTwo(fft.blockSize) || fft.blockSize > fft.windowSize ||
-        tracking.lowWindowSize % fft.blockSize != 0) {
-        std::fprintf(stderr, "dravik-transcribe: window and block must be powers of two, the block no longer than "
-                             "the window, and the low window a whole number of blocks\n");
-        return 2;
+// libsmf writes only to a path it opens itself: the file is made in the
+// temporary folder and copied through writeFile, so the destination gets the
+// same non-blocking open and checked writes as the CSV.
+bool writeMidi(MidiFileWriter& midi, const std::string& path)
+{
+    std::string temporary = (std::filesystem::temp_directory_path() / "dravik-transcribe-XXXXXX").string();
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        say(path + ": cannot be written (no temporary file: " + reason(errno) + ")");
+        return false;
     }
-    if (tracking.relativeOffDb > tracking.relativeOnDb || tracking.floorOffDb > tracking.floorOnDb) {
-        std::fprintf(stderr,
-                     "dravik-transcribe: an off level above its on level would end every note as it "
-                     "starts (relative %.1f / %.1f dB, floor %.1f / %.1f dB)\n",
-                     tracking.relativeOnDb, tracking.relativeOffDb, tracking.floorOnDb, tracking.floorOffDb);
-        return 2;
+    ::close(fd);
+    std::string message;
+    const bool saved = midi.save(temporary, message);
+    std::string bytes;
+    if (saved) {
+        std::FILE* in = std::fopen(temporary.c_str(), "rb");
+        char buffer[65536];
+        std::size_t got = 0;
+        while (in != nullptr && (got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+            bytes.append(buffer, got);
+        if (in != nullptr)
+            std::fclose(in);
     }
-    if (midiPath.empty() && csvPath.empty()) {
-        std::fprintf(stderr, "dravik-transcribe: nothing to write: give -o OUT.mid and/or --csv OUT.csv\n");
-        return 2;
+    std::remove(temporary.c_str());
+    if (!saved || bytes.empty()) {
+        say(path + ": cannot be written (" + (saved ? "the temporary copy could not be read" : message) + ")");
+        return false;
     }
+    return writeFile(path, bytes);
+}
 
-    sf::InputSoundFile file;
-    if (!file.openFromFile(input)) {
-        std::fprintf(stderr, "dravik-transcribe: cannot read the audio file %s\n", input.c_str());
-        return 1;
+std::string csvText(const NoteList& notes)
+{
+    std::ostringstream csv;
+    csv << "onset_s,offset_s,note,velocity\n";
+    for (const Note& n : notes.all())
+        csv << n.onset << ',' << n.offset << ',' << n.note << ',' << n.velocity << '\n';
+    return csv.str();
+}
+
+// Where one input's notes go.
+struct Job_t {
+    std::string input;
+    std::string midiPath; // empty: no MIDI file
+    std::string csvPath;  // empty: no CSV
+};
+
+// IN.wav becomes DIR/IN.mid, or IN.mid beside it.
+std::string outputBeside(const std::string& input, const std::string& folder, const char* extension)
+{
+    std::filesystem::path out(input);
+    out.replace_extension(extension);
+    if (!folder.empty())
+        out = std::filesystem::path(folder) / out.filename();
+    return out.string();
+}
+
+// Transcribes one file; false when it cannot be read or its notes cannot be written.
+bool transcribeFile(const Job_t& job, const FFTParams_t& fft, NoteTrackerParams_t tracking, bool quiet)
+{
+    std::string error;
+    const std::unique_ptr<IAudioDecoder> decoder = SndfileOpener().open(job.input, error);
+    if (decoder == nullptr) {
+        say(error);
+        return false;
     }
-    const unsigned channels = file.getChannelCount();
-    const std::uint64_t frames = file.getSampleCount() / (channels != 0 ? channels : 1);
-    tracking.sampleRate = static_cast<double>(file.getSampleRate());
-    if (channels == 0 || tracking.sampleRate <= 0.0) {
-        std::fprintf(stderr, "dravik-transcribe: %s holds no audio\n", input.c_str());
-        return 1;
-    }
+    const AudioFormat_t format = decoder->format();
+    const unsigned channels = format.channels;
+    const std::uint64_t frames = format.frames;
+    tracking.sampleRate = static_cast<double>(format.sampleRate);
 
     const auto started = std::chrono::steady_clock::now();
     NoteTranscriber transcriber(fft, tracking);
@@ -219,11 +215,11 @@ int main(int argc, char** argv)
     Progress progress(!quiet && isatty(STDERR_FILENO) != 0);
 
     const std::size_t block = fft.blockSize;
-    std::vector<sf::Int16> interleaved(block * channels);
+    std::vector<std::int16_t> interleaved(block * channels);
     std::vector<double> mono(block, 0.0);
     std::uint64_t done = 0;
     for (;;) {
-        const std::uint64_t read = file.read(interleaved.data(), interleaved.size()) / channels;
+        const std::uint64_t read = decoder->read(interleaved.data(), block);
         if (read == 0)
             break;
         // Mono mix-down; a short last block is padded with silence.
@@ -248,28 +244,225 @@ int main(int argc, char** argv)
     progress.done();
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
-    int status = 0;
-    if (!midiPath.empty()) {
-        std::string message;
-        if (!midi.save(midiPath, message)) {
-            std::fprintf(stderr, "dravik-transcribe: %s\n", message.c_str());
-            status = 1;
-        }
-    }
-    if (!csvPath.empty()) {
-        std::ofstream csv(csvPath);
-        csv << "onset_s,offset_s,note,velocity\n";
-        for (const Note& n : notes.all())
-            csv << n.onset << ',' << n.offset << ',' << n.note << ',' << n.velocity << '\n';
-        if (!csv) {
-            std::fprintf(stderr, "dravik-transcribe: cannot write the CSV file %s\n", csvPath.c_str());
-            status = 1;
-        }
-    }
+    if (decoder->format().shorterThanHeader)
+        say(shorterThanHeaderMessage(job.input, decoder->format()));
+
+    bool ok = true;
+    if (!job.midiPath.empty())
+        ok = writeMidi(midi, job.midiPath) && ok;
+    if (!job.csvPath.empty())
+        ok = writeFile(job.csvPath, csvText(notes)) && ok;
     if (!quiet) {
-        const double seconds = static_cast<double>(frames) / tracking.sampleRate;
-        std::fprintf(stderr, "%zu notes from %.1f s of audio in %.2f s (%.0f x real time)\n", notes.all().size(),
-                     seconds, elapsed, elapsed > 0.0 ? seconds / elapsed : 0.0);
+        const double seconds = static_cast<double>(done) / tracking.sampleRate;
+        std::fprintf(stderr, "%s: %zu notes from %.1f s of audio in %.2f s (%.0f x real time)\n", job.input.c_str(),
+                     notes.all().size(), seconds, elapsed, elapsed > 0.0 ? seconds / elapsed : 0.0);
     }
-    return status;
+    return ok;
+}
+
+// The usage line of the help, for a usage error.
+std::string usageLine(const CLI::App& app)
+{
+    std::istringstream help(app.help());
+    std::string line;
+    while (std::getline(help, line)) {
+        if (line.rfind("Usage:", 0) == 0)
+            return line;
+    }
+    return {};
+}
+
+int usageError(const CLI::App& app, const std::string& text)
+{
+    say(text);
+    std::fprintf(stderr, "%s\nRun '%s --help' for the options and their defaults.\n", usageLine(app).c_str(),
+                 programName);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CLI::App app{"Transcribes audio files (WAV, AIFF, FLAC, Ogg Vorbis, Opus, MP3) into notes: a Standard MIDI "
+                 "File and/or a CSV of notes for each.",
+                 programName};
+    app.set_version_flag("--version", std::string(programName) + " " DRAVIK_VERSION);
+    app.option_defaults()->always_capture_default();
+    std::vector<std::string> inputs;
+    std::string midiPath;
+    std::string csvPath;
+    std::string folder;
+    std::vector<std::string> types{"mid"};
+    std::string sessionPath;
+    // Options are read into their own records, so that a session file can
+    // supply the rest and an option given still wins over it.
+    FFTParams_t given;
+    NoteTrackerParams_t givenTracking;
+    std::string windowing = "hann";
+    bool quiet = false;
+    app.add_option("input", inputs, "Audio files; each one's notes go beside it unless -o, --csv or -d say otherwise")
+        ->required()
+        ->always_capture_default(false);
+    CLI::Option* midiOption = app.add_option("-o,--output", midiPath, "Standard MIDI File to write (one input only)")
+                                  ->always_capture_default(false);
+    CLI::Option* csvOption =
+        app.add_option("--csv", csvPath, "CSV of notes to write (one input only): onset_s,offset_s,note,velocity")
+            ->always_capture_default(false);
+    CLI::Option* folderOption =
+        app.add_option("-d,--directory", folder, "Write each input's IN.mid / IN.csv into this folder")
+            ->always_capture_default(false);
+    CLI::Option* typesOption =
+        app.add_option("-t,--types", types, "What to write for each input named after it: mid, csv or mid,csv")
+            ->delimiter(',')
+            ->check(CLI::IsMember({"mid", "csv"}));
+    midiOption->excludes(folderOption)->excludes(typesOption);
+    csvOption->excludes(folderOption)->excludes(typesOption);
+    app.add_option("--session", sessionPath,
+                   "Analysis and tracker settings from a session the program saved (its session.toml); "
+                   "options given here override them")
+        ->always_capture_default(false);
+    struct Override {
+        CLI::Option* option;
+        std::function<void(FFTParams_t&, NoteTrackerParams_t&)> apply;
+    };
+    std::vector<Override> overrides;
+    const auto fftOption = [&](CLI::Option* option, auto field) {
+        overrides.push_back(
+            {option, [&given, field](FFTParams_t& f, NoteTrackerParams_t&) { f.*field = given.*field; }});
+        return option;
+    };
+    // The analysis settings of the "FFT Options" panel, named after its labels.
+    fftOption(app.add_option("--fft-window-size,--window", given.windowSize,
+                             "Analysis window in samples, a power of two (\"FFT Window Sizes\")"),
+              &FFTParams_t::windowSize)
+        ->check(CLI::Range(256u, 262144u));
+    fftOption(app.add_option("--fft-block-size,--block", given.blockSize,
+                             "Samples per block, a power of two (\"FFT Process Block Size\")"),
+              &FFTParams_t::blockSize)
+        ->check(CLI::Range(16u, 4096u));
+    fftOption(app.add_option("--fft-hop-rate,--hop-rate", given.hopRate, "Hop as a fraction of the window"),
+              &FFTParams_t::hopRate)
+        ->check(CLI::Range(0.01f, 1.0f));
+    CLI::Option* windowingOption =
+        app.add_option("--windowing-type", windowing, "Window function: none, hann, hamming or blackman")
+            ->check(CLI::IsMember({"none", "hann", "hamming", "blackman"}, CLI::ignore_case));
+    // The "Note Tracker" panel's settings, from the table the session's keys come from.
+    for (const TrackerSetting_t& setting : trackerSettings) {
+        std::string names = std::string("--") + setting.option;
+        if (setting.formerOption != nullptr)
+            names += std::string(",--") + setting.formerOption;
+        const std::string help = std::string(setting.help) + " (\"" + setting.label + "\")";
+        CLI::Option* option = nullptr;
+        if (setting.real != nullptr) {
+            option = app.add_option(names, givenTracking.*setting.real, help);
+            overrides.push_back({option, [&givenTracking, field = setting.real](FFTParams_t&, NoteTrackerParams_t& t) {
+                                     t.*field = givenTracking.*field;
+                                 }});
+        } else {
+            option = app.add_option(names, givenTracking.*setting.integer, help);
+            overrides.push_back(
+                {option, [&givenTracking, field = setting.integer](FFTParams_t&, NoteTrackerParams_t& t) {
+                     t.*field = givenTracking.*field;
+                 }});
+        }
+        option->check(CLI::Range(setting.low, setting.high));
+    }
+    CLI::Option* lowWindowOption =
+        app.add_option("--low-window", givenTracking.lowWindowSize, "Window of the low-note analysis in samples")
+            ->check(CLI::Range(1024u, 262144u));
+    app.add_flag("-q,--quiet", quiet, "No progress bar and no summary");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::fputs(app.help().c_str(), stdout);
+        return 0;
+    } catch (const CLI::CallForVersion& version) {
+        std::printf("%s\n", version.what());
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        return usageError(app, error.what());
+    }
+
+    FFTParams_t fft;
+    NoteTrackerParams_t tracking;
+    if (!sessionPath.empty()) {
+        const SessionRead_t read = readSessionFile(sessionPath, Session_t{});
+        for (const std::string& warning : read.warnings)
+            say(warning);
+        if (read.outcome != SessionRead_t::Outcome::Read) {
+            say("cannot use the session " + sessionPath);
+            return 1;
+        }
+        fft = read.session.fft;
+        copyTrackerOptions(read.session.tracker, tracking);
+    }
+    for (const Override& o : overrides) {
+        if (o.option->count() != 0)
+            o.apply(fft, tracking);
+    }
+    if (windowingOption->count() != 0) {
+        const std::map<std::string, WindowingType> windows{{"none", WindowingType::None},
+                                                           {"hann", WindowingType::Hann},
+                                                           {"hamming", WindowingType::Hamming},
+                                                           {"blackman", WindowingType::Blackman}};
+        std::string name = windowing;
+        for (char& c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        fft.windowingType = windows.at(name);
+    }
+    if (lowWindowOption->count() != 0)
+        tracking.lowWindowSize = givenTracking.lowWindowSize;
+
+    if (!isPowerOfTwo(fft.windowSize) || !isPowerOfTwo(fft.blockSize) || fft.blockSize > fft.windowSize ||
+        tracking.lowWindowSize % fft.blockSize != 0)
+        return usageError(app, "window and block must be powers of two, the block no longer than the window, and "
+                               "the low window a whole number of blocks");
+    if (tracking.relativeOffDb > tracking.relativeOnDb || tracking.floorOffDb > tracking.floorOnDb) {
+        char text[200];
+        std::snprintf(text, sizeof text,
+                      "an off level above its on level would end every note as it starts (relative %.1f / %.1f dB, "
+                      "floor %.1f / %.1f dB)",
+                      tracking.relativeOnDb, tracking.relativeOffDb, tracking.floorOnDb, tracking.floorOffDb);
+        return usageError(app, text);
+    }
+    if (tracking.lowNote > tracking.highNote)
+        return usageError(app, "the lowest note lies above the highest note");
+
+    std::vector<Job_t> jobs;
+    const bool named = midiOption->count() != 0 || csvOption->count() != 0;
+    if (named && inputs.size() > 1)
+        return usageError(app, "-o and --csv name one file each; for several inputs use -d DIR or write beside them");
+    if (!folder.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(folder, ec);
+        if (!std::filesystem::is_directory(folder)) {
+            say(folder + ": cannot be used as the output folder (" + (ec ? ec.message() : std::string("not a folder")) +
+                ")");
+            return 1;
+        }
+    }
+    std::map<std::string, std::string> claimed; // output path -> the input writing it
+    for (const std::string& input : inputs) {
+        Job_t job{input, midiPath, csvPath};
+        if (!named) {
+            for (const std::string& type : types)
+                (type == "mid" ? job.midiPath : job.csvPath) = outputBeside(input, folder, type.c_str());
+        }
+        for (const std::string* out : {&job.midiPath, &job.csvPath}) {
+            if (out->empty())
+                continue;
+            const auto [at, fresh] = claimed.emplace(*out, input);
+            if (!fresh)
+                return usageError(app, at->second + " and " + input + " would both write " + *out);
+            if (*out == input)
+                return usageError(app, input + " would be overwritten by its own notes");
+        }
+        jobs.push_back(job);
+    }
+
+    bool ok = true;
+    for (const Job_t& job : jobs)
+        ok = transcribeFile(job, fft, tracking, quiet) && ok;
+    return ok ? 0 : 1;
 }

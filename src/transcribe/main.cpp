@@ -301,7 +301,7 @@ int main(int argc, char** argv)
     NoteTrackerParams_t givenTracking;
     std::string windowing = "hann";
     bool quiet = false;
-    app.add_option("input", inputs, "Audio files; each one's notes go beside it unless -o, --csv or -d say otherwise")
+    app.add_option("FILE", inputs, "Audio files; each one's notes go beside it unless -o, --csv or -d say otherwise")
         ->required()
         ->always_capture_default(false);
     CLI::Option* midiOption = app.add_option("-o,--output", midiPath, "Standard MIDI File to write (one input only)")
@@ -341,7 +341,7 @@ int main(int argc, char** argv)
                              "Samples per block, a power of two (\"FFT Process Block Size\")"),
               &FFTParams_t::blockSize)
         ->check(CLI::Range(16u, 4096u));
-    fftOption(app.add_option("--fft-hop-rate,--hop-rate", given.hopRate, "Hop as a fraction of the window"),
+    fftOption(app.add_option("--fft-hop-rate,--hop-rate", given.hopRate, "Hop as a fraction of the window (\"FFT Hop Rate\")"),
               &FFTParams_t::hopRate)
         ->check(CLI::Range(0.01f, 1.0f));
     CLI::Option* windowingOption =
@@ -366,7 +366,10 @@ int main(int argc, char** argv)
                      t.*field = givenTracking.*field;
                  }});
         }
-        option->check(CLI::Range(setting.low, setting.high));
+        if (setting.real != nullptr)
+            option->check(CLI::Range(setting.low, setting.high));
+        else
+            option->check(CLI::Range(static_cast<std::int32_t>(setting.low), static_cast<std::int32_t>(setting.high)));
     }
     CLI::Option* lowWindowOption =
         app.add_option("--low-window", givenTracking.lowWindowSize, "Window of the low-note analysis in samples")

@@ -92,6 +92,7 @@ public:
     // Switches what is analysed; the analyser refills from the new source.
     bool selectSource(SourceKind kind);
     SourceStage& sourceStage() override { return sources; }
+    const SourcePanelState_t& sourcePanelState() const { return sourcePanel; }
     // Carries a change of source, or of the source's rate, to the analysis.
     void applySourceChange() override;
 

@@ -341,7 +341,8 @@ int main(int argc, char** argv)
                              "Samples per block, a power of two (\"FFT Process Block Size\")"),
               &FFTParams_t::blockSize)
         ->check(CLI::Range(16u, 4096u));
-    fftOption(app.add_option("--fft-hop-rate,--hop-rate", given.hopRate, "Hop as a fraction of the window (\"FFT Hop Rate\")"),
+    fftOption(app.add_option("--fft-hop-rate,--hop-rate", given.hopRate,
+                             "Hop as a fraction of the window (\"FFT Hop Rate\")"),
               &FFTParams_t::hopRate)
         ->check(CLI::Range(0.01f, 1.0f));
     CLI::Option* windowingOption =

@@ -2,7 +2,10 @@
 #include "SceneOnWindow.h"
 
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Window/Event.hpp>
 #include <gtest/gtest.h>
+#include <imgui.h>
+#include <imgui_internal.h>
 
 #include <chrono>
 #include <memory>
@@ -80,6 +83,67 @@ TEST_F(SceneSourceTest, BadInputKeepsTheSourceItHad)
     EXPECT_EQ(scene->sourceStage().filePath(), good);
     expectAnalysisRate(48000.0);
     EXPECT_NE(scene->sourceStage().message().find("no such file"), std::string::npos);
+}
+
+sf::Event keyPress(sf::Keyboard::Key key)
+{
+    sf::Event event{};
+    event.type = sf::Event::KeyPressed;
+    event.key.code = key;
+    return event;
+}
+
+sf::Event mouseButton(sf::Event::EventType type, ImVec2 at)
+{
+    sf::Event event{};
+    event.type = type;
+    event.mouseButton.button = sf::Mouse::Left;
+    event.mouseButton.x = static_cast<int>(at.x);
+    event.mouseButton.y = static_cast<int>(at.y);
+    return event;
+}
+
+TEST_F(SceneSourceTest, SpaceAndArrowsDriveTheFileButNotWhileTyping)
+{
+    const std::string path = folder / "long.wav";
+    ASSERT_TRUE(writeTone(path, 8000, 1, 30.0, {440.0}));
+    ASSERT_TRUE(scene->openFile(path));
+    frame();
+    FileSource& file = scene->sourceStage().file();
+    ASSERT_TRUE(file.isPlaying());
+    EXPECT_TRUE(scene->handleEvent(*window, keyPress(sf::Keyboard::Space)));
+    EXPECT_FALSE(file.isPlaying());
+    EXPECT_TRUE(scene->handleEvent(*window, keyPress(sf::Keyboard::Right)));
+    EXPECT_TRUE(scene->handleEvent(*window, keyPress(sf::Keyboard::Right)));
+    frame();
+    EXPECT_NEAR(file.position(), 10.0, 0.2);
+    EXPECT_TRUE(scene->handleEvent(*window, keyPress(sf::Keyboard::Left)));
+    frame();
+    EXPECT_NEAR(file.position(), 5.0, 0.2);
+
+    // A click in the path field (the panel's first widget) gives it the keys.
+    const ImGuiWindow* panel = ImGui::FindWindowByName("Sound File");
+    ASSERT_NE(panel, nullptr);
+    const ImVec2 field{panel->ContentRegionRect.Min.x + 20.0f, panel->ContentRegionRect.Min.y + 6.0f};
+    scene->handleEvent(*window, mouseButton(sf::Event::MouseButtonPressed, field));
+    frame();
+    scene->handleEvent(*window, mouseButton(sf::Event::MouseButtonReleased, field));
+    frame();
+    ASSERT_TRUE(ImGui::GetIO().WantTextInput);
+    scene->handleEvent(*window, keyPress(sf::Keyboard::Space));
+    scene->handleEvent(*window, keyPress(sf::Keyboard::Right));
+    frame();
+    EXPECT_FALSE(file.isPlaying());
+    EXPECT_NEAR(file.position(), 5.0, 0.2);
+}
+
+TEST_F(SceneSourceTest, AFailedOpenLeavesItsPathInTheField)
+{
+    const std::string missing = folder / "not here.wav";
+    EXPECT_FALSE(scene->openFile(missing));
+    frame();
+    EXPECT_EQ(scene->sourceStage().shownPanel(), SourceKind::File);
+    EXPECT_EQ(std::string(scene->sourcePanelState().path.data()), missing);
 }
 
 } // namespace

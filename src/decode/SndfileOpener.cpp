@@ -21,8 +21,10 @@ constexpr std::uint64_t scratchFrames = 4096;
 
 class SndfileDecoder final : public IAudioDecoder {
 public:
-    SndfileDecoder(SNDFILE* file, const SF_INFO& info, bool shortAtOpen)
-        : file(file)
+    // `fd` is the decoder's own descriptor of the file, kept to open it afresh.
+    SndfileDecoder(int fd, SNDFILE* file, const SF_INFO& info, bool shortAtOpen)
+        : fd(fd)
+        , file(file)
         , estimatedLength((info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_MPEG_LAYER_III ||
                           (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_MPEG_LAYER_II ||
                           (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_MPEG_LAYER_I)
@@ -33,7 +35,12 @@ public:
         stated.frames = static_cast<std::uint64_t>(std::max<sf_count_t>(0, info.frames));
         stated.shorterThanHeader = shortAtOpen;
     }
-    ~SndfileDecoder() override { sf_close(file); }
+    ~SndfileDecoder() override
+    {
+        if (file != nullptr)
+            sf_close(file);
+        ::close(fd);
+    }
     SndfileDecoder(const SndfileDecoder&) = delete;
     SndfileDecoder& operator=(const SndfileDecoder&) = delete;
 
@@ -43,7 +50,7 @@ public:
     {
         const std::uint32_t channels = stated.channels;
         std::uint64_t done = 0;
-        while (done < frames) {
+        while (file != nullptr && done < frames) {
             const std::uint64_t want = std::min(frames - done, scratchFrames);
             // Read as float and scaled here: libsndfile would turn float
             // files into 16-bit values of -1..1 unless asked to normalise by
@@ -68,18 +75,50 @@ public:
     void seek(std::uint64_t frame) override
     {
         frame = std::min(frame, stated.frames);
-        if (sf_seek(file, static_cast<sf_count_t>(frame), SEEK_SET) >= 0) {
+        if (trySeek(frame)) {
             position = frame;
             return;
         }
-        // Past where a cut file can be read: what follows reads nothing.
-        if (!estimatedLength)
-            stated.shorterThanHeader = true;
-        sf_seek(file, 0, SEEK_END);
-        position = stated.frames;
+        // A compressed file cut short: a seek past the cut fails and leaves
+        // libsndfile's decoder unusable, so each failure opens the file
+        // afresh. The readable end is found by halving, to within a block.
+        std::uint64_t good = 0;
+        std::uint64_t bad = frame;
+        while (bad - good > scratchFrames) {
+            const std::uint64_t middle = good + (bad - good) / 2;
+            (trySeek(middle) ? good : bad) = middle;
+        }
+        if (!trySeek(good))
+            good = 0;
+        endAt(good);
+        position = good;
     }
 
 private:
+    // Seeks, and on failure opens the file afresh so that later reads work.
+    bool trySeek(std::uint64_t frame)
+    {
+        if (file != nullptr && sf_seek(file, static_cast<sf_count_t>(frame), SEEK_SET) >= 0)
+            return true;
+        reopen();
+        return file != nullptr && sf_seek(file, static_cast<sf_count_t>(frame), SEEK_SET) >= 0;
+    }
+
+    void reopen()
+    {
+        if (file != nullptr)
+            sf_close(file);
+        file = nullptr;
+        const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        if (copy < 0 || ::lseek(copy, 0, SEEK_SET) != 0) {
+            if (copy >= 0)
+                ::close(copy);
+            return;
+        }
+        SF_INFO info{};
+        file = sf_open_fd(copy, SFM_READ, &info, SF_TRUE);
+    }
+
     // The file ended at `frame`: if the header promised more, the readable length is kept.
     void endAt(std::uint64_t frame)
     {
@@ -91,6 +130,7 @@ private:
             stated.shorterThanHeader = true;
     }
 
+    int fd;
     SNDFILE* file;
     bool estimatedLength;
     std::vector<float> scratch;
@@ -161,24 +201,26 @@ std::unique_ptr<IAudioDecoder> SndfileOpener::open(const std::string& path, std:
         ::close(fd);
         return nullptr;
     }
+    // libsndfile closes the copy it is given; the decoder keeps fd to open the file afresh.
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     SF_INFO info{};
-    SNDFILE* file = sf_open_fd(fd, SFM_READ, &info, SF_TRUE);
+    SNDFILE* file = copy >= 0 ? sf_open_fd(copy, SFM_READ, &info, SF_TRUE) : nullptr;
     if (file == nullptr) {
         error = path + ": not a WAV, AIFF, FLAC, Ogg Vorbis, Opus or MP3 file, or its header is damaged (" +
-                sf_strerror(nullptr) + ")";
+                (copy >= 0 ? sf_strerror(nullptr) : std::strerror(errno)) + ")";
+        ::close(fd);
         return nullptr;
     }
-    if (info.channels <= 0) {
+    const char* refused = info.channels <= 0     ? ": the file has 0 channels"
+                          : info.samplerate <= 0 ? ": the file states a sample rate of 0 Hz"
+                                                 : nullptr;
+    if (refused != nullptr) {
         sf_close(file);
-        error = path + ": the file has 0 channels";
+        ::close(fd);
+        error = path + refused;
         return nullptr;
     }
-    if (info.samplerate <= 0) {
-        sf_close(file);
-        error = path + ": the file states a sample rate of 0 Hz";
-        return nullptr;
-    }
-    return std::make_unique<SndfileDecoder>(file, info, headerClaimsMore(file));
+    return std::make_unique<SndfileDecoder>(fd, file, info, headerClaimsMore(file));
 }
 
 } // namespace dravik

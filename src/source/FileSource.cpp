@@ -87,8 +87,10 @@ void FileSource::seek(double seconds)
     if (decoder == nullptr || !std::isfinite(seconds))
         return;
     const double frame = std::clamp(seconds * fileFormat.sampleRate, 0.0, static_cast<double>(fileFormat.frames));
-    const auto target = static_cast<std::uint64_t>(frame);
-    decoder->seek(target);
+    decoder->seek(static_cast<std::uint64_t>(frame));
+    // A seek past the cut of a file shorter than its header lands at the cut.
+    refreshLength();
+    const auto target = std::min(static_cast<std::uint64_t>(frame), fileFormat.frames);
     output->flush();
     seekTimeline = written;
     beginSegment(target);
@@ -119,10 +121,7 @@ void FileSource::decodeAhead()
     while (budget > 0) {
         const std::uint64_t got = decoder->read(frames.data(), std::min(budget, readFrames));
         if (got == 0) {
-            // A file cut short finds its real length only here.
-            const AudioFormat_t now = decoder->format();
-            fileFormat.frames = std::min(fileFormat.frames, now.frames);
-            fileFormat.shorterThanHeader = fileFormat.shorterThanHeader || now.shorterThanHeader;
+            refreshLength();
             // A file that yields nothing right after a loop would spin: stop there.
             if (!looping || loopedEmpty) {
                 decodedToEnd = true;
@@ -145,6 +144,14 @@ void FileSource::decodeAhead()
         written += got;
         budget -= got;
     }
+}
+
+void FileSource::refreshLength()
+{
+    // A file cut short finds its real length only when a read or a seek reaches the cut.
+    const AudioFormat_t now = decoder->format();
+    fileFormat.frames = std::min(fileFormat.frames, now.frames);
+    fileFormat.shorterThanHeader = fileFormat.shorterThanHeader || now.shorterThanHeader;
 }
 
 void FileSource::beginSegment(std::uint64_t fileFrame)

@@ -57,6 +57,7 @@ private:
     };
 
     void decodeAhead();
+    void refreshLength();
     void beginSegment(std::uint64_t fileFrame);
     std::uint64_t fileFrameAt(std::uint64_t timeline) const;
 

@@ -173,6 +173,17 @@ TEST(FileOpener, AFileShorterThanItsHeaderKeepsTheLengthRead)
     EXPECT_EQ(cut->format().frames, read);
     EXPECT_NEAR(static_cast<double>(read), 2.0 * 44100.0, 0.3 * 44100.0);
 
+    // Seeking past the cut finds the readable end, and the file still reads from the start after.
+    const std::unique_ptr<IAudioDecoder> sought = SndfileOpener().open(folder / "cut.flac", error);
+    ASSERT_NE(sought, nullptr) << error;
+    sought->seek(3 * 44100);
+    EXPECT_TRUE(sought->format().shorterThanHeader);
+    EXPECT_NEAR(static_cast<double>(sought->format().frames), static_cast<double>(read), 8192.0);
+    std::int16_t frames[64];
+    EXPECT_LE(sought->read(frames, 64), 64u);
+    sought->seek(0);
+    EXPECT_NEAR(static_cast<double>(readAll(*sought).size()), static_cast<double>(read), 8192.0);
+
     // A whole file is not short.
     const std::unique_ptr<IAudioDecoder> whole = SndfileOpener().open(folder / "whole.flac", error);
     ASSERT_NE(whole, nullptr) << error;

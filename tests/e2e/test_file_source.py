@@ -2,11 +2,15 @@
 stereo, written here) plays the file at once: the spectrum's peak stands at
 1000 Hz on an axis drawn for 48 kHz, and the recording made by OpenAL Soft's
 wave backend holds the file's tone. `dravik corrupt.wav` keeps running with
-the reason shown in red in the "Sound File" panel and printed on stderr."""
+the reason shown in red in the "Sound File" panel and printed on stderr, and
+so does a file shorter than its header. Several files on the command line:
+the first plays, the others go to "Recent"."""
 
 import os
+import struct
 import subprocess
 import sys
+import tomllib
 import wave
 
 import numpy as np
@@ -124,10 +128,53 @@ def corrupt_file(args):
         assert any("corrupt.wav" in line and "header is damaged" in line for line in lines), dravik.log()
 
 
+def short_file(args):
+    """A WAV whose header states 2^31 frames over 1 KB: opened, with one line
+    saying it is shorter than its header, in red in the panel and on stderr."""
+    short = os.path.join(args.artifacts, "short.wav")
+    header = (b"RIFF" + struct.pack("<I", 0xFFFFFFF0) + b"WAVEfmt " +
+              struct.pack("<IHHIIHH", 16, 1, 1, RATE, 2 * RATE, 2, 16) + b"data" + struct.pack("<I", 0xFFFFFFFE))
+    with open(short, "wb") as f:
+        f.write(header + bytes(1024))
+    silent = dict(os.environ, ALSOFT_DRIVERS="null")
+    with program(args, "short", short, env=silent) as dravik:
+        dravik.wait_for_centred_window()
+        wait_until(lambda: len(find_panels(dravik.screenshot())) >= 2, 30, "the panels")
+        clear_the_plot(dravik)
+        below = PLOT_BOTTOM + TITLE_HEIGHT
+        image = dravik.wait_for_picture(lambda im: red_text(im, below) > 50, 10, "the short file's line in red")
+        dravik.save(image, "short")
+        dravik.close(timeout=10)
+        lines = [line for line in dravik.log().splitlines() if "shorter than its header" in line]
+        print("stderr:", lines)
+        assert lines == ["dravik: " + short + ": the file is shorter than its header states; 0:00.0 (512 frames) "
+                         "can be read"], dravik.log()
+
+
+def several_files(args):
+    """`dravik one.wav two.wav three.wav`, as a file manager starts it: the
+    first plays, the others wait in "Recent" (kept in the saved session)."""
+    paths = [os.path.join(args.artifacts, f"{name}.wav") for name in ("one", "two", "three")]
+    for path in paths:
+        write_tone(path, 1.0)
+    silent = dict(os.environ, ALSOFT_DRIVERS="null")
+    with program(args, "several", *paths, env=silent) as dravik:
+        dravik.wait_for_centred_window()
+        wait_until(lambda: len(find_panels(dravik.screenshot())) >= 2, 30, "the panels")
+        dravik.close(timeout=10)
+        with open(os.path.join(dravik.config_home, "dravik", "session.toml"), "rb") as f:
+            source = tomllib.load(f)["source"]
+    print("session source:", source)
+    assert source["kind"] == "file" and source["file"] == paths[0], source
+    assert source["recent"][:3] == paths, source
+
+
 def main():
     args = parse_arguments()
     play_tone(args)
     corrupt_file(args)
+    short_file(args)
+    several_files(args)
 
 
 if __name__ == "__main__":

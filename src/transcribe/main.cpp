@@ -254,8 +254,8 @@ bool transcribeFile(const Job_t& job, const FFTParams_t& fft, NoteTrackerParams_
         ok = writeFile(job.csvPath, csvText(notes)) && ok;
     if (!quiet) {
         const double seconds = static_cast<double>(done) / tracking.sampleRate;
-        std::fprintf(stderr, "%s: %zu notes from %.1f s of audio in %.2f s (%.0f x real time)\n", job.input.c_str(),
-                     notes.all().size(), seconds, elapsed, elapsed > 0.0 ? seconds / elapsed : 0.0);
+        std::fprintf(stderr, "%s: %s: %zu notes from %.1f s of audio in %.2f s (%.0f x real time)\n", programName,
+                     job.input.c_str(), notes.all().size(), seconds, elapsed, elapsed > 0.0 ? seconds / elapsed : 0.0);
     }
     return ok;
 }

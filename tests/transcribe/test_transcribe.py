@@ -134,6 +134,11 @@ def main():
         run = transcribe(binary, os.path.join(folder, "x.wav"), tone, "-d", out)
         check(run.returncode == 1 and os.path.exists(os.path.join(out, "a4.mid")), f"a bad input among good: {run}")
 
+        # Every line it prints starts with its name, the summary too.
+        run = transcribe(binary, tone, "--csv", csv, quiet=False)
+        check(run.returncode == 0 and run.stderr and all(line.startswith(NAME) for line in run.stderr.splitlines()),
+              f"lines without the program's name: {run.stderr!r}")
+
         run = transcribe(binary, "--version", quiet=False)
         check(run.returncode == 0 and run.stdout.startswith("dravik-transcribe "), f"--version: {run.stdout!r}")
         run = transcribe(binary, "--help", quiet=False)

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace dravik {
@@ -138,13 +139,25 @@ private:
     std::uint64_t position = 0;
 };
 
-// libsndfile clamps an uncompressed file's data chunk to the bytes present,
-// and logs the length the header stated as "(should be N)".
+// libsndfile clamps an uncompressed file's sample data chunk ("data" in
+// WAV, "SSND" in AIFF) to the bytes present, and logs the length its header
+// stated as "data : N (should be M)". Only those chunks count: a wrong RIFF or
+// FORM size over whole sample data loses nothing.
 bool headerClaimsMore(SNDFILE* file)
 {
     std::vector<char> log(16384, '\0');
     sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size() - 1));
-    return std::strstr(log.data(), "(should be") != nullptr;
+    std::string_view text(log.data());
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        line.remove_prefix(std::min(line.find_first_not_of(' '), line.size()));
+        const bool samples = line.rfind("data ", 0) == 0 || line.rfind("SSND ", 0) == 0;
+        if (samples && line.find("(should be") != std::string_view::npos)
+            return true;
+    }
+    return false;
 }
 
 // MP4 files (AAC, ALAC) carry "ftyp" at byte 4; libsndfile has no decoder for them.

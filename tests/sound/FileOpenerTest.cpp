@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -155,6 +156,29 @@ TEST(FileOpener, AFileShorterThanItsHeaderKeepsTheLengthRead)
     EXPECT_TRUE(wav->format().shorterThanHeader);
     EXPECT_EQ(wav->format().frames, 512u);
     EXPECT_EQ(readAll(*wav).size(), 512u);
+
+    // An AIFF cut in half is found short at once; a WAV whose RIFF size alone is wrong is whole.
+    ASSERT_TRUE(std::system(("sox -n -r 8000 -b 16 -c 1 " + folder / "whole.aiff" + " synth 1 sine 440").c_str()) == 0);
+    std::vector<std::uint8_t> aiff;
+    {
+        std::ifstream in(folder / "whole.aiff", std::ios::binary);
+        aiff.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    aiff.resize(aiff.size() / 2);
+    writeBytes(folder / "cut.aiff", aiff);
+    const std::unique_ptr<IAudioDecoder> cutAiff = SndfileOpener().open(folder / "cut.aiff", error);
+    ASSERT_NE(cutAiff, nullptr) << error;
+    EXPECT_TRUE(cutAiff->format().shorterThanHeader);
+    EXPECT_NEAR(static_cast<double>(cutAiff->format().frames), 4000.0, 50.0);
+    std::vector<std::uint8_t> riff = wavHeader(1, 8000, 16, 2000);
+    riff.resize(riff.size() + 2000, 0x10);
+    riff[4] = 0xF0; // the RIFF size states 5000 bytes more than the file holds
+    riff[5] = 0x1B;
+    writeBytes(folder / "riff.wav", riff);
+    const std::unique_ptr<IAudioDecoder> riffWav = SndfileOpener().open(folder / "riff.wav", error);
+    ASSERT_NE(riffWav, nullptr) << error;
+    EXPECT_FALSE(riffWav->format().shorterThanHeader);
+    EXPECT_EQ(riffWav->format().frames, 1000u);
 
     // A FLAC cut in half states its full length until a read reaches the cut.
     ASSERT_TRUE(writeTone(folder / "whole.flac", 44100, 1, 4.0, {440.0}));

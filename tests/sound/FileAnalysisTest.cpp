@@ -117,6 +117,12 @@ TEST(FileAnalysis, EveryFormatReadFindsTheTone)
                 loudest = std::max(loudest, std::abs(static_cast<int>(samples[i])));
         }
         EXPECT_NEAR(loudest, 16384, 2000) << f.name;
+        // Read to its end and sought to its end (Right at the end), a whole file is not short.
+        const std::uint64_t length = decoder->format().frames;
+        decoder->seek(length);
+        EXPECT_EQ(decoder->read(samples.data(), 16), 0u) << f.name;
+        EXPECT_FALSE(decoder->format().shorterThanHeader) << f.name;
+        EXPECT_EQ(decoder->format().frames, length) << f.name;
     }
 }
 

@@ -35,18 +35,26 @@ void runDravik(const dravik::CommandLine_t& command)
     const dravik::AbruptExitHook soundStop([&scene] { scene.stopSound(); });
     const std::filesystem::path sessionFile =
         dravik::sessionFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    bool keepSessionFile = false;
     if (!command.reset) {
         const dravik::SessionLoad_t load = dravik::loadSessionFile(sessionFile, scene.captureSession());
         for (const std::string& warning : load.warnings)
             std::cerr << "dravik: " << warning << '\n';
         if (load.found)
             scene.restoreSession(load.session);
+        keepSessionFile = load.keepFile;
     }
     // A file named on the command line is meant to be heard.
     if (!command.file.empty() && scene.openFile(command.file))
         scene.setMuted(false);
     application.run(scene);
-    // Also reached after SIGTERM or SIGINT, which end the frame loop cleanly.
+    // Also reached after SIGTERM, SIGINT, SIGHUP or SIGQUIT, which end the
+    // frame loop cleanly.
+    if (keepSessionFile) {
+        std::cerr << "dravik: session: " << sessionFile.string()
+                  << " could not be read at the start; it is left as it was and this session is not saved\n";
+        return;
+    }
     const std::string problem = dravik::saveSessionFile(sessionFile, scene.captureSession());
     if (!problem.empty())
         std::cerr << "dravik: " << problem << '\n';

@@ -3,7 +3,8 @@
   program starts (with a one-line warning where the file is skipped), and the
   file it saves at the close is a clean layout;
 - XDG_CONFIG_HOME a file, or a folder nobody may write: a warning, and it runs;
-- SIGTERM and SIGINT: a prompt exit with status 0 that saves the layout;
+- SIGTERM, SIGINT, SIGHUP and SIGQUIT: a prompt exit with status 0 that
+  saves the layout and the session;
 - two instances at once: the settings file left behind is one whole layout."""
 
 import os
@@ -12,7 +13,8 @@ import signal
 import subprocess
 import tempfile
 
-from dravik_e2e import (TITLE, DisplayHold, Dravik, parse_arguments, run_test, wait_for_panels, wait_until)
+from dravik_e2e import (GENERATOR_ENABLED, GENERATOR_NODE, GENERATOR_ROWS, TITLE, DisplayHold, Dravik, open_tree_node,
+                        parse_arguments, run_test, set_checkbox, wait_for_panels, wait_until)
 
 GENERATOR_PLACE = (700, 420)
 SKIPPED = "dravik: ignoring the saved panel layout"
@@ -94,16 +96,25 @@ def config_folders(args):
 
 
 def stop_signals(args):
-    for name, number in (("sigterm", signal.SIGTERM), ("sigint", signal.SIGINT)):
+    """Each stop signal after two changed settings: a moved panel (the layout)
+    and the generator's node opened and its "Enabled" ticked (the session)."""
+    signals = (("sigterm", signal.SIGTERM), ("sigint", signal.SIGINT), ("sighup", signal.SIGHUP),
+               ("sigquit", signal.SIGQUIT))
+    for name, number in signals:
         with Dravik(args.binary, args.close_tool, args.artifacts, f"signal-{name}") as dravik:
             dravik.wait_for_centred_window()
             generator = wait_for_panels(dravik)
-            dravik.drag_panel(generator, GENERATOR_PLACE)
+            generator = dravik.drag_panel(generator, GENERATOR_PLACE)
+            open_tree_node(dravik, generator, GENERATOR_ROWS, GENERATOR_NODE, GENERATOR_NODE + 1)
+            set_checkbox(dravik, generator, GENERATOR_ROWS, GENERATOR_ENABLED, True, indent=1)
             dravik.process.send_signal(number)
             status = dravik.wait_exit(timeout=5)
             assert status == 0, f"{name}: exit status {status}:\n{dravik.log()}"
             saved = read_settings(dravik.config_home)
             assert "[Window][Audio Generator]\nPos=700,420\n" in saved, f"{name}: saved\n{saved}"
+            with open(os.path.join(dravik.config_home, "dravik", "session.toml")) as f:
+                session = f.read()
+            assert re.search(r"enabled = true", session), f"{name}: session\n{session}"
 
 
 def two_instances(args):

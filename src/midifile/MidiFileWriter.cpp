@@ -3,6 +3,10 @@
 #include <smf.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace dravik {
 
@@ -44,8 +48,19 @@ void MidiFileWriter::add(NoteEventView events)
 
 bool MidiFileWriter::save(const std::string& path, std::string& message)
 {
+    // libsmf reports only that it failed; opening the file first names the
+    // reason (no such folder, no permission) in the message.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) {
+        message = "cannot write the MIDI file " + path + " (" + std::strerror(errno) + ")";
+        return false;
+    }
+    ::close(fd);
+    errno = 0;
     if (smf_save(smf->file, path.c_str()) != 0) {
-        message = "cannot write the MIDI file " + path;
+        const int error = errno;
+        message = "cannot write the MIDI file " + path + " (" +
+                  (error != 0 ? std::strerror(error) : "the MIDI library could not write it") + ")";
         return false;
     }
     return true;

@@ -1,11 +1,13 @@
 #include "panels/SourcePanels.h"
 
+#include "desktop/DesktopPaths.h"
 #include "source/TimeText.h"
 
 #include <imgui.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace dravik {
@@ -24,28 +26,33 @@ void drawMessage(const SourceStage& stage)
     ImGui::PopTextWrapPos();
 }
 
-void setPath(SourcePanelState_t& state, const std::string& path)
+// A typed "~/song.wav" means the user's home, as in a shell.
+std::string typedPath(const SourcePanelState_t& state)
 {
-    const std::size_t n = std::min(path.size(), state.path.size() - 1);
-    std::memcpy(state.path.data(), path.data(), n);
-    state.path[n] = '\0';
+    const char* home = std::getenv("HOME");
+    return expandHomePath(state.path.data(), home != nullptr ? home : "");
 }
 
 void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
 {
     if (state.path[0] == '\0' && !stage.filePath().empty())
-        setPath(state, stage.filePath());
+        setPanelPath(state, stage.filePath());
     const bool entered =
         ImGui::InputText("##path", state.path.data(), state.path.size(), ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::Button("Open") || entered)
-        stage.openFile(state.path.data());
+        stage.openFile(typedPath(state));
+    ImGui::SameLine();
+    if (ImGui::Button("Open..."))
+        state.chooseFile = true;
+    if (!state.chooserMessage.empty())
+        ImGui::TextColored(failureColour, "%s", state.chooserMessage.c_str());
 
     const std::vector<std::string>& recent = stage.recentFiles().paths();
     if (!recent.empty() && ImGui::BeginCombo("Recent", "")) {
         for (const std::string& path : recent) {
             if (ImGui::Selectable(path.c_str())) {
-                setPath(state, path);
+                setPanelPath(state, path);
                 stage.openFile(path);
             }
         }
@@ -103,6 +110,13 @@ void drawInputPanel(SourceStage& stage, SourcePanelState_t& state)
 }
 
 } // namespace
+
+void setPanelPath(SourcePanelState_t& state, const std::string& path)
+{
+    const std::size_t n = std::min(path.size(), state.path.size() - 1);
+    std::memcpy(state.path.data(), path.data(), n);
+    state.path[n] = '\0';
+}
 
 void drawSourceSelector(SourceStage& stage)
 {

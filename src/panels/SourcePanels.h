@@ -15,13 +15,20 @@ struct SourcePanelState_t {
     std::array<char, 1024> path{};
     std::vector<std::string> devices;
     bool deviceComboOpen = false;
+    // "Open..." was pressed: the owner shows the desktop's file chooser.
+    bool chooseFile = false;
+    // Why no file chooser could be shown, in one line; empty otherwise.
+    std::string chooserMessage;
 };
+
+// Puts a path into the panel's path field (cut to the field's length).
+void setPanelPath(SourcePanelState_t& state, const std::string& path);
 
 // The source selector of the main menu: "Generators", "File", "Input", and
 // the last failure in one line below them.
 void drawSourceSelector(SourceStage& stage);
 
-// The "Sound File" window (path and "Open", recent files, play/pause, the
+// The "Sound File" window (path, "Open" and "Open...", recent files, play/pause, the
 // position as m:ss.d, loop) or the "Sound Input" window (capture device),
 // for the source the user works on; nothing for the generators.
 void drawSourceWindow(SourceStage& stage, SourcePanelState_t& state, PanelLayout& layout);

@@ -10,6 +10,8 @@ CommandLine_t parseCommandLine(int argc, const char* const* argv, std::ostream& 
     CommandLine_t result;
     app.add_option("FILE", result.file, "A WAV, FLAC or Ogg Vorbis file to play and analyse");
     app.add_flag("--reset", result.reset, "Start with defaults; the saved session is replaced on exit");
+    app.add_flag("--verbose", result.verbose,
+                 "Show the sound and window libraries' own messages (why there is no audio device, say)");
     app.set_version_flag("--version", "dravik " DRAVIK_VERSION);
     try {
         app.parse(argc, argv);

@@ -10,9 +10,10 @@ struct CommandLine_t {
     std::optional<int> exitStatus; // set when the program ends here (help, version, a usage error)
     std::string file;              // a sound file to analyse from the start; empty for none
     bool reset = false;            // start with defaults, ignoring the saved session
+    bool verbose = false;          // show the sound and window libraries' own messages
 };
 
-// Reads `dravik [--help] [--version] [--reset] [FILE]`. Help and version go to `out`
+// Reads `dravik [--help] [--version] [--reset] [--verbose] [FILE]`. Help and version go to `out`
 // (status 0); an unknown option or a surplus argument prints the error and the
 // usage to `err` (status 2).
 CommandLine_t parseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);

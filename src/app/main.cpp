@@ -8,6 +8,7 @@
 #include "app/WindowIcon.h"
 #include "app/WindowSettings.h"
 #include "session/SessionFile.h"
+#include "sound/LibraryNoise.h"
 
 #include <SFML/Graphics/Image.hpp>
 
@@ -29,6 +30,8 @@ void runDravik(const dravik::CommandLine_t& command)
     settings.frameRateLimit = 60;
     settings.icon = haveIcon ? &icon : nullptr;
 
+    // Before any sound object or window, and outliving them.
+    const dravik::LibraryNoise libraryNoise(command.verbose);
     dravik::ViewContextImpl viewContext;
     dravik::Application application(settings);
     dravik::ApplicationScene scene(viewContext);

@@ -89,11 +89,17 @@ SessionLoad_t loadSessionFile(const std::filesystem::path& file, const Session_t
     SessionRead_t read = readSessionFile(file, defaults);
     SessionLoad_t result;
     result.found = read.outcome == SessionRead_t::Outcome::Read;
-    result.keepFile = read.outcome == SessionRead_t::Outcome::Unreadable;
+    // A regular file that cannot be read holds what the user had; a folder
+    // or a device in its place holds nothing a save could lose.
+    std::error_code error;
+    result.keepFile =
+        read.outcome == SessionRead_t::Outcome::Unreadable && std::filesystem::is_regular_file(file, error);
     result.session = std::move(read.session);
     result.warnings = std::move(read.warnings);
-    if (read.outcome == SessionRead_t::Outcome::Unreadable)
+    if (result.keepFile)
         result.warnings.back() += "; starting with defaults, and it is not saved over at exit";
+    else if (read.outcome == SessionRead_t::Outcome::Unreadable)
+        result.warnings.back() += "; starting with defaults";
     if (read.outcome == SessionRead_t::Outcome::Unusable)
         keepAsBackup(file, result.warnings);
     return result;

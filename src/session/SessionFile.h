@@ -16,7 +16,7 @@ constexpr std::size_t maxSessionBackups = 5;
 
 struct SessionLoad_t {
     bool found = false;                // a usable session was read
-    bool keepFile = false;             // the file could not be read: never save over it
+    bool keepFile = false;             // a regular file that could not be read: never save over it
     Session_t session;                 // `defaults` when nothing usable was read
     std::vector<std::string> warnings; // one line each
 };

@@ -109,6 +109,8 @@ struct FileChooser::Portal {
             portal->phase = Phase::Failed;
             return;
         }
+        // GLib ends the process when the session bus goes away, unless told not to.
+        g_dbus_connection_set_exit_on_close(bus, FALSE);
         portal->bus = bus;
         portal->call();
     }

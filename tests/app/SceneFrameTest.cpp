@@ -416,5 +416,29 @@ TEST_F(SceneFrameTest, ADiscardedRecordingMakesWayForANewOne)
     EXPECT_TRUE(scene->isRecording());
 }
 
+// With no portal, zenity or kdialog, Ctrl+O falls back to the path field: the
+// "Sound File" panel shows and says why, and the frames go on meanwhile.
+TEST_F(SceneFrameTest, WithoutAnyFileChooserThePathFieldShowsAndSaysWhy)
+{
+    const std::filesystem::path empty = config->path() / "no-programs";
+    std::filesystem::create_directories(empty);
+    const ScopedVariable path("PATH", empty.string());
+    const ScopedVariable bus("DBUS_SESSION_BUS_ADDRESS", "");
+    const ScopedVariable runtime("XDG_RUNTIME_DIR", "");
+    sf::Event ctrlO{};
+    ctrlO.type = sf::Event::KeyPressed;
+    ctrlO.key = {sf::Keyboard::O, false, true, false, false};
+    EXPECT_EQ(scene->sourceStage().shownPanel(), SourceKind::Generators);
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(scene->handleEvent(*window, ctrlO));
+    for (int i = 0; i < 3 && scene->isChoosingFile(); ++i)
+        frame();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(scene->isChoosingFile());
+    EXPECT_EQ(scene->sourceStage().shownPanel(), SourceKind::File);
+    EXPECT_NE(said.find("no file chooser"), std::string::npos) << said;
+    EXPECT_NE(said.find("type the path"), std::string::npos) << said;
+}
+
 } // namespace
 } // namespace dravik

@@ -115,6 +115,7 @@ TEST(NoteRecorder, StopWithoutRecordingOrToAnUnwritablePathSaysWhyAndKeepsTheNot
         {"/nonexistent-folder/take.mid", "(No such file or directory)"},
         {aFile + "/take.mid", "(Not a directory)"},
         {folder.string(), "(Is a directory)"},
+        {"/dev/full", "(No space left on device)"},
     };
     const std::string kept = (folder / "dravik_recorder_kept.mid").string();
     for (const Case& c : cases) {

@@ -4,6 +4,7 @@
 
 #include <gio/gio.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <unistd.h>
@@ -228,7 +229,12 @@ bool FileChooser::startPortal()
     portal = std::make_shared<Portal>();
     portal->self = portal;
     portal->token = "dravik" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
-    portal->parentWindow = parent != 0 ? "x11:" + std::to_string(parent) : std::string();
+    // The portal names an X11 parent by its id in hexadecimal.
+    if (parent != 0) {
+        char id[32];
+        std::snprintf(id, sizeof id, "x11:%lx", parent);
+        portal->parentWindow = id;
+    }
     g_bus_get(G_BUS_TYPE_SESSION, portal->cancellable, &Portal::onBus, Portal::hold(portal));
     state = State::Portal;
     return true;

@@ -193,7 +193,7 @@ TEST_F(PortalChooserTest, ThePortalsAnswerIsTheChosenFile)
         EXPECT_EQ(outcome->status, c.status);
         EXPECT_EQ(outcome->path, c.path);
     }
-    EXPECT_EQ(portal.parentWindow, "x11:4660");
+    EXPECT_EQ(portal.parentWindow, "x11:1234");
     EXPECT_NE(portal.filters.find("'*.wav'"), std::string::npos) << portal.filters;
 }
 

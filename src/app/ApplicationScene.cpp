@@ -5,6 +5,7 @@
 #include "app/IViewContext.h"
 #include "decode/SndfileOpener.h"
 #include "midi/RtMidiPort.h"
+#include "midifile/RecordingPlace.h"
 #include "panels/GeneratorPanel.h"
 #include "panels/PlotReadouts.h"
 #include "shared/NoteFrequency.h"
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 
 namespace dravik {
@@ -70,6 +72,8 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
 void ApplicationScene::onStart(sf::RenderWindow& window)
 {
     ui.init(window, true, uiSettingsFile(), panelTitles());
+    windowId = static_cast<unsigned long>(window.getSystemHandle());
+    fileDrop = std::make_unique<FileDrop>(windowId);
     windowSize = window.getSize();
     viewContext.worldView().view = window.getView();
     viewContext.screenView().view = window.getDefaultView();
@@ -77,6 +81,12 @@ void ApplicationScene::onStart(sf::RenderWindow& window)
 
 void ApplicationScene::onStop(sf::RenderWindow&)
 {
+    // A recording is never dropped at exit: it is written, or said why not.
+    if (recorder.recording())
+        stopRecording();
+    else if (recorder.unsaved())
+        saveRecordingAgain();
+    fileDrop.reset();
     ui.shutdown();
     if (player.hasDevice())
         std::cerr << "Dravik: audio underruns: " << player.underruns() << '\n';
@@ -96,6 +106,10 @@ bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& ev
         windowSize = {event.size.width, event.size.height};
     if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Home && !io.WantCaptureKeyboard) {
         resetView();
+        return true;
+    }
+    if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::O && event.key.control) {
+        chooseFile();
         return true;
     }
     // The file's transport; a text field or a widget being used keeps its keys.
@@ -125,6 +139,11 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     if (request.add)
         addGenerator();
     drawSourceWindow(sources, sourcePanel, layout);
+    if (sourcePanel.chooseFile) {
+        sourcePanel.chooseFile = false;
+        chooseFile();
+    }
+    takeDesktopFiles();
 
     sources.update(dt.asSeconds(), muted);
     applySourceChange();
@@ -244,10 +263,51 @@ void ApplicationScene::stopRecording()
     std::string message;
     if (recorder.stop(trackedSeconds(), tracker.active(), recordPath, message)) {
         recordMessage = "Saved " + recordPath;
+    } else if (recorder.unsaved()) {
+        saveRecordingElsewhere(message);
     } else {
         recordMessage = message;
         std::cerr << "Dravik: " << message << '\n';
     }
+}
+
+void ApplicationScene::saveRecordingAgain()
+{
+    std::string message;
+    if (recorder.save(recordPath, message))
+        recordMessage = "Saved " + recordPath;
+    else if (recorder.unsaved())
+        saveRecordingElsewhere(message);
+}
+
+void ApplicationScene::discardRecording()
+{
+    recorder.discard();
+    recordMessage = "The recording was discarded";
+}
+
+void ApplicationScene::saveRecordingElsewhere(const std::string& problem)
+{
+    const std::filesystem::path name = std::filesystem::path(recordPath).filename();
+    std::string lastProblem;
+    for (const std::filesystem::path& folder :
+         recordingFallbackFolders(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        const std::string fallback = (folder / name).lexically_normal().string();
+        if (fallback == recordPath)
+            continue;
+        std::string message;
+        if (!error && recorder.save(fallback, message)) {
+            recordPath = fallback;
+            recordMessage = problem + "; saved to " + fallback + " instead";
+            std::cerr << "Dravik: " << recordMessage << '\n';
+            return;
+        }
+        lastProblem = error ? "cannot create " + folder.string() + " (" + error.message() + ")" : message;
+    }
+    recordMessage = problem + "; " + lastProblem + "; the notes are kept: \"Save Again\" tries once more";
+    std::cerr << "Dravik: " << recordMessage << '\n';
 }
 
 void ApplicationScene::useMidiPort(std::unique_ptr<IMidiPort> port)
@@ -324,6 +384,35 @@ bool ApplicationScene::openFile(const std::string& path)
     const bool opened = sources.openFile(path);
     applySourceChange();
     return opened;
+}
+
+void ApplicationScene::chooseFile()
+{
+    sourcePanel.chooserMessage.clear();
+    chooser.open(windowId);
+}
+
+void ApplicationScene::takeDesktopFiles()
+{
+    if (chooser.isOpen()) {
+        if (const std::optional<FileChooser::Outcome_t> outcome = chooser.poll()) {
+            using Status = FileChooser::Outcome_t::Status;
+            if (outcome->status == Status::Chosen) {
+                openFile(outcome->path);
+            } else if (outcome->status == Status::Unavailable) {
+                sourcePanel.chooserMessage = outcome->message;
+                std::cerr << "Dravik: " << outcome->message << '\n';
+                selectSource(SourceKind::File);
+            }
+        }
+    }
+    if (fileDrop) {
+        // Of several files dropped at once, the first is opened.
+        const std::vector<std::string> dropped = fileDrop->poll();
+        if (!dropped.empty()) {
+            openFile(dropped.front());
+        }
+    }
 }
 
 bool ApplicationScene::selectSource(SourceKind kind)

@@ -6,6 +6,8 @@
 #include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
 #include "audio/GeneratorEntry.h"
+#include "desktop/FileChooser.h"
+#include "desktop/FileDrop.h"
 #include "midi/IMidiPort.h"
 #include "midi/MidiNoteSender.h"
 #include "midifile/NoteRecorder.h"
@@ -89,6 +91,11 @@ public:
     bool openFile(const std::string& path);
     // Puts a file in the recent list without opening it.
     void rememberFile(const std::string& path) { sources.rememberFile(path); }
+    // "Open..." and Ctrl+O: the desktop's file chooser, beside the frame
+    // loop; the file chosen opens as if typed. Without any chooser the
+    // "Sound File" panel shows with its path field and says why.
+    void chooseFile();
+    bool isChoosingFile() const { return chooser.isOpen(); }
     // Switches what is analysed; the analyser refills from the new source.
     bool selectSource(SourceKind kind);
     SourceStage& sourceStage() override { return sources; }
@@ -118,6 +125,11 @@ public:
     // Ends the sounding notes and writes what was recorded to recordingPath();
     // the message names the file, or says in one line why it was not written.
     void stopRecording() override;
+    bool hasUnsavedRecording() const override { return recorder.unsaved(); }
+    // Writes the unsaved recording to recordingPath(), else to the first
+    // fallback folder that takes it (recordingFallbackFolders).
+    void saveRecordingAgain() override;
+    void discardRecording() override;
     const std::string& recordingMessage() const override { return recordMessage; }
     // Where the next Stop writes: set by startRecording.
     const std::string& recordingPath() const { return recordPath; }
@@ -139,6 +151,8 @@ public:
 
 private:
     void feedSoundOutput();
+    // Files chosen in the chooser or dropped on the window.
+    void takeDesktopFiles();
     void analyze();
     void readCursor(const sf::RenderWindow& window);
     // The one writer of the analysis rate: the spectrum axis, the bin size
@@ -180,6 +194,13 @@ private:
     // After the player, which opens the sound device the file player needs.
     SourceStage sources;
     SourcePanelState_t sourcePanel;
+    FileChooser chooser;
+    std::unique_ptr<FileDrop> fileDrop;
+    unsigned long windowId = 0;
+    // After `problem` kept the recording from its file: the fallback folders
+    // in turn; the message names the file written, or says the notes are kept.
+    void saveRecordingElsewhere(const std::string& problem);
+
     NoteRecorder recorder;
     std::string recordPath;
     std::string recordMessage;

@@ -13,6 +13,8 @@ CommandLine_t parseCommandLine(int argc, const char* const* argv, std::ostream& 
                    "Sound files (WAV, AIFF, FLAC, Ogg Vorbis, Opus, MP3): the first plays and is analysed, the "
                    "others go to the recent list");
     app.add_flag("--reset", result.reset, "Start with defaults; the saved session is replaced on exit");
+    app.add_flag("--verbose", result.verbose,
+                 "Show the sound and window libraries' own messages (why there is no audio device, say)");
     app.set_version_flag("--version", "dravik " DRAVIK_VERSION);
     try {
         app.parse(argc, argv);

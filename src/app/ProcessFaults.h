@@ -7,10 +7,10 @@ namespace dravik {
 // How the process meets faults from outside: stop signals and the loss of
 // the X display.
 
-// SIGTERM and SIGINT ask the frame loop to end the run the way a close
-// request does, so the normal stop path runs and the settings are saved. A
-// second signal ends the process at once (the default action), in case the
-// stop path itself hangs.
+// SIGTERM, SIGINT, SIGHUP and SIGQUIT ask the frame loop to end the run the
+// way a close request does, so the normal stop path runs and the settings are
+// saved. A second signal of the same kind ends the process at once (the
+// default action, a core dump for SIGQUIT), in case the stop path hangs.
 void installStopSignalHandlers();
 // True once after a stop signal arrived; the request is taken.
 bool takeStopRequest();

@@ -8,6 +8,7 @@
 #include "app/WindowIcon.h"
 #include "app/WindowSettings.h"
 #include "session/SessionFile.h"
+#include "sound/LibraryNoise.h"
 
 #include <SFML/Graphics/Image.hpp>
 
@@ -29,18 +30,22 @@ void runDravik(const dravik::CommandLine_t& command)
     settings.frameRateLimit = 60;
     settings.icon = haveIcon ? &icon : nullptr;
 
+    // Before any sound object or window, and outliving them.
+    const dravik::LibraryNoise libraryNoise(command.verbose);
     dravik::ViewContextImpl viewContext;
     dravik::Application application(settings);
     dravik::ApplicationScene scene(viewContext);
     const dravik::AbruptExitHook soundStop([&scene] { scene.stopSound(); });
     const std::filesystem::path sessionFile =
         dravik::sessionFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    bool keepSessionFile = false;
     if (!command.reset) {
         const dravik::SessionLoad_t load = dravik::loadSessionFile(sessionFile, scene.captureSession());
         for (const std::string& warning : load.warnings)
             std::cerr << "dravik: " << warning << '\n';
         if (load.found)
             scene.restoreSession(load.session);
+        keepSessionFile = load.keepFile;
     }
     // A file named on the command line is meant to be heard; the others named
     // with it wait in the recent list, in their order below it.
@@ -49,7 +54,13 @@ void runDravik(const dravik::CommandLine_t& command)
     if (!command.file.empty() && scene.openFile(command.file))
         scene.setMuted(false);
     application.run(scene);
-    // Also reached after SIGTERM or SIGINT, which end the frame loop cleanly.
+    // Also reached after SIGTERM, SIGINT, SIGHUP or SIGQUIT, which end the
+    // frame loop cleanly.
+    if (keepSessionFile) {
+        std::cerr << "dravik: session: " << sessionFile.string()
+                  << " could not be read at the start; it is left as it was and this session is not saved\n";
+        return;
+    }
     const std::string problem = dravik::saveSessionFile(sessionFile, scene.captureSession());
     if (!problem.empty())
         std::cerr << "dravik: " << problem << '\n';

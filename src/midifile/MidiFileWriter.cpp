@@ -3,6 +3,13 @@
 #include <smf.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dravik {
 
@@ -42,13 +49,76 @@ void MidiFileWriter::add(NoteEventView events)
         add(e);
 }
 
-bool MidiFileWriter::save(const std::string& path, std::string& message)
+namespace {
+
+std::string failure(const std::string& path, const std::string& reason)
 {
-    if (smf_save(smf->file, path.c_str()) != 0) {
-        message = "cannot write the MIDI file " + path;
-        return false;
+    return "cannot write the MIDI file " + path + " (" + reason + ")";
+}
+
+bool writeAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<std::size_t>(written);
     }
     return true;
+}
+
+} // namespace
+
+bool MidiFileWriter::save(const std::string& path, std::string& message)
+{
+    // libsmf writes files itself but reports only that it failed (its own
+    // log line clobbers errno). So it writes into memory, and the file is
+    // written here, where every error keeps its reason.
+    const int memory = ::memfd_create("dravik-midi", MFD_CLOEXEC);
+    if (memory < 0) {
+        message = failure(path, std::strerror(errno));
+        return false;
+    }
+    const std::string memoryPath = "/proc/self/fd/" + std::to_string(memory);
+    std::string bytes;
+    const bool encoded = smf_save(smf->file, memoryPath.c_str()) == 0;
+    if (encoded) {
+        ::lseek(memory, 0, SEEK_SET);
+        char buffer[8192];
+        for (ssize_t got; (got = ::read(memory, buffer, sizeof buffer)) != 0;) {
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                break;
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(memory);
+    if (!encoded || bytes.empty()) {
+        message = failure(path, "the MIDI library could not encode the notes");
+        return false;
+    }
+
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+    if (fd < 0) {
+        message = failure(path, std::strerror(errno));
+        return false;
+    }
+    const bool written = writeAll(fd, bytes);
+    int error = written ? 0 : errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (written && error == 0)
+        return true;
+    message = failure(path, std::strerror(error != 0 ? error : EIO));
+    // A part of a file is no recording: only the whole one is kept.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+        ::unlink(path.c_str());
+    return false;
 }
 
 } // namespace dravik

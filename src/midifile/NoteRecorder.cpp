@@ -14,6 +14,7 @@ double NoteRecorder::fileTime(double seconds)
 void NoteRecorder::start(double nowSeconds, ActiveNoteView sounding)
 {
     writer = std::make_unique<MidiFileWriter>();
+    stopped = false;
     startSeconds = nowSeconds;
     lastSeconds = 0.0;
     for (const ActiveNote_t& note : sounding)
@@ -22,7 +23,7 @@ void NoteRecorder::start(double nowSeconds, ActiveNoteView sounding)
 
 void NoteRecorder::add(NoteEventView events)
 {
-    if (!writer)
+    if (!recording())
         return;
     for (const NoteEvent_t& event : events)
         writer->add(NoteEvent_t{fileTime(event.timeSeconds), event.note, event.velocity});
@@ -30,16 +31,33 @@ void NoteRecorder::add(NoteEventView events)
 
 bool NoteRecorder::stop(double nowSeconds, ActiveNoteView sounding, const std::string& path, std::string& message)
 {
-    if (!writer) {
+    if (!recording()) {
         message = "not recording";
         return false;
     }
     const double end = fileTime(nowSeconds);
     for (const ActiveNote_t& note : sounding)
         writer->add(NoteEvent_t{end, note.note, 0});
-    const bool saved = writer->save(path, message);
+    stopped = true;
+    return save(path, message);
+}
+
+bool NoteRecorder::save(const std::string& path, std::string& message)
+{
+    if (!unsaved()) {
+        message = "no recording to save";
+        return false;
+    }
+    if (!writer->save(path, message))
+        return false;
+    discard();
+    return true;
+}
+
+void NoteRecorder::discard()
+{
     writer.reset();
-    return saved;
+    stopped = false;
 }
 
 } // namespace dravik

@@ -41,6 +41,11 @@ void HarmonicEnergyMapperOptionsController::drawBinBand(const char* title, BinBa
     if (!ImGui::TreeNode(title))
         return;
     ImGui::Checkbox("Normalize Weights", &band.normalizeWeights);
+    // The record is the one home of the shape: a restored session writes it
+    // too, so the combo's item is read back from it before drawing. The
+    // mapper takes any other value as a box.
+    const auto shape = static_cast<std::uint8_t>(band.bandType);
+    typeIndex = shape == 1 || shape == 2 ? shape : 0;
     if (ImGui::Combo("Band Type", &typeIndex, bandTypes, 3, -1))
         band.bandType = static_cast<BandType>(static_cast<std::uint8_t>(typeIndex));
     sliderInt("Radius Bins", band.radiusBins, 0, 12, TypedRange_t{0.0, maxTypedRadius});

@@ -77,10 +77,18 @@ void drawMainMenu(IMainMenuModel& model)
     // Recording and MIDI out sit in a node of their own, closed at first, so
     // the menu still fits below the plot.
     if (ImGui::TreeNode("MIDI Notes")) {
-        if (!model.isRecording() && ImGui::Button("Record"))
+        if (model.hasUnsavedRecording()) {
+            // No new recording until this one is written or dropped.
+            if (ImGui::Button("Save Again"))
+                model.saveRecordingAgain();
+            ImGui::SameLine();
+            if (ImGui::Button("Discard"))
+                model.discardRecording();
+        } else if (!model.isRecording() && ImGui::Button("Record")) {
             model.startRecording();
-        else if (model.isRecording() && ImGui::Button("Stop"))
+        } else if (model.isRecording() && ImGui::Button("Stop")) {
             model.stopRecording();
+        }
         if (!model.recordingMessage().empty())
             ImGui::TextUnformatted(model.recordingMessage().c_str());
         bool midiOut = model.isMidiOutOn();

@@ -54,6 +54,11 @@ public:
     virtual bool isRecording() const = 0;
     virtual void startRecording() = 0;
     virtual void stopRecording() = 0;
+    // A stopped recording that no file could hold: "Save Again" tries its
+    // places once more, "Discard" drops it.
+    virtual bool hasUnsavedRecording() const = 0;
+    virtual void saveRecordingAgain() = 0;
+    virtual void discardRecording() = 0;
     virtual const std::string& recordingMessage() const = 0;
     // "MIDI Out" and its channel (1 to 16); the message says why it is off.
     virtual bool isMidiOutOn() const = 0;

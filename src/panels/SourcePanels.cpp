@@ -1,11 +1,13 @@
 #include "panels/SourcePanels.h"
 
+#include "desktop/DesktopPaths.h"
 #include "source/TimeText.h"
 
 #include <imgui.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace dravik {
@@ -24,11 +26,11 @@ void drawMessage(const std::string& message)
     ImGui::PopTextWrapPos();
 }
 
-void setPath(SourcePanelState_t& state, const std::string& path)
+// A typed "~/song.wav" means the user's home, as in a shell.
+std::string typedPath(const SourcePanelState_t& state)
 {
-    const std::size_t n = std::min(path.size(), state.path.size() - 1);
-    std::memcpy(state.path.data(), path.data(), n);
-    state.path[n] = '\0';
+    const char* home = std::getenv("HOME");
+    return expandHomePath(state.path.data(), home != nullptr ? home : "");
 }
 
 void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
@@ -36,19 +38,24 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
     // The field shows the path last tried (typed, recent, or the command line's, even when it failed to open).
     if (state.triedPath != stage.triedPath()) {
         state.triedPath = stage.triedPath();
-        setPath(state, state.triedPath);
+        setPanelPath(state, state.triedPath);
     }
     const bool entered =
         ImGui::InputText("##path", state.path.data(), state.path.size(), ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::Button("Open") || entered)
-        stage.openFile(state.path.data());
+        stage.openFile(typedPath(state));
+    ImGui::SameLine();
+    if (ImGui::Button("Open..."))
+        state.chooseFile = true;
+    if (!state.chooserMessage.empty())
+        ImGui::TextColored(failureColour, "%s", state.chooserMessage.c_str());
 
     const std::vector<std::string>& recent = stage.recentFiles().paths();
     if (!recent.empty() && ImGui::BeginCombo("Recent", "")) {
         for (const std::string& path : recent) {
             if (ImGui::Selectable(path.c_str())) {
-                setPath(state, path);
+                setPanelPath(state, path);
                 stage.openFile(path);
             }
         }
@@ -107,6 +114,13 @@ void drawInputPanel(SourceStage& stage, SourcePanelState_t& state)
 }
 
 } // namespace
+
+void setPanelPath(SourcePanelState_t& state, const std::string& path)
+{
+    const std::size_t n = std::min(path.size(), state.path.size() - 1);
+    std::memcpy(state.path.data(), path.data(), n);
+    state.path[n] = '\0';
+}
 
 void drawSourceSelector(SourceStage& stage)
 {

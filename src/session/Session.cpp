@@ -402,7 +402,7 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
     readShared(gaussian, s.gaussian);
     readCentsBand(gaussian.sub("fundamental_band"), s.gaussian.fundamentalBand);
     readCentsBand(gaussian.sub("harmonic_bands"), s.gaussian.harmonicBands);
-    gaussian.integer("harmonic_count", s.gaussian.harmonicCount, 1, maxHarmonics);
+    gaussian.integer("harmonic_count", s.gaussian.harmonicCount, 0, maxHarmonics);
     gaussian.real("fundamental_boost", s.gaussian.fundamentalBoost, 0.0, 1e6);
     gaussian.boolean("squared_weights", s.gaussian.useSquaredWeights);
     const Reader energy = mapper.sub("harmonic_energy");
@@ -410,7 +410,7 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
     readShared(energy, e);
     readBinBand(energy.sub("fundamental_band"), e.fundamentalBand);
     readBinBand(energy.sub("harmonic_bands"), e.harmonicBands);
-    energy.integer("harmonic_count", e.harmonicCount, 1, maxHarmonics);
+    energy.integer("harmonic_count", e.harmonicCount, 0, maxHarmonics);
     energy.real("fundamental_boost", e.fundamentalBoost, 0.0, 1e6);
     energy.boolean("squared_weights", e.useSquaredWeights);
     energy.real("fundamental_hard_gate", e.fundamentalHardGate, 0.0, 1e12);

@@ -21,7 +21,8 @@ struct SessionGenerator_t {
     std::int32_t number = 1;
     bool enabled = false;
     double frequency = 440.0;
-    double amplitude = 0.5;
+    // A new generator's amplitude: 0.8 as a 32-bit float, as the bank makes it.
+    double amplitude = static_cast<double>(0.8f);
 };
 
 struct Session_t {

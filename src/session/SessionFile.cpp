@@ -9,13 +9,33 @@ namespace dravik {
 
 namespace {
 
-// Keeps an unusable file beside the new one; a failure is reported, not fatal.
-void keepAsBackup(const std::filesystem::path& file, std::vector<std::string>& warnings)
+// The backup names, newest first: session.toml.bak, then .bak.1 and on.
+std::filesystem::path backupName(const std::filesystem::path& file, std::size_t age)
 {
     std::filesystem::path backup = file;
-    backup += ".bak";
+    backup += age == 0 ? ".bak" : ".bak." + std::to_string(age);
+    return backup;
+}
+
+// Keeps an unusable file beside the new one, the older backups moved one
+// place on and the oldest dropped; a failure is reported, not fatal. Through
+// a link the target's content is copied, so the link and its target stay.
+void keepAsBackup(const std::filesystem::path& file, std::vector<std::string>& warnings)
+{
     std::error_code error;
-    std::filesystem::rename(file, backup, error);
+    std::filesystem::remove(backupName(file, maxSessionBackups - 1), error);
+    for (std::size_t age = maxSessionBackups - 1; age > 0; --age) {
+        const std::filesystem::path older = backupName(file, age - 1);
+        if (std::filesystem::exists(std::filesystem::symlink_status(older, error)))
+            std::filesystem::rename(older, backupName(file, age), error);
+    }
+    const std::filesystem::path backup = backupName(file, 0);
+    error.clear();
+    if (std::filesystem::is_symlink(file, error))
+        std::filesystem::copy_file(resolveSettingsLink(file), backup, std::filesystem::copy_options::overwrite_existing,
+                                   error);
+    else
+        std::filesystem::rename(file, backup, error);
     if (error)
         warnings.push_back("session: cannot keep " + file.string() + " as " + backup.filename().string() + " (" +
                            error.message() + ")");
@@ -69,9 +89,16 @@ SessionLoad_t loadSessionFile(const std::filesystem::path& file, const Session_t
     SessionRead_t read = readSessionFile(file, defaults);
     SessionLoad_t result;
     result.found = read.outcome == SessionRead_t::Outcome::Read;
+    // A regular file that cannot be read holds what the user had; a folder
+    // or a device in its place holds nothing a save could lose.
+    std::error_code error;
+    result.keepFile =
+        read.outcome == SessionRead_t::Outcome::Unreadable && std::filesystem::is_regular_file(file, error);
     result.session = std::move(read.session);
     result.warnings = std::move(read.warnings);
-    if (read.outcome == SessionRead_t::Outcome::Unreadable)
+    if (result.keepFile)
+        result.warnings.back() += "; starting with defaults, and it is not saved over at exit";
+    else if (read.outcome == SessionRead_t::Outcome::Unreadable)
         result.warnings.back() += "; starting with defaults";
     if (read.outcome == SessionRead_t::Outcome::Unusable)
         keepAsBackup(file, result.warnings);

@@ -115,23 +115,78 @@ SettingsFileRead_t readSettingsFile(const std::filesystem::path& file, std::size
     return result;
 }
 
+std::filesystem::path resolveSettingsLink(const std::filesystem::path& file)
+{
+    // At most as many links as the kernel follows in one path (MAXSYMLINKS).
+    std::filesystem::path current = file;
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(current, error))
+            return current;
+        const std::filesystem::path target = std::filesystem::read_symlink(current, error);
+        if (error)
+            return current;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current;
+}
+
+namespace {
+
+// A device or FIFO that a link names is written into, not replaced: a link to
+// /dev/null keeps nothing, one to /dev/full reports that the device is full.
+std::string writeIntoSpecialFile(const std::filesystem::path& target, std::string_view content)
+{
+    // Non-blocking, so that a FIFO without a reader fails instead of waiting.
+    FileDescriptor fd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0)
+        return "cannot open " + target.string() + ": " + reason(errno);
+    if (!writeAll(fd.get(), content))
+        return "cannot write to " + target.string() + ": " + reason(errno);
+    if (fd.release() != 0)
+        return "cannot close " + target.string() + ": " + reason(errno);
+    return {};
+}
+
+} // namespace
+
 std::string writeSettingsFileAtomically(const std::filesystem::path& file, std::string_view content)
 {
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+    // A link (a dotfiles repository, say) keeps pointing at the file it names:
+    // the new content replaces the target, never the link.
+    const std::filesystem::path target = resolveSettingsLink(file);
+    struct stat info {};
+    const bool exists = ::stat(target.c_str(), &info) == 0;
+    if (!exists && errno == ELOOP)
+        return reason(errno);
+    if (exists && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return writeIntoSpecialFile(target, content);
+    if (exists && S_ISREG(info.st_mode)) {
+        // What cannot be read cannot be looked at by the user either after it
+        // is replaced: it stays as it is.
+        const FileDescriptor readable(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (readable.get() < 0 && (errno == EACCES || errno == EPERM))
+            return "it cannot be read (" + reason(errno) + "), so it is not replaced";
+    }
+
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
     // Hidden and unique per writer, so two instances never share one.
-    std::string pattern = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
     if (fd.get() < 0)
         return "cannot create a file in " + folder.string() + ": " + reason(errno);
 
     std::string problem;
+    // A replaced file keeps the permissions the user gave it.
+    if (exists && S_ISREG(info.st_mode))
+        ::fchmod(fd.get(), info.st_mode & 07777);
     if (!writeAll(fd.get(), content))
         problem = "cannot write: " + reason(errno);
     else if (::fsync(fd.get()) != 0)
         problem = "cannot flush to disk: " + reason(errno);
     else if (fd.release() != 0)
         problem = "cannot close: " + reason(errno);
-    else if (::rename(pattern.c_str(), file.c_str()) != 0)
+    else if (::rename(pattern.c_str(), target.c_str()) != 0)
         problem = "cannot replace it: " + reason(errno);
     if (!problem.empty()) {
         ::unlink(pattern.c_str());

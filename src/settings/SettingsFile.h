@@ -21,10 +21,18 @@ struct SettingsFileRead_t {
 // device, and never reads more than maxBytes + 1 bytes.
 SettingsFileRead_t readSettingsFile(const std::filesystem::path& file, std::size_t maxBytes);
 
+// The file a settings path names after following its symbolic links (to a
+// missing target, too); the path itself when it is no link.
+std::filesystem::path resolveSettingsLink(const std::filesystem::path& file);
+
 // Writes content to a temporary file in the same folder, flushes it to disk
 // and renames it over file: readers (another instance included) see the old
-// content or the new, never a part. Returns an empty string on success, else
-// a short reason; the temporary file is removed on failure.
+// content or the new, never a part. A symbolic link is written through: the
+// temporary file goes beside its target and replaces that. A device or FIFO
+// at the target is written into (without waiting), and an existing file that
+// this process may not read is left alone. Returns an empty string on
+// success, else a short reason; the old file stays and the temporary file is
+// removed on failure.
 std::string writeSettingsFileAtomically(const std::filesystem::path& file, std::string_view content);
 
 } // namespace dravik

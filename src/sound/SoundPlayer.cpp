@@ -54,7 +54,7 @@ SoundPlayer::SoundPlayer(OutputQueue_t queue, bool feedInThread)
         deviceAvailable = alGetError() == AL_NO_ERROR;
     }
     if (!deviceAvailable) {
-        std::cerr << "Dravik: no audio output device; the test tone will not be heard\n";
+        std::cerr << "Dravik: no audio output device; the test tone will not be heard (--verbose says why)\n";
     }
 }
 

@@ -35,10 +35,12 @@ TEST(CommandLine, FileHelpAndVersion)
     EXPECT_FALSE(file.command.exitStatus);
     EXPECT_EQ(file.command.file, "song.flac");
     EXPECT_FALSE(file.command.reset);
+    EXPECT_FALSE(file.command.verbose);
 
-    const Parsed reset = parse({"--reset", "song.flac"});
+    const Parsed reset = parse({"--reset", "song.flac", "--verbose"});
     EXPECT_FALSE(reset.command.exitStatus);
     EXPECT_TRUE(reset.command.reset);
+    EXPECT_TRUE(reset.command.verbose);
     EXPECT_EQ(reset.command.file, "song.flac");
 
     // A file manager passes every file chosen: the first opens, the others wait.

@@ -11,7 +11,7 @@ namespace {
 TEST(ProcessFaultsTest, AStopSignalIsTakenOnce)
 {
     EXPECT_FALSE(takeStopRequest());
-    for (int signal : {SIGTERM, SIGINT}) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGQUIT}) {
         SCOPED_TRACE(signal);
         installStopSignalHandlers();
         ASSERT_EQ(std::raise(signal), 0);

@@ -7,8 +7,12 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -301,6 +305,139 @@ TEST_F(SceneFrameTest, ReadoutsFollowTheSpectrumAndTheWorldView)
     scene->handleEvent(*window, left);
     frame();
     EXPECT_FALSE(scene->cursorReading().overPlot);
+}
+
+// Sets an environment variable for the life of the object.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value)
+        : name(name)
+    {
+        if (const char* old = std::getenv(name))
+            previous = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedVariable()
+    {
+        if (previous)
+            ::setenv(name, previous->c_str(), 1);
+        else
+            ::unsetenv(name);
+    }
+
+private:
+    const char* name;
+    std::optional<std::string> previous;
+};
+
+std::size_t noteEventsIn(const std::string& path)
+{
+    std::size_t count = 0;
+    smf_t* smf = smf_load(path.c_str());
+    if (smf == nullptr)
+        return 0;
+    for (smf_event_t* e = smf_get_next_event(smf); e != nullptr; e = smf_get_next_event(smf))
+        count += !smf_event_is_metadata(e) && e->midi_buffer_length == 3 ? 1 : 0;
+    smf_delete(smf);
+    return count;
+}
+
+// A file that cannot be written never costs the notes: they go to the first
+// fallback folder that takes them, or stay until "Save Again" succeeds.
+TEST_F(SceneFrameTest, ARecordingThatCannotBeWrittenIsKeptAndSavedElsewhere)
+{
+    namespace fs = std::filesystem;
+    const fs::path home = config->path() / "home-is-a-file";
+    fs::create_directories(config->path());
+    std::ofstream(home) << "not a folder";
+    const fs::path data = config->path() / "data";
+    struct Case {
+        const char* name;
+        std::string xdgDataHome;
+        std::string fallback; // empty: nowhere takes it
+    };
+    const std::vector<Case> cases{
+        {"data home", data.string(), (data / "dravik" / "take.mid").string()},
+        {"home's data folder", "relative/ignored", ""},
+    };
+    const std::string wanted = (home / "take.mid").string();
+    scene->setGeneratorEnabled(0, true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ScopedVariable dataHome("XDG_DATA_HOME", c.xdgDataHome);
+        const ScopedVariable homeVariable("HOME", home.string());
+        // The current folder is the last place tried; /proc takes no file.
+        const fs::path folder = fs::current_path();
+        fs::current_path("/proc");
+        scene->startRecording();
+        scene->setRecordingPath(wanted);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (scene->noteTracker().active().size() == 0 && std::chrono::steady_clock::now() < deadline)
+            frame();
+        scene->stopRecording();
+        fs::current_path(folder);
+        const std::string& message = scene->recordingMessage();
+        EXPECT_NE(message.find("cannot write the MIDI file " + wanted + " (Not a directory)"), std::string::npos)
+            << message;
+        EXPECT_EQ(message.find('\n'), std::string::npos);
+        if (!c.fallback.empty()) {
+            EXPECT_NE(message.find("saved to " + c.fallback), std::string::npos) << message;
+            EXPECT_FALSE(scene->hasUnsavedRecording());
+            EXPECT_GE(noteEventsIn(c.fallback), 2u);
+            continue;
+        }
+        EXPECT_NE(message.find("the notes are kept"), std::string::npos) << message;
+        EXPECT_TRUE(scene->hasUnsavedRecording());
+        EXPECT_FALSE(scene->isRecording());
+        // Once a place takes it, the same notes are written there.
+        const std::string later = (config->path() / "later.mid").string();
+        scene->setRecordingPath(later);
+        scene->saveRecordingAgain();
+        EXPECT_EQ(scene->recordingMessage(), "Saved " + later);
+        EXPECT_FALSE(scene->hasUnsavedRecording());
+        EXPECT_GE(noteEventsIn(later), 2u);
+    }
+}
+
+TEST_F(SceneFrameTest, ADiscardedRecordingMakesWayForANewOne)
+{
+    scene->startRecording();
+    scene->setRecordingPath("/proc/none/take.mid");
+    const ScopedVariable dataHome("XDG_DATA_HOME", "/proc/none");
+    const ScopedVariable homeVariable("HOME", "/proc/none");
+    const std::filesystem::path folder = std::filesystem::current_path();
+    std::filesystem::current_path("/proc");
+    scene->stopRecording();
+    std::filesystem::current_path(folder);
+    ASSERT_TRUE(scene->hasUnsavedRecording());
+    scene->discardRecording();
+    EXPECT_FALSE(scene->hasUnsavedRecording());
+    scene->startRecording();
+    EXPECT_TRUE(scene->isRecording());
+}
+
+// With no portal, zenity or kdialog, Ctrl+O falls back to the path field: the
+// "Sound File" panel shows and says why, and the frames go on meanwhile.
+TEST_F(SceneFrameTest, WithoutAnyFileChooserThePathFieldShowsAndSaysWhy)
+{
+    const std::filesystem::path empty = config->path() / "no-programs";
+    std::filesystem::create_directories(empty);
+    const ScopedVariable path("PATH", empty.string());
+    const ScopedVariable bus("DBUS_SESSION_BUS_ADDRESS", "");
+    const ScopedVariable runtime("XDG_RUNTIME_DIR", "");
+    sf::Event ctrlO{};
+    ctrlO.type = sf::Event::KeyPressed;
+    ctrlO.key = {sf::Keyboard::O, false, true, false, false};
+    EXPECT_EQ(scene->sourceStage().shownPanel(), SourceKind::Generators);
+    ::testing::internal::CaptureStderr();
+    EXPECT_TRUE(scene->handleEvent(*window, ctrlO));
+    for (int i = 0; i < 3 && scene->isChoosingFile(); ++i)
+        frame();
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(scene->isChoosingFile());
+    EXPECT_EQ(scene->sourceStage().shownPanel(), SourceKind::File);
+    EXPECT_NE(said.find("no file chooser"), std::string::npos) << said;
+    EXPECT_NE(said.find("type the path"), std::string::npos) << said;
 }
 
 } // namespace

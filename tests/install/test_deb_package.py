@@ -44,6 +44,10 @@ def main():
         missing = [name for name in RUNTIME_PACKAGES if name not in names]
         assert not missing, f"Depends lacks {missing}: {depends}"
         assert not any(name.startswith("fonts-") for name in names), f"a font package in Depends: {depends}"
+        # The file chooser's programs are optional: suggested, never required.
+        suggests = check("dpkg-deb", "--field", package, "Suggests")
+        assert "zenity | kdialog" in suggests and "xdg-desktop-portal" in suggests, suggests
+        assert "zenity" not in names and "xdg-desktop-portal" not in names, depends
 
         # apt resolves the Depends against this system's packages and archives.
         plan = check("apt-get", "install", "--simulate", f"./{packages[0]}", cwd=work)

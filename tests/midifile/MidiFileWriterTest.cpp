@@ -1,5 +1,6 @@
 #include "midifile/MidiFileWriter.h"
 #include "midifile/NoteRecorder.h"
+#include "midifile/RecordingPlace.h"
 
 #include <smf.h>
 
@@ -93,17 +94,60 @@ TEST(NoteRecorder, StartsAtZeroCarriesSoundingNotesAndEndsThemAtStop)
     }
 }
 
-TEST(NoteRecorder, StopWithoutRecordingOrToAnUnwritablePathSaysSo)
+TEST(NoteRecorder, StopWithoutRecordingOrToAnUnwritablePathSaysWhyAndKeepsTheNotes)
 {
     NoteRecorder recorder;
     std::string message;
     EXPECT_FALSE(recorder.stop(1.0, {}, "unused.mid", message));
     EXPECT_FALSE(message.empty());
-    recorder.start(0.0, {});
-    message.clear();
-    EXPECT_FALSE(recorder.stop(1.0, {}, "/nonexistent-folder/take.mid", message));
-    EXPECT_NE(message.find("/nonexistent-folder/take.mid"), std::string::npos);
-    EXPECT_FALSE(recorder.recording());
+    EXPECT_FALSE(recorder.unsaved());
+
+    const std::filesystem::path folder = std::filesystem::temp_directory_path();
+    const std::string aFile = (folder / "dravik_recorder_file").string();
+    std::FILE* file = std::fopen(aFile.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fclose(file);
+    struct Case {
+        std::string path;
+        const char* reason;
+    };
+    const std::vector<Case> cases{
+        {"/nonexistent-folder/take.mid", "(No such file or directory)"},
+        {aFile + "/take.mid", "(Not a directory)"},
+        {folder.string(), "(Is a directory)"},
+        {"/dev/full", "(No space left on device)"},
+    };
+    const std::string kept = (folder / "dravik_recorder_kept.mid").string();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const ActiveNote_t sounding{60, 100, -6.0};
+        recorder.start(0.0, ActiveNoteView{&sounding, 1});
+        message.clear();
+        EXPECT_FALSE(recorder.stop(1.0, ActiveNoteView{&sounding, 1}, c.path, message));
+        EXPECT_NE(message.find("cannot write the MIDI file " + c.path + " " + c.reason), std::string::npos) << message;
+        EXPECT_FALSE(recorder.recording());
+        ASSERT_TRUE(recorder.unsaved());
+        // Tried again, elsewhere: the same notes, note on and the end at Stop.
+        EXPECT_FALSE(recorder.save(c.path, message));
+        ASSERT_TRUE(recorder.save(kept, message)) << message;
+        EXPECT_FALSE(recorder.unsaved());
+        const std::vector<ReadEvent> read = readBack(kept);
+        ASSERT_EQ(read.size(), 2u);
+        EXPECT_EQ(read[0].status, 0x90);
+        EXPECT_NEAR(read[1].seconds, 1.0, 0.002);
+    }
+    std::remove(kept.c_str());
+    std::remove(aFile.c_str());
+    EXPECT_FALSE(recorder.save(kept, message));
+}
+
+TEST(RecordingPlace, FallbackFoldersInOrderEndingWithTheCurrentFolder)
+{
+    using Folders = std::vector<std::filesystem::path>;
+    EXPECT_EQ(recordingFallbackFolders("/data", "/home/u"),
+              (Folders{"/data/dravik", "/home/u/.local/share/dravik", "."}));
+    EXPECT_EQ(recordingFallbackFolders("relative", "/home/u"), (Folders{"/home/u/.local/share/dravik", "."}));
+    EXPECT_EQ(recordingFallbackFolders(nullptr, ""), (Folders{"."}));
 }
 
 } // namespace

@@ -106,6 +106,52 @@ TEST(MapperWrapper, BandTypeComboSetsOnlyItsOwnBand)
     EXPECT_EQ(p.harmonicBands.bandType, BandType::Gaussian);
 }
 
+// A band shape written into the record by a restored session shows in its
+// combo, and a later choice in the combo still lands in the record.
+TEST(MapperWrapper, BandTypeComboShowsTheRecordsShape)
+{
+    HeadlessUi ui;
+    HarmonicEnergyMapperOptionsController controller;
+    NoteEnergyParams_t p;
+    const auto draw = [&] { controller.draw(p); };
+    ui.openNodes = harmonicPanelOpen;
+    struct Case {
+        std::uint8_t fundamental;
+        std::uint8_t harmonic;
+        std::int32_t fundamentalItem;
+        std::int32_t harmonicItem;
+    };
+    // Shapes the mapper does not know are boxes to it, and shown so.
+    for (const Case& c : {Case{0, 1, 0, 1}, Case{2, 0, 2, 0}, Case{7, 255, 0, 0}}) {
+        p.fundamentalBand.bandType = static_cast<BandType>(c.fundamental);
+        p.harmonicBands.bandType = static_cast<BandType>(c.harmonic);
+        ui.frame(draw);
+        EXPECT_EQ(controller.fundamentalBandTypeIndex, c.fundamentalItem) << int(c.fundamental);
+        EXPECT_EQ(controller.harmonicBandsTypeIndex, c.harmonicItem) << int(c.harmonic);
+    }
+
+    p.fundamentalBand.bandType = BandType::Box;
+    const std::optional<ImVec2> combo =
+        ui.pointOver(draw, {"Harmonic Energy Options", "Fundamental Band", "Band Type"});
+    ASSERT_TRUE(combo);
+    ui.click(draw, *combo);
+    // The popup's last item, "Gaussian", lies lowest.
+    std::optional<ImVec2> lowest;
+    for (float y = combo->y; y < combo->y + 120.0f; y += 2.0f) {
+        ImGuiIO& io = ImGui::GetIO();
+        io.MousePos = ImVec2(combo->x, y);
+        ui.frame(draw);
+        const ImGuiContext& g = *ImGui::GetCurrentContext();
+        if (g.HoveredWindow != nullptr && (g.HoveredWindow->Flags & ImGuiWindowFlags_Popup) != 0 && g.HoveredId != 0)
+            lowest = io.MousePos;
+    }
+    ASSERT_TRUE(lowest);
+    ui.click(draw, *lowest);
+    ui.frame(draw);
+    EXPECT_EQ(p.fundamentalBand.bandType, BandType::Gaussian);
+    EXPECT_EQ(controller.fundamentalBandTypeIndex, 2);
+}
+
 // A typed value is stored as typed: 0.6, not the 32-bit 0.6000000238418579.
 TEST(MapperWrapper, TypedValueIsStoredExactly)
 {

@@ -230,6 +230,39 @@ TEST(SessionText, AWrongTypeOrAValueOutOfRangeIsIgnoredWithAWarning)
     EXPECT_FALSE(rate.session.muted);
 }
 
+// Every value the panels can set is read back, and a refused generator
+// amplitude falls back to what a new generator gets.
+TEST(SessionText, ThePanelsRangesAreAcceptedAndRefusedValuesTakeTheNewDefaults)
+{
+    const Session_t defaults;
+    const struct {
+        const char* from;
+        const char* to;
+        std::int32_t gaussianCount;
+        std::int32_t energyCount;
+    } counts[] = {
+        {"harmonic_count = 9", "harmonic_count = 0", 5, 0},
+        {"harmonic_count = 5", "harmonic_count = 0", 0, 9},
+        {"harmonic_count = 9", "harmonic_count = 12", 5, 12},
+    };
+    for (const auto& c : counts) {
+        SCOPED_TRACE(c.to);
+        const SessionParse_t parsed = sessionFromToml(edited(c.from, c.to), defaults);
+        EXPECT_TRUE(parsed.warnings.empty()) << parsed.warnings.front();
+        EXPECT_EQ(parsed.session.gaussian.harmonicCount, c.gaussianCount);
+        EXPECT_EQ(parsed.session.energy.harmonicCount, c.energyCount);
+    }
+
+    for (const char* amplitude : {"amplitude = 1.5", "amplitude = -0.1", "amplitude = 'loud'"}) {
+        SCOPED_TRACE(amplitude);
+        const SessionParse_t parsed = sessionFromToml(edited("amplitude = 0.25", amplitude), defaults);
+        ASSERT_EQ(parsed.warnings.size(), 1u);
+        ASSERT_EQ(parsed.session.generators.size(), 2u);
+        EXPECT_EQ(parsed.session.generators[0].amplitude, static_cast<double>(0.8f));
+        EXPECT_EQ(parsed.session.generators[1].amplitude, 1.0);
+    }
+}
+
 TEST(SessionText, CorruptForeignOrNewerFilesAreNotUsed)
 {
     const std::string future = edited("version = 1", "version = 2");
@@ -282,6 +315,69 @@ TEST_F(SessionFileTest, AnUnusableFileIsKeptAsBackupAndDefaultsAreUsed)
     EXPECT_EQ(contentOf(root / "session.toml.bak"), "\x7f"
                                                     "ELF not a session");
     EXPECT_TRUE(load.session.generators.empty());
+}
+
+TEST_F(SessionFileTest, BackupsAreKeptNewestFirstAndTheOldestDropped)
+{
+    const fs::path file = root / "session.toml";
+    const auto bad = [](int n) { return "not a session " + std::to_string(n); };
+    for (int n = 1; n <= 7; ++n) {
+        write("session.toml", bad(n));
+        const SessionLoad_t load = loadSessionFile(file, Session_t{});
+        ASSERT_FALSE(load.found);
+        EXPECT_NE(load.warnings.back().find("kept as " + (root / "session.toml.bak").string()), std::string::npos)
+            << load.warnings.back();
+    }
+    struct Kept {
+        const char* name;
+        int n;
+    };
+    for (const Kept& kept : {Kept{"session.toml.bak", 7}, Kept{"session.toml.bak.1", 6}, Kept{"session.toml.bak.2", 5},
+                             Kept{"session.toml.bak.3", 4}, Kept{"session.toml.bak.4", 3}})
+        EXPECT_EQ(contentOf(root / kept.name), bad(kept.n)) << kept.name;
+    EXPECT_FALSE(fs::exists(root / "session.toml.bak.5"));
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(SessionFileTest, ALinkedSessionKeepsItsLinkThroughBackupAndSave)
+{
+    fs::create_directories(root / "dotfiles");
+    const fs::path target = write("dotfiles/session.toml", "not a session");
+    const fs::path file = root / "session.toml";
+    fs::create_symlink(target, file);
+    const SessionLoad_t load = loadSessionFile(file, Session_t{});
+    EXPECT_FALSE(load.found);
+    EXPECT_EQ(contentOf(root / "session.toml.bak"), "not a session");
+    ASSERT_EQ(saveSessionFile(file, everyFieldChanged()), "");
+    EXPECT_TRUE(fs::is_symlink(file));
+    expectSameSession(loadSessionFile(target, Session_t{}).session, everyFieldChanged());
+
+    // A link to a full device: the reason in one line, and the link stays.
+    fs::remove(file);
+    fs::create_symlink("/dev/full", file);
+    const std::string full = saveSessionFile(file, everyFieldChanged());
+    EXPECT_NE(full.find("No space left on device"), std::string::npos) << full;
+    EXPECT_EQ(full.find('\n'), std::string::npos);
+    EXPECT_TRUE(fs::is_symlink(file));
+}
+
+TEST_F(SessionFileTest, AnUnreadableFileIsNeitherBackedUpNorSavedOver)
+{
+    const fs::path file = write("session.toml", "[audio]\nmuted = false\n");
+    fs::permissions(file, fs::perms::none);
+    const bool ran = asUnprivilegedUser([&file] {
+        const SessionLoad_t load = loadSessionFile(file, Session_t{});
+        const std::string problem = saveSessionFile(file, Session_t{});
+        return !load.found && load.keepFile && load.warnings.size() == 1 &&
+               load.warnings[0].find("Permission denied") != std::string::npos &&
+               load.warnings[0].find("not saved over") != std::string::npos &&
+               problem.find("not replaced") != std::string::npos;
+    });
+    EXPECT_TRUE(ran);
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_EQ(contentOf(file), "[audio]\nmuted = false\n");
+    EXPECT_FALSE(fs::exists(root / "session.toml.bak"));
+    EXPECT_FALSE(loadSessionFile(root / "missing.toml", Session_t{}).keepFile);
 }
 
 TEST_F(SessionFileTest, AReadOnlyFolderIsReportedAndTheOldFileStays)

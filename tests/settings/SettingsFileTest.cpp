@@ -97,6 +97,93 @@ TEST_F(SettingsFileTest, FailsWithAReasonAndKeepsWhatWasThere)
     EXPECT_NE(procFolder.find("cannot create a file in /proc"), std::string::npos) << procFolder;
 }
 
+TEST_F(SettingsFileTest, ALinkIsWrittenThroughToItsTarget)
+{
+    fs::create_directories(root / "dotfiles" / "dravik");
+    const fs::path target = write("dotfiles/dravik/imgui.ini", "old\n");
+    fs::create_directories(root / "config");
+    fs::create_directory_symlink(root / "dotfiles" / "dravik", root / "linked-folder");
+    fs::create_symlink("../dotfiles/dravik/imgui.ini", root / "config" / "relative.ini");
+    fs::create_symlink(root / "config" / "relative.ini", root / "config" / "chain.ini");
+    fs::create_symlink(root / "dotfiles" / "dravik" / "new.ini", root / "config" / "dangling.ini");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    struct Case {
+        fs::path written;
+        fs::path reached;
+    };
+    const std::vector<Case> cases{
+        {root / "config" / "relative.ini", target},
+        {root / "config" / "chain.ini", target},
+        {root / "linked-folder" / "imgui.ini", target},
+        // A link to a file not yet made makes it there.
+        {root / "config" / "dangling.ini", root / "dotfiles" / "dravik" / "new.ini"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.written.string());
+        const std::string content = "through " + c.written.filename().string() + "\n";
+        EXPECT_EQ(writeSettingsFileAtomically(c.written, content), "");
+        EXPECT_EQ(contentOf(c.reached), content);
+        EXPECT_EQ(contentOf(c.written), content);
+    }
+    for (const char* link : {"relative.ini", "chain.ini", "dangling.ini"})
+        EXPECT_TRUE(fs::is_symlink(root / "config" / link)) << link;
+    EXPECT_TRUE(fs::is_symlink(root / "linked-folder"));
+    // The replaced file keeps the permissions it had; no temporary file stays.
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    for (const fs::path& folder : {root / "config", root / "dotfiles" / "dravik"})
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+            EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
+}
+
+TEST_F(SettingsFileTest, ALinkToADeviceOrFifoIsWrittenIntoAndNeverReplaced)
+{
+    ASSERT_EQ(::mkfifo((root / "fifo").c_str(), 0600), 0);
+    fs::create_symlink("/dev/full", root / "full.ini");
+    fs::create_symlink("/dev/null", root / "null.ini");
+    fs::create_symlink(root / "fifo", root / "fifo.ini");
+    fs::create_symlink(root / "loop-a.ini", root / "loop-b.ini");
+    fs::create_symlink(root / "loop-b.ini", root / "loop-a.ini");
+    struct Case {
+        const char* link;
+        std::string problem; // empty: written
+    };
+    const std::vector<Case> cases{
+        {"full.ini", "No space left on device"},
+        {"null.ini", ""},
+        // No reader: refused at once instead of waiting for one.
+        {"fifo.ini", "No such device or address"},
+        {"loop-a.ini", "Too many levels of symbolic links"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        const std::string problem = writeSettingsFileAtomically(root / c.link, "[Window][x]\n");
+        if (c.problem.empty())
+            EXPECT_EQ(problem, "");
+        else
+            EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+        EXPECT_EQ(problem.find('\n'), std::string::npos);
+        EXPECT_TRUE(fs::is_symlink(root / c.link));
+    }
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    EXPECT_TRUE(fs::is_fifo(root / "fifo"));
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNotReplaced)
+{
+    const fs::path file = write("imgui.ini", "the user's layout\n");
+    fs::permissions(file, fs::perms::none);
+    const bool ran = asUnprivilegedUser([&file] {
+        const std::string problem = writeSettingsFileAtomically(file, "defaults\n");
+        return problem.find("Permission denied") != std::string::npos &&
+               problem.find("not replaced") != std::string::npos &&
+               readSettingsFile(file, 1024).status == Status::Unreadable;
+    });
+    EXPECT_TRUE(ran);
+    fs::permissions(file, fs::perms::owner_read);
+    EXPECT_EQ(contentOf(file), "the user's layout\n");
+}
+
 // Runs `body` in a child process, which ends with status 0 unless body fails.
 template <typename Body>
 pid_t runChild(Body body)

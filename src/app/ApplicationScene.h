@@ -153,6 +153,9 @@ private:
     void feedSoundOutput();
     // Files chosen in the chooser or dropped on the window.
     void takeDesktopFiles();
+    // After `problem` kept the recording from its file: the fallback folders
+    // in turn; the message names the file written, or says the notes are kept.
+    void saveRecordingElsewhere(const std::string& problem);
     void analyze();
     void readCursor(const sf::RenderWindow& window);
     // The one writer of the analysis rate: the spectrum axis, the bin size
@@ -197,10 +200,6 @@ private:
     FileChooser chooser;
     std::unique_ptr<FileDrop> fileDrop;
     unsigned long windowId = 0;
-    // After `problem` kept the recording from its file: the fallback folders
-    // in turn; the message names the file written, or says the notes are kept.
-    void saveRecordingElsewhere(const std::string& problem);
-
     NoteRecorder recorder;
     std::string recordPath;
     std::string recordMessage;

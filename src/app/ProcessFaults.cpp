@@ -54,7 +54,7 @@ void installStopSignalHandlers()
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART | SA_RESETHAND;
     // SIGHUP: the terminal that started the program was closed. SIGQUIT
-    // (Ctrl+\\) saves too and ends with status 0 and no core dump: a core
+    // (Ctrl+\) saves too and ends with status 0 and no core dump: a core
     // of the finished stop path would show nothing of the state it was asked
     // for. A second SIGQUIT meets the default action, so a stop path that
     // hangs still leaves its core where core dumps are enabled.

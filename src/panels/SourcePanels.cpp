@@ -35,7 +35,9 @@ std::string typedPath(const SourcePanelState_t& state)
 
 void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
 {
-    // The field shows the path last tried (typed, recent, or the command line's, even when it failed to open).
+    // The field shows the path last tried elsewhere (the command line's, the
+    // chooser's, a dropped file's), even when it failed to open; what was
+    // typed here stays as typed.
     if (state.triedPath != stage.triedPath()) {
         state.triedPath = stage.triedPath();
         setPanelPath(state, state.triedPath);
@@ -43,8 +45,10 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
     const bool entered =
         ImGui::InputText("##path", state.path.data(), state.path.size(), ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine(0.0f, -1.0f);
-    if (ImGui::Button("Open") || entered)
+    if (ImGui::Button("Open") || entered) {
         stage.openFile(typedPath(state));
+        state.triedPath = stage.triedPath();
+    }
     ImGui::SameLine();
     if (ImGui::Button("Open..."))
         state.chooseFile = true;
@@ -57,6 +61,7 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
             if (ImGui::Selectable(path.c_str())) {
                 setPanelPath(state, path);
                 stage.openFile(path);
+                state.triedPath = stage.triedPath();
             }
         }
         ImGui::EndCombo();

@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <optional>
 
 namespace dravik {
 
@@ -65,6 +66,9 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
     // Loud notes stop at the plot's bottom edge instead of leaving it.
     const sf::FloatRect plot = spectrum.getPlotRect();
     midiDisplay.setMarkerFloor(spectrum.getPosition().y + plot.top + plot.height - midilayout::halfKeyWidth);
+    // Under the plot and its two rows of frequency labels, to the window's bottom edge.
+    history.display().setPosition(0.0f, 380.0f);
+    history.display().setHeight(384.0f);
 }
 
 void ApplicationScene::onStart(sf::RenderWindow& window)
@@ -100,7 +104,23 @@ bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& ev
     }
     if (!drawingTakesEvent(event, io.WantCaptureMouse))
         return false;
+    if (seekToHistory(window, event))
+        return true;
     return viewContext.worldView().handleEvent(window, event);
+}
+
+bool ApplicationScene::seekToHistory(const sf::RenderWindow& window, const sf::Event& event)
+{
+    if (event.type != sf::Event::MouseButtonPressed || event.mouseButton.button != sf::Mouse::Left ||
+        sources.active() != SourceKind::File || !sources.file().isLoaded())
+        return false;
+    const sf::Vector2f point =
+        window.mapPixelToCoords({event.mouseButton.x, event.mouseButton.y}, viewContext.worldView().view);
+    const std::optional<double> before = history.secondsBeforeNowAt(point);
+    if (!before)
+        return false;
+    sources.file().seek(std::max(0.0, sources.file().position() - *before));
+    return true;
 }
 
 void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
@@ -125,7 +145,14 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
                                      : pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted;
     if (hop)
         analyze();
+    // Until something is heard the plot shows its axes and says how to start.
+    spectrum.showHint = !heardSignal;
+    if (!spectrum.hasSpectrum())
+        spectrum.layoutAxes();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
+    const bool fileShown = sources.active() == SourceKind::File && sources.file().isLoaded();
+    history.update(tracker.active(), trackedSeconds(),
+                   fileShown ? std::optional<double>(sources.file().position()) : std::nullopt);
     readCursor(window);
     drawCursorReadout(cursor,
                       noteHoverText(hoveredNote, midiDisplay.isTracked(static_cast<std::uint32_t>(hoveredNote))));
@@ -148,6 +175,7 @@ void ApplicationScene::render(sf::RenderWindow& window)
     window.setView(viewContext.worldView().view);
     // The notes go over the plot, so its grid never hides them.
     window.draw(spectrum);
+    window.draw(history.display());
     window.draw(midiDisplay);
     ui.render(window);
 }
@@ -161,11 +189,14 @@ void ApplicationScene::analyze()
     recorder.add(events);
     if (midiSender)
         midiSender->send(events);
+    history.addNotes(events);
+    history.addSpectrum(magnitudes, fftParams.windowSize, analysisRate, trackedSeconds());
     midiDisplay.setTrackedNotes(tracker.active());
     spectrum.update(magnitudes);
     // Bins as the spectrum view lays them out, so the readouts agree with the axis.
     const double spacing = binSpacing(spectrum.sampleRate, spectrum.fftSize);
     peak = findSpectrumPeak(magnitudes, isUsableSpacing(spacing) ? spacing : 0.0);
+    heardSignal = heardSignal || peak.valid;
 }
 
 // The output plays the enabled generators in real time from their settings,
@@ -215,6 +246,7 @@ void ApplicationScene::endTrackedNotes()
     recorder.add(ended);
     if (midiSender)
         midiSender->send(ended);
+    history.addNotes(ended);
 }
 
 double ApplicationScene::trackedSeconds() const

@@ -119,7 +119,9 @@ bool ApplicationScene::seekToHistory(const sf::RenderWindow& window, const sf::E
     const std::optional<double> before = history.secondsBeforeNowAt(point);
     if (!before)
         return false;
+    // It plays on from there, also after the file's end.
     sources.file().seek(std::max(0.0, sources.file().position() - *before));
+    sources.file().setPlaying(true);
     return true;
 }
 
@@ -137,6 +139,10 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     drawSourceWindow(sources, sourcePanel, layout);
 
     sources.update(dt.asSeconds(), muted);
+    // The history runs in real time, as things are heard, while there is
+    // something to hear: a paused or ended file holds it still.
+    if (sources.active() != SourceKind::File || sources.file().isPlaying())
+        historySeconds += dt.asSeconds();
     applySourceChange();
     feedSoundOutput();
     // Generators render what the analyser needs; real sound is analysed as it is heard.
@@ -151,7 +157,7 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
         spectrum.layoutAxes();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
     const bool fileShown = sources.active() == SourceKind::File && sources.file().isLoaded();
-    history.update(tracker.active(), trackedSeconds(),
+    history.update(tracker.active(), historySeconds,
                    fileShown ? std::optional<double>(sources.file().position()) : std::nullopt);
     readCursor(window);
     drawCursorReadout(cursor,
@@ -189,8 +195,8 @@ void ApplicationScene::analyze()
     recorder.add(events);
     if (midiSender)
         midiSender->send(events);
-    history.addNotes(events);
-    history.addSpectrum(magnitudes, fftParams.windowSize, analysisRate, trackedSeconds());
+    history.addNotes(events, historySeconds - trackedSeconds());
+    history.addSpectrum(magnitudes, fftParams.windowSize, analysisRate, historySeconds);
     midiDisplay.setTrackedNotes(tracker.active());
     spectrum.update(magnitudes);
     // Bins as the spectrum view lays them out, so the readouts agree with the axis.
@@ -246,7 +252,7 @@ void ApplicationScene::endTrackedNotes()
     recorder.add(ended);
     if (midiSender)
         midiSender->send(ended);
-    history.addNotes(ended);
+    history.addNotes(ended, historySeconds - trackedSeconds());
 }
 
 double ApplicationScene::trackedSeconds() const

@@ -146,7 +146,7 @@ private:
     void setAnalysisSampleRate(double rate);
     // Ends the sounding notes, in the recording and on MIDI out too.
     void endTrackedNotes();
-    // A left click on the history seeks a file to the time under it.
+    // A left click on the history seeks a file to the time under it and plays on.
     bool seekToHistory(const sf::RenderWindow& window, const sf::Event& event);
     // Seconds of analysed signal, the tracker's clock.
     double trackedSeconds() const;
@@ -167,6 +167,10 @@ private:
     MidiDisplay midiDisplay;
     FFTDebugView spectrum;
     HistoryPane history;
+    // The history's clock: seconds of frames while the source runs. The
+    // tracker's clock counts analysed samples, which fall behind real time
+    // when frames are slow, so its times are moved onto this one.
+    double historySeconds = 0.0;
     sf::Clock frameClock;
     SoundPlayer player;
     sf::Vector2u windowSize{0, 0}; // for the start view

@@ -13,21 +13,22 @@ NoteHistory::NoteHistory(std::size_t capacity)
     std::fill(std::begin(openSlot), std::end(openSlot), -1);
 }
 
-void NoteHistory::add(NoteEventView events)
+void NoteHistory::add(NoteEventView events, double clockOffset)
 {
     for (const NoteEvent_t& event : events) {
         if (event.note >= 128)
             continue;
+        const double seconds = event.timeSeconds + clockOffset;
         if (event.velocity == 0)
-            close(event.note, event.timeSeconds);
+            close(event.note, seconds);
         else
-            open(event);
+            open(event, seconds);
     }
 }
 
-void NoteHistory::open(const NoteEvent_t& event)
+void NoteHistory::open(const NoteEvent_t& event, double seconds)
 {
-    close(event.note, event.timeSeconds);
+    close(event.note, seconds);
     std::size_t slot = 0;
     if (count < bars.size()) {
         slot = (first + count) % bars.size();
@@ -44,8 +45,8 @@ void NoteHistory::open(const NoteEvent_t& event)
     bar.note = event.note;
     bar.velocity = event.velocity;
     bar.sounding = true;
-    bar.onsetSeconds = event.timeSeconds;
-    bar.offsetSeconds = event.timeSeconds;
+    bar.onsetSeconds = seconds;
+    bar.offsetSeconds = seconds;
     const ReadoutText_t name = noteName(event.note);
     // Names are at most four characters ("C#-1"), well inside the field.
     std::snprintf(bar.name, sizeof bar.name, "%.7s", name.c_str());

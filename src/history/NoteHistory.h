@@ -26,11 +26,12 @@ class NoteHistory {
 public:
     explicit NoteHistory(std::size_t capacity);
 
-    // The tracker's events in time order: an onset opens a bar, an offset
+    // The tracker's events in time order, each time moved by clockOffset
+    // seconds onto the history's own clock: an onset opens a bar, an offset
     // ends the open bar of its note. An offset without an open bar (its
     // onset already gone from the ring, or never seen) is ignored; an onset
     // for a note already open ends that bar first.
-    void add(NoteEventView events);
+    void add(NoteEventView events, double clockOffset = 0.0);
     // Forgets every bar.
     void clear();
 
@@ -40,7 +41,7 @@ public:
     const NoteBar_t& operator[](std::size_t i) const { return bars[(first + i) % bars.size()]; }
 
 private:
-    void open(const NoteEvent_t& event);
+    void open(const NoteEvent_t& event, double seconds);
     void close(std::uint8_t note, double seconds);
 
     std::vector<NoteBar_t> bars;

@@ -119,6 +119,7 @@ void drawMainMenu(IMainMenuModel& model)
     }
     if (ImGui::Button("Reset Layout"))
         model.panelLayout().requestReset();
+    ImGui::SameLine(0.0f, -1.0f);
     drawHistoryOptions(model.historyView());
     ImGui::End();
 }

@@ -92,9 +92,12 @@ bool PanelLayout::begin(const char* title, ImGuiWindowFlags flags)
     }
     // The panel ends at the window's bottom edge: taller content scrolls,
     // with the wheel too, instead of pushing controls out of reach.
+    // While a panel settles it may be as tall as the window, and is then
+    // moved up as far as it needs to be wholly inside.
     const ImGuiWindow* existing = ImGui::FindWindowByName(title);
     const float top = existing != nullptr && !resetNow ? existing->Pos.y : place.y;
-    ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f), ImVec2(FLT_MAX, panelHeightLimit(top, display.y)));
+    const float limit = keepInsideFrames[*index] > 0 ? display.y : panelHeightLimit(top, display.y);
+    ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f), ImVec2(FLT_MAX, std::max(limit, minimumPanelHeight)));
 
     const bool open = ImGui::Begin(title, nullptr, flags);
     if (keepInsideFrames[*index] > 0) {

@@ -28,9 +28,10 @@ public:
 
     HistoryPane();
 
-    // The tracker's events, as they come.
-    void addNotes(NoteEventView events) { notes.add(events); }
-    // One analysis taken with fftSize samples at sampleRate, at the tracker's time `seconds`.
+    // The tracker's events, as they come, their times moved by clockOffset
+    // onto the history's clock.
+    void addNotes(NoteEventView events, double clockOffset) { notes.add(events, clockOffset); }
+    // One analysis taken with fftSize samples at sampleRate, at `seconds` on the history's clock.
     void addSpectrum(MagnitudeSpectrum spectrum, std::uint64_t fftSize, double sampleRate, double seconds);
     // Once per frame. fileOrigin is the play position of a file being
     // analysed (the time lines then read the file's time), else nothing.

@@ -23,8 +23,9 @@ const sf::Color whiteKeyColour{235, 235, 235, 255};
 const sf::Color blackKeyColour{20, 20, 20, 255};
 const sf::Color keyEdgeColour{120, 120, 120, 255};
 const sf::Color litColour{255, 170, 0, 255};
-const sf::Color soundingBarColour{255, 190, 40, 235};
-const sf::Color endedBarColour{235, 140, 0, 200};
+// Opaque and with no blue, so no colour of the spectrogram's map is taken for a bar.
+const sf::Color soundingBarColour{255, 190, 0, 255};
+const sf::Color endedBarColour{235, 140, 0, 255};
 const sf::Color nameColour{255, 255, 255, 255};
 
 // Columns more than this far apart (a pause, a new source) are not stretched over the gap.

@@ -67,6 +67,17 @@ TEST(NoteHistory, FullRingDropsTheOldestWithoutAllocating)
     EXPECT_TRUE(history[2].sounding);
 }
 
+TEST(NoteHistory, TimesMoveOntoTheHistorysClock)
+{
+    NoteHistory history(4);
+    const std::vector<NoteEvent_t> on{{1.0, 60, 90}};
+    const std::vector<NoteEvent_t> off{{2.0, 60, 0}};
+    history.add(view(on), 10.0);
+    history.add(view(off), 10.5);
+    EXPECT_DOUBLE_EQ(history[0].onsetSeconds, 11.0);
+    EXPECT_DOUBLE_EQ(history[0].offsetSeconds, 12.5);
+}
+
 TEST(NoteHistory, ClearForgetsOpenBars)
 {
     NoteHistory history(4);

@@ -91,7 +91,7 @@ TEST(SteadyUpdate, HistoryFrameAllocatesNothing)
         NoteEvent_t events[2] = {{now, static_cast<std::uint8_t>(60 + (i / 20 - 1) % 12), 0},
                                  {now, static_cast<std::uint8_t>(60 + (i / 20) % 12), 90}};
         if (i % 20 == 0)
-            pane.addNotes({events, 2});
+            pane.addNotes({events, 2}, 0.0);
         active.assign(1, ActiveNote_t{events[1].note, 90, -10.0});
         pane.addSpectrum({bins.data(), bins.size()}, 16384, 44100.0, now);
         pane.update({active.data(), active.size()}, now, now);

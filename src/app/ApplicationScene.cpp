@@ -96,8 +96,11 @@ bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& ev
         mouseInWindow = false;
     }
     const ImGuiIO& io = ImGui::GetIO();
-    if (event.type == sf::Event::Resized)
+    if (event.type == sf::Event::Resized) {
         windowSize = {event.size.width, event.size.height};
+        // A taller window gives the history its room below the plot.
+        history.display().setHeight(std::max(384.0f, static_cast<float>(windowSize.y) - 384.0f));
+    }
     if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Home && !io.WantCaptureKeyboard) {
         resetView();
         return true;

@@ -52,6 +52,7 @@ public:
     // The i-th column (0 the oldest kept): rowCount dB values, lowest row first.
     const float* column(std::size_t i) const { return &values[slotOf(i) * rowTotal]; }
     double time(std::size_t i) const { return times[slotOf(i)]; }
+    double timeAtSlot(std::size_t slot) const { return times[slot]; }
     // The ring slot the i-th column sits in: the textures of the view use the same slots.
     std::size_t slotOf(std::size_t i) const { return (first + i) % times.size(); }
     // The slot written by the latest add.

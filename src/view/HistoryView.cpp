@@ -51,12 +51,18 @@ void writeQuad(sf::Vertex* at, float x0, float y0, float x1, float y1, sf::Color
         at[i].color = colour;
 }
 
-bool collides(const sf::FloatRect& bounds, const std::vector<sf::FloatRect>& placed)
+// Names are centred on their columns and under three columns wide, so only
+// names a few notes apart can touch.
+bool collides(const sf::FloatRect& bounds, std::uint8_t note, const std::vector<sf::FloatRect>& placed,
+              const std::vector<std::uint8_t>& placedNotes)
 {
     const sf::FloatRect grown{bounds.left - nameGap, bounds.top - nameGap, bounds.width + 2.f * nameGap,
                               bounds.height + 2.f * nameGap};
-    return std::any_of(placed.begin(), placed.end(),
-                       [&](const sf::FloatRect& other) { return grown.intersects(other); });
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        if (std::abs(static_cast<int>(placedNotes[i]) - static_cast<int>(note)) <= 3 && grown.intersects(placed[i]))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -111,6 +117,11 @@ HistoryView::HistoryView(std::size_t capacity, const SpectrogramLayout_t& layout
 
     const auto width = static_cast<unsigned>(rows.rowCount());
     const auto height = static_cast<unsigned>(std::min<std::size_t>(this->capacity, sf::Texture::getMaximumSize()));
+    for (std::size_t i = 0; i < colourTable.size(); ++i) {
+        const float share = static_cast<float>(i) / static_cast<float>(colourTable.size() - 1);
+        colourTable[i] = spectrogramColour(spectrogramscale::floorDb +
+                                           share * (spectrogramscale::topDb - spectrogramscale::floorDb));
+    }
     textureReady = texture.create(width, height);
     clearColumns();
     rowPixels.resize(rows.rowCount() * 4);
@@ -119,6 +130,7 @@ HistoryView::HistoryView(std::size_t capacity, const SpectrogramLayout_t& layout
     litKeys.resize(128 * 4);
     lines.resize(64 * 4);
     placedNames.reserve(maxNames);
+    placedNameNotes.reserve(maxNames);
     buildStatic();
 }
 
@@ -246,8 +258,12 @@ void HistoryView::addColumn(const SpectrogramHistory& spectra)
     if (!contextHold)
         contextHold.emplace();
     const float* column = spectra.column(spectra.size() - 1);
+    constexpr float scaleRange = spectrogramscale::topDb - spectrogramscale::floorDb;
     for (std::size_t row = 0; row < rows.rowCount(); ++row) {
-        const sf::Color colour = spectrogramColour(column[row]);
+        // The columns hold values on the scale already: a table lookup, no interpolation per pixel.
+        const float share = (column[row] - spectrogramscale::floorDb) / scaleRange;
+        const auto entry = static_cast<std::size_t>(std::clamp(share, 0.f, 1.f) * (colourTable.size() - 1) + 0.5f);
+        const sf::Color colour = colourTable[entry];
         rowPixels[row * 4] = colour.r;
         rowPixels[row * 4 + 1] = colour.g;
         rowPixels[row * 4 + 2] = colour.b;
@@ -272,15 +288,18 @@ void HistoryView::layoutSpectrogram(const SpectrogramHistory& spectra, double no
         return;
     const float u1 = static_cast<float>(rows.rowCount());
     const float areaBottom = height - keyboardHeight - 1.f;
-    for (std::size_t i = spectra.size(); i-- > 0;) {
-        const double time = spectra.time(i);
+    const std::size_t ringSize = spectra.capacity();
+    const std::size_t textureRows = texture.getSize().y;
+    std::size_t slot = spectra.size() > 0 ? spectra.newestSlot() : 0;
+    for (std::size_t i = spectra.size(); i-- > 0; slot = slot == 0 ? ringSize - 1 : slot - 1) {
+        // Walked slot by slot from the newest: the same as slotOf(i), without a division per column.
+        const double time = spectra.timeAtSlot(slot);
         const double before = now - time;
         if (before > span)
             break;
-        const std::size_t slot = spectra.slotOf(i);
-        if (slot >= texture.getSize().y || spectrogramVertexCount + 4 > spectrogram.size())
+        if (slot >= textureRows || spectrogramVertexCount + 4 > spectrogram.size())
             break;
-        const double previous = i > 0 ? spectra.time(i - 1) : time - 1.0 / 60.0;
+        const double previous = i > 0 ? spectra.timeAtSlot(slot == 0 ? ringSize - 1 : slot - 1) : time - 1.0 / 60.0;
         const double length = std::clamp(time - previous, 0.0, longestColumnSeconds);
         const float y1 = std::min(areaBottom, yOf(std::max(before, 0.0)));
         const float y0 = std::max(1.f, yOf(before + length));
@@ -302,6 +321,7 @@ void HistoryView::layoutBars(const NoteHistory& notes, double now)
     barVertexCount = 0;
     names.clear();
     placedNames.clear();
+    placedNameNotes.clear();
     const float top = 1.f;
     const float bottom = height - keyboardHeight - 1.f;
     const float lineHeight = static_cast<float>(nameCharacterSize) + 3.f;
@@ -331,8 +351,9 @@ void HistoryView::layoutBars(const NoteHistory& notes, double now)
                 continue;
             const sf::FloatRect bounds =
                 names.add(font, bar.name, nameCharacterSize, nameColour, {centre, at}).getGlobalBounds();
-            if (!collides(bounds, placedNames)) {
+            if (!collides(bounds, bar.note, placedNames, placedNameNotes)) {
                 placedNames.push_back(bounds);
+                placedNameNotes.push_back(bar.note);
                 break;
             }
             names.removeLast();

@@ -130,6 +130,8 @@ private:
     LabelRow timeLabels;
     LabelRow names;
     std::vector<sf::FloatRect> placedNames;
+    std::vector<std::uint8_t> placedNameNotes;
+    std::array<sf::Color, 256> colourTable; // the colour map in 256 steps of the scale
 };
 
 } // namespace dravik

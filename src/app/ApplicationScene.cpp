@@ -182,10 +182,12 @@ void ApplicationScene::readCursor(const sf::RenderWindow& window)
 void ApplicationScene::render(sf::RenderWindow& window)
 {
     window.setView(viewContext.worldView().view);
-    // The notes go over the plot, so its grid never hides them.
+    // The notes go over the plot, so its grid never hides them. The history
+    // comes last: drawn between them it made every one of the note row's small
+    // draws cost a copy in Mesa's software renderer.
     window.draw(spectrum);
-    window.draw(history.display());
     window.draw(midiDisplay);
+    window.draw(history.display());
     ui.render(window);
 }
 

@@ -32,6 +32,7 @@ const sf::Color nameColour{255, 255, 255, 255};
 constexpr double longestColumnSeconds = 0.25;
 constexpr float nameGap = 2.f;
 constexpr float minBarHeight = 2.f;
+constexpr float maxRunPixels = 8.f; // the tallest quad of neighbouring spectrogram columns
 
 void appendQuad(std::vector<sf::Vertex>& to, float x0, float y0, float x1, float y1, sf::Color colour)
 {
@@ -290,14 +291,36 @@ void HistoryView::layoutSpectrogram(const SpectrogramHistory& spectra, double no
     const float areaBottom = height - keyboardHeight - 1.f;
     const std::size_t ringSize = spectra.capacity();
     const std::size_t textureRows = texture.getSize().y;
+
+    // Neighbouring columns are drawn as one quad a few pixels high whose
+    // texture rows run across it: a software renderer pays far more for a
+    // quad than for its pixels, and columns at 60 a second are under a pixel.
+    bool running = false;
+    float runTop = 0.f;
+    float runBottom = 0.f;
+    std::size_t newestInRun = 0;
+    std::size_t oldestInRun = 0;
+    const auto flush = [&] {
+        if (!running || spectrogramVertexCount + 4 > spectrogram.size())
+            return;
+        sf::Vertex* quad = &spectrogram[spectrogramVertexCount];
+        writeQuad(quad, left + 1.f, runTop, right, runBottom, sf::Color::White);
+        const float vTop = static_cast<float>(oldestInRun);
+        const float vBottom = static_cast<float>(newestInRun + 1);
+        quad[0].texCoords = {0.f, vTop};
+        quad[1].texCoords = {u1, vTop};
+        quad[2].texCoords = {u1, vBottom};
+        quad[3].texCoords = {0.f, vBottom};
+        spectrogramVertexCount += 4;
+        running = false;
+    };
+
     std::size_t slot = spectra.size() > 0 ? spectra.newestSlot() : 0;
     for (std::size_t i = spectra.size(); i-- > 0; slot = slot == 0 ? ringSize - 1 : slot - 1) {
         // Walked slot by slot from the newest: the same as slotOf(i), without a division per column.
         const double time = spectra.timeAtSlot(slot);
         const double before = now - time;
-        if (before > span)
-            break;
-        if (slot >= textureRows || spectrogramVertexCount + 4 > spectrogram.size())
+        if (before > span || slot >= textureRows)
             break;
         const double previous = i > 0 ? spectra.timeAtSlot(slot == 0 ? ringSize - 1 : slot - 1) : time - 1.0 / 60.0;
         const double length = std::clamp(time - previous, 0.0, longestColumnSeconds);
@@ -305,15 +328,21 @@ void HistoryView::layoutSpectrogram(const SpectrogramHistory& spectra, double no
         const float y0 = std::max(1.f, yOf(before + length));
         if (y1 <= y0)
             continue;
-        sf::Vertex* quad = &spectrogram[spectrogramVertexCount];
-        writeQuad(quad, left + 1.f, y0, right, y1, sf::Color::White);
-        const float v = static_cast<float>(slot) + 0.5f;
-        quad[0].texCoords = {0.f, v};
-        quad[1].texCoords = {u1, v};
-        quad[2].texCoords = {u1, v};
-        quad[3].texCoords = {0.f, v};
-        spectrogramVertexCount += 4;
+        // A run goes on while the slots are consecutive and the column meets the one after it.
+        const bool joins =
+            running && slot + 1 == oldestInRun && std::fabs(y1 - runTop) < 0.01f && runBottom - y0 <= maxRunPixels;
+        if (joins) {
+            runTop = y0;
+            oldestInRun = slot;
+            continue;
+        }
+        flush();
+        running = true;
+        runTop = y0;
+        runBottom = y1;
+        newestInRun = oldestInRun = slot;
     }
+    flush();
 }
 
 void HistoryView::layoutBars(const NoteHistory& notes, double now)

@@ -15,7 +15,6 @@ using namespace historylayout;
 
 namespace {
 
-const sf::Color backgroundColour{16, 16, 24, 255};
 const sf::Color frameColour{100, 100, 100, 255};
 const sf::Color timeLineColour{90, 90, 90, 160};
 const sf::Color timeLabelColour{170, 170, 170, 255};
@@ -199,7 +198,6 @@ void HistoryView::buildStatic()
     const float keysTop = height - keyboardHeight;
     const float blackBottom = keysTop + keyboardHeight * blackKeyShare;
     keys.clear();
-    appendQuad(keys, left, 0.f, right, keysTop, backgroundColour);
     appendQuad(keys, left, keysTop, right, height, whiteKeyColour);
     keyLabels.clear();
     for (std::int32_t note = rows.firstNote; note <= rows.lastNote; ++note) {
@@ -441,13 +439,15 @@ void HistoryView::layoutKeys(ActiveNoteView active)
 void HistoryView::draw(sf::RenderTarget& target, sf::RenderStates states) const
 {
     states.transform *= getTransform();
-    target.draw(keys.data(), 4, sf::Quads, states); // the background
+    // No background of its own: where there is no spectrogram yet the window's
+    // clear colour shows, and each pixel of the area is filled once at most,
+    // which a software renderer with multisampling feels.
     if (spectrogramVertexCount > 0) {
         sf::RenderStates textured = states;
         textured.texture = &texture;
         target.draw(spectrogram.data(), spectrogramVertexCount, sf::Quads, textured);
     }
-    target.draw(keys.data() + 4, keys.size() - 4, sf::Quads, states);
+    target.draw(keys.data(), keys.size(), sf::Quads, states);
     if (litVertexCount > 0)
         target.draw(litKeys.data(), litVertexCount, sf::Quads, states);
     target.draw(keyLabels, states);

@@ -5,8 +5,10 @@
 #include "mapping/HarmonicEnergyMapper.h"
 #include "shared/NoteFrequency.h"
 #include "view/FFTDebugView.h"
+#include "view/HistoryPane.h"
 #include "view/MidiDisplay.h"
 
+#include <SFML/Window/Context.hpp>
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
 
@@ -15,11 +17,14 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The whole per-frame signal path in steady state, without drawing: the
 // enabled generators render what the analyser needs, the mix is pushed, and a
-// completed hop is transformed, mapped and handed to both displays. Each
+// completed hop is transformed, mapped and handed to both displays and to the
+// history, whose texture takes the new column and whose view is laid out
+// again every frame. Each
 // case's "floorRatio" counter is its CPU time per frame over that of the plain
 // FFT of its window size (as BM_FFTFloor runs it), both measured in this process.
 // The views build their labels' glyphs: run on a display (Xvfb will do).
@@ -107,6 +112,9 @@ struct FrameCase_t {
     GaussianCentsMapperParams_t gaussian;
     NoteEnergyParams_t harmonic;
     bool rebuildEveryFrame = false; // as a dragged hop slider does
+    // The history's span and whether its note ring starts full of bars in view.
+    float historySpan = 10.f;
+    bool historyFull = false;
 };
 
 FrameCase_t defaults()
@@ -180,6 +188,16 @@ FrameCase_t typedRadius()
     return c;
 }
 
+// The defaults with the history at its longest span, its note ring full of
+// bars inside it, and a note starting and ending every tenth frame.
+FrameCase_t history()
+{
+    FrameCase_t c;
+    c.historySpan = 30.f;
+    c.historyFull = true;
+    return c;
+}
+
 FrameCase_t hopDrag()
 {
     FrameCase_t c = sliderMax();
@@ -213,6 +231,17 @@ struct Frame {
         spectrumView.limitToRange = true;
         spectrumView.fftSize = c.fft.windowSize;
         spectrumView.sampleRate = 44100.0;
+        historyPane.display().setHeight(384.f);
+        historyPane.display().setSpan(c.historySpan);
+        if (c.historyFull) {
+            // Chords of short notes over the last 30 s fill the ring.
+            for (std::size_t i = 0; i < HistoryPane::noteCapacity; ++i) {
+                const double at = -30.0 + 30.0 * static_cast<double>(i) / HistoryPane::noteCapacity;
+                const auto note = static_cast<std::uint8_t>(36 + (i * 7) % 60);
+                const NoteEvent_t events[2] = {{at, note, 90}, {at + 0.2, note, 0}};
+                historyPane.addNotes({events, 2}, 0.0);
+            }
+        }
     }
 
     // One frame at 60 frames per second; true when it analysed.
@@ -221,12 +250,22 @@ struct Frame {
         if (setup.rebuildEveryFrame)
             analyser = std::make_unique<FFTWRingBuffer>(setup.fft);
         const bool analysed = pushNextHop(generators, mixer, *analyser, setup.fft.blockSize).hopCompleted;
+        now += 1.0 / 60.0;
         if (analysed) {
             const MagnitudeSpectrum spectrum = analyser->compute();
             midiDisplay.update(mapper->map(spectrum));
             spectrumView.update(spectrum);
+            if (++frames % 10 == 0) {
+                const NoteEvent_t events[2] = {{now, lastNote, 0},
+                                               {now, static_cast<std::uint8_t>(48 + frames % 36), 90}};
+                lastNote = events[1].note;
+                historyPane.addNotes({events, 2}, 0.0);
+            }
+            historyPane.addSpectrum(spectrum, setup.fft.windowSize, 44100.0, now);
         }
         midiDisplay.advance(1.0f / 60.0f);
+        const ActiveNote_t sounding{lastNote, 90, -10.0};
+        historyPane.update({&sounding, 1}, now, std::nullopt);
         return analysed;
     }
 
@@ -237,6 +276,12 @@ struct Frame {
     std::unique_ptr<IFrequencyMapper> mapper;
     FFTDebugView spectrumView;
     MidiDisplay midiDisplay;
+    // The scene writes the history's texture with the window's context active.
+    sf::Context context;
+    HistoryPane historyPane;
+    double now = 0.0;
+    std::uint64_t frames = 0;
+    std::uint8_t lastNote = 60;
 };
 
 void BM_Frame(benchmark::State& state, FrameCase_t (*makeCase)())
@@ -265,5 +310,6 @@ BENCHMARK_CAPTURE(BM_Frame, typedExtreme, typedExtreme)->Unit(benchmark::kMicros
 BENCHMARK_CAPTURE(BM_Frame, typedCutoffs, typedCutoffs)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Frame, typedRadius, typedRadius)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Frame, hopDrag, hopDrag)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_Frame, history, history)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -23,6 +23,7 @@
 #include <ctime>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 namespace dravik {
 
@@ -67,6 +68,9 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
     // Loud notes stop at the plot's bottom edge instead of leaving it.
     const sf::FloatRect plot = spectrum.getPlotRect();
     midiDisplay.setMarkerFloor(spectrum.getPosition().y + plot.top + plot.height - midilayout::halfKeyWidth);
+    // Under the plot and its two rows of frequency labels, to the window's bottom edge.
+    history.display().setPosition(0.0f, 380.0f);
+    history.display().setHeight(384.0f);
 }
 
 void ApplicationScene::onStart(sf::RenderWindow& window)
@@ -102,8 +106,11 @@ bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& ev
         mouseInWindow = false;
     }
     const ImGuiIO& io = ImGui::GetIO();
-    if (event.type == sf::Event::Resized)
+    if (event.type == sf::Event::Resized) {
         windowSize = {event.size.width, event.size.height};
+        // A taller window gives the history its room below the plot.
+        history.display().setHeight(std::max(384.0f, static_cast<float>(windowSize.y) - 384.0f));
+    }
     if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Home && !io.WantCaptureKeyboard) {
         resetView();
         return true;
@@ -124,7 +131,25 @@ bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& ev
     }
     if (!drawingTakesEvent(event, io.WantCaptureMouse))
         return false;
+    if (seekToHistory(window, event))
+        return true;
     return viewContext.worldView().handleEvent(window, event);
+}
+
+bool ApplicationScene::seekToHistory(const sf::RenderWindow& window, const sf::Event& event)
+{
+    if (event.type != sf::Event::MouseButtonPressed || event.mouseButton.button != sf::Mouse::Left ||
+        sources.active() != SourceKind::File || !sources.file().isLoaded())
+        return false;
+    const sf::Vector2f point =
+        window.mapPixelToCoords({event.mouseButton.x, event.mouseButton.y}, viewContext.worldView().view);
+    const std::optional<double> before = history.secondsBeforeNowAt(point);
+    if (!before)
+        return false;
+    // It plays on from there, also after the file's end.
+    sources.file().seek(std::max(0.0, sources.file().position() - *before));
+    sources.file().setPlaying(true);
+    return true;
 }
 
 void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
@@ -146,6 +171,10 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     takeDesktopFiles();
 
     sources.update(dt.asSeconds(), muted);
+    // The history runs in real time, as things are heard, while there is
+    // something to hear: a paused or ended file holds it still.
+    if (sources.active() != SourceKind::File || sources.file().isPlaying())
+        historySeconds += dt.asSeconds();
     applySourceChange();
     feedSoundOutput();
     // Generators render what the analyser needs; real sound is analysed as it is heard.
@@ -154,7 +183,14 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
                                      : pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted;
     if (hop)
         analyze();
+    // Until something is heard the plot shows its axes and says how to start.
+    spectrum.showHint = !heardSignal;
+    if (!spectrum.hasSpectrum())
+        spectrum.layoutAxes();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
+    const bool fileShown = sources.active() == SourceKind::File && sources.file().isLoaded();
+    history.update(tracker.active(), historySeconds,
+                   fileShown ? std::optional<double>(sources.file().position()) : std::nullopt);
     readCursor(window);
     drawCursorReadout(cursor,
                       noteHoverText(hoveredNote, midiDisplay.isTracked(static_cast<std::uint32_t>(hoveredNote))));
@@ -175,9 +211,12 @@ void ApplicationScene::readCursor(const sf::RenderWindow& window)
 void ApplicationScene::render(sf::RenderWindow& window)
 {
     window.setView(viewContext.worldView().view);
-    // The notes go over the plot, so its grid never hides them.
+    // The notes go over the plot, so its grid never hides them. The history
+    // comes last: drawn between them it made every one of the note row's small
+    // draws cost a copy in Mesa's software renderer.
     window.draw(spectrum);
     window.draw(midiDisplay);
+    window.draw(history.display());
     ui.render(window);
 }
 
@@ -190,11 +229,14 @@ void ApplicationScene::analyze()
     recorder.add(events);
     if (midiSender)
         midiSender->send(events);
+    history.addNotes(events, historySeconds - trackedSeconds());
+    history.addSpectrum(magnitudes, fftParams.windowSize, analysisRate, historySeconds);
     midiDisplay.setTrackedNotes(tracker.active());
     spectrum.update(magnitudes);
     // Bins as the spectrum view lays them out, so the readouts agree with the axis.
     const double spacing = binSpacing(spectrum.sampleRate, spectrum.fftSize);
     peak = findSpectrumPeak(magnitudes, isUsableSpacing(spacing) ? spacing : 0.0);
+    heardSignal = heardSignal || peak.valid;
 }
 
 // The output plays the enabled generators in real time from their settings,
@@ -244,6 +286,7 @@ void ApplicationScene::endTrackedNotes()
     recorder.add(ended);
     if (midiSender)
         midiSender->send(ended);
+    history.addNotes(ended, historySeconds - trackedSeconds());
 }
 
 double ApplicationScene::trackedSeconds() const

@@ -22,6 +22,7 @@
 #include "tracking/TrackingAnalyser.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
+#include "view/HistoryPane.h"
 #include "view/MidiDisplay.h"
 
 #include <SFML/System/Clock.hpp>
@@ -113,6 +114,8 @@ public:
     const FFTParams_t& analyserSettings() const override { return fftParams; }
     MapperWrapper& activeMapper() override { return *mapper; }
     FFTDebugView& spectrumView() override { return spectrum; }
+    HistoryView& historyView() override { return history.display(); }
+    const HistoryPane& historyPane() const { return history; }
     const FFTDebugView& spectrumDisplay() const { return spectrum; }
     // The latest spectrum's peak, and what lies under the mouse after the last update.
     const SpectrumPeak_t& spectrumPeak() const override { return peak; }
@@ -163,6 +166,8 @@ private:
     void setAnalysisSampleRate(double rate);
     // Ends the sounding notes, in the recording and on MIDI out too.
     void endTrackedNotes();
+    // A left click on the history seeks a file to the time under it and plays on.
+    bool seekToHistory(const sf::RenderWindow& window, const sf::Event& event);
     // Seconds of analysed signal, the tracker's clock.
     double trackedSeconds() const;
 
@@ -181,6 +186,11 @@ private:
     std::unique_ptr<MapperWrapper> mapper;
     MidiDisplay midiDisplay;
     FFTDebugView spectrum;
+    HistoryPane history;
+    // The history's clock: seconds of frames while the source runs. The
+    // tracker's clock counts analysed samples, which fall behind real time
+    // when frames are slow, so its times are moved onto this one.
+    double historySeconds = 0.0;
     sf::Clock frameClock;
     SoundPlayer player;
     sf::Vector2u windowSize{0, 0}; // for the start view
@@ -188,6 +198,7 @@ private:
     bool muted = true;
     std::uint32_t generatorCounter = 1;
     SpectrumPeak_t peak{false, 0, 0.0, 0.0};
+    bool heardSignal = false; // a spectrum above silence was analysed
     bool mouseInWindow = false;
     sf::Vector2i mousePixel;
     CursorReading_t cursor{false, 0.0, false, 0.0};

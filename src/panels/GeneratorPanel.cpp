@@ -8,6 +8,7 @@
 #include <imgui.h>
 
 #include <cmath>
+#include <cstdio>
 
 namespace dravik {
 
@@ -53,8 +54,10 @@ void drawEntry(GeneratorEntry& entry)
         ImGui::LabelText("Midi", "%d", position.note);
         // Cents above the row's note, beside the share of the way to the next.
         const double cents = 1200.0 * std::log2(params.frequency / position.low);
-        ImGui::LabelText("Freq", "[%0.2f - %0.2f) => %0.2f%% (%+.1f c)", position.low, position.high, position.percent,
-                         cents);
+        char text[96];
+        std::snprintf(text, sizeof text, "[%0.2f - %0.2f) => %0.2f%% (%+.1f c)", position.low, position.high,
+                      position.percent, cents);
+        labelValue("Freq", text);
     } else {
         ImGui::LabelText("Midi", "-");
         ImGui::LabelText("Freq", "-");

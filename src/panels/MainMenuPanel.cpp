@@ -9,6 +9,7 @@
 #include "panels/SourcePanels.h"
 #include "panels/Widgets.h"
 #include "view/FFTDebugView.h"
+#include "view/HistoryView.h"
 
 #include <imgui.h>
 
@@ -39,6 +40,28 @@ void drawMapperChoice(IMainMenuModel& model)
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::RadioButton("Harmonic Energy", active == MapperType::HarmonicEnergy))
         model.selectMapper(MapperType::HarmonicEnergy);
+}
+
+void drawHistoryOptions(HistoryView& view)
+{
+    static constexpr const char* spanNames[historySpans.size()] = {"5 s", "10 s", "30 s"};
+    std::size_t current = 0;
+    for (std::size_t i = 0; i < historySpans.size(); ++i) {
+        if (historySpans[i] == view.getSpan())
+            current = i;
+    }
+    ImGui::SetNextItemWidth(80.0f);
+    if (ImGui::BeginCombo("History Span", spanNames[current])) {
+        for (std::size_t i = 0; i < historySpans.size(); ++i) {
+            if (ImGui::Selectable(spanNames[i], i == current))
+                view.setSpan(historySpans[i]);
+        }
+        ImGui::EndCombo();
+    }
+    tooltip("How many seconds of notes and spectra the history under the spectrum shows.");
+    ImGui::SameLine(0.0f, -1.0f);
+    ImGui::Checkbox("Spectrogram", &view.showSpectrogram);
+    tooltip("Shows the analysed spectra behind the note bars, one row per analysis.");
 }
 
 } // namespace
@@ -90,7 +113,7 @@ void drawMainMenu(IMainMenuModel& model)
             model.stopRecording();
         }
         if (!model.recordingMessage().empty())
-            ImGui::TextUnformatted(model.recordingMessage().c_str());
+            wrappedText(model.recordingMessage().c_str());
         bool midiOut = model.isMidiOutOn();
         if (ImGui::Checkbox("MIDI Out", &midiOut))
             model.setMidiOut(midiOut);
@@ -98,12 +121,14 @@ void drawMainMenu(IMainMenuModel& model)
         if (sliderInt("MIDI Channel", channel, 1, 16))
             model.setMidiChannel(channel);
         if (!model.midiMessage().empty())
-            ImGui::TextUnformatted(model.midiMessage().c_str());
+            wrappedText(model.midiMessage().c_str());
         drawNoteTrackerOptions(model.trackerSettings());
         ImGui::TreePop();
     }
     if (ImGui::Button("Reset Layout"))
         model.panelLayout().requestReset();
+    ImGui::SameLine(0.0f, -1.0f);
+    drawHistoryOptions(model.historyView());
     ImGui::End();
 }
 

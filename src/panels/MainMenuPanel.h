@@ -12,6 +12,7 @@
 namespace dravik {
 
 class FFTDebugView;
+class HistoryView;
 class PanelLayout;
 class MapperWrapper;
 
@@ -35,6 +36,8 @@ public:
     virtual std::uint64_t audioUnderruns() const = 0;
     // The spectrum view, whose grid and label flags the menu edits in place.
     virtual FFTDebugView& spectrumView() = 0;
+    // The history under the spectrum, whose span and spectrogram the menu edits in place.
+    virtual HistoryView& historyView() = 0;
     virtual MapperWrapper& activeMapper() = 0;
     virtual void selectMapper(MapperType type) = 0;
     virtual const FFTParams_t& analyserSettings() const = 0;

@@ -1,6 +1,9 @@
 #include "panels/PanelLayout.h"
 
+#include <imgui_internal.h>
+
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace dravik {
@@ -53,6 +56,13 @@ ImVec2 keepPanelInside(ImVec2 position, ImVec2 size, ImVec2 display, float title
     return ImVec2(keepInside(position.x, width, display.x), keepInside(position.y, height, display.y));
 }
 
+float panelHeightLimit(float top, float displayHeight)
+{
+    // A panel dragged partly off the top still gets the room from 0 down.
+    const float room = displayHeight - std::max(std::isfinite(top) ? top : 0.0f, 0.0f);
+    return std::max(room, minimumPanelHeight);
+}
+
 PanelLayout::PanelLayout()
     : displaySize(0.0f, 0.0f)
 {
@@ -71,7 +81,8 @@ bool PanelLayout::begin(const char* title, ImGuiWindowFlags flags)
         keepInsideFrames.fill(settleFrames);
     }
     const PanelPlace_t& place = panelPlaces[*index];
-    if (resetPending[*index]) {
+    const bool resetNow = resetPending[*index];
+    if (resetNow) {
         ImGui::SetNextWindowPos(ImVec2(place.x, place.y), ImGuiCond_Always);
         ImGui::SetNextWindowCollapsed(false, ImGuiCond_Always);
         resetPending[*index] = false;
@@ -79,6 +90,14 @@ bool PanelLayout::begin(const char* title, ImGuiWindowFlags flags)
     } else {
         ImGui::SetNextWindowPos(ImVec2(place.x, place.y), ImGuiCond_FirstUseEver);
     }
+    // The panel ends at the window's bottom edge: taller content scrolls,
+    // with the wheel too, instead of pushing controls out of reach.
+    // While a panel settles it may be as tall as the window, and is then
+    // moved up as far as it needs to be wholly inside.
+    const ImGuiWindow* existing = ImGui::FindWindowByName(title);
+    const float top = existing != nullptr && !resetNow ? existing->Pos.y : place.y;
+    const float limit = keepInsideFrames[*index] > 0 ? display.y : panelHeightLimit(top, display.y);
+    ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f), ImVec2(FLT_MAX, std::max(limit, minimumPanelHeight)));
 
     const bool open = ImGui::Begin(title, nullptr, flags);
     if (keepInsideFrames[*index] > 0) {

@@ -42,6 +42,13 @@ std::vector<std::string> panelTitles();
 // exact position, and so does every panel while the display has no area.
 ImVec2 keepPanelInside(ImVec2 position, ImVec2 size, ImVec2 display, float titleBarHeight);
 
+// The tallest a panel whose top is at `top` may be in a display
+// displayHeight high: down to the display's bottom edge, and never less than
+// minimumPanelHeight (a title bar and a few rows), so a panel near the bottom
+// stays usable.
+inline constexpr float minimumPanelHeight = 96.0f;
+float panelHeightLimit(float top, float displayHeight);
+
 // Places the program's panels: first-use positions, "Reset Layout", and
 // bringing every panel inside the window at start and whenever the window's
 // size changes (a saved layout may come from a larger window).

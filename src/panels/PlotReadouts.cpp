@@ -1,5 +1,6 @@
 #include "panels/PlotReadouts.h"
 
+#include "panels/Widgets.h"
 #include "view/FFTDebugView.h"
 
 #include <imgui.h>
@@ -73,7 +74,8 @@ ReadoutText_t noteHoverText(std::int32_t note, bool tracked)
 
 void drawPeakReadout(const SpectrumPeak_t& peak)
 {
-    ImGui::LabelText("Peak", "%s", peakReadoutText(peak).c_str());
+    // Wide enough for the longest reading, so the row keeps its width as the peak moves.
+    labelValue("Peak", peakReadoutText(peak).c_str(), "00000.00 Hz  C#10 -50 c  -100.0 dB");
 }
 
 void drawCursorReadout(const CursorReading_t& reading, const ReadoutText_t& note)

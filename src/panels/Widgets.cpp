@@ -102,4 +102,31 @@ bool sliderInt(const char* label, std::int32_t& field, std::int32_t min, std::in
     return true;
 }
 
+void tooltip(const char* text)
+{
+    if (!ImGui::IsItemHovered())
+        return;
+    ImGui::BeginTooltip();
+    ImGui::PushTextWrapPos(ImGui::GetFontSize() * 28.0f);
+    ImGui::TextUnformatted(text);
+    ImGui::PopTextWrapPos();
+    ImGui::EndTooltip();
+}
+
+void labelValue(const char* label, const char* value, const char* widest)
+{
+    const float needed =
+        ImGui::CalcTextSize(widest != nullptr ? widest : value).x + 2.0f * ImGui::GetStyle().FramePadding.x;
+    ImGui::PushItemWidth(std::max(ImGui::CalcItemWidth(), needed));
+    ImGui::LabelText(label, "%s", value);
+    ImGui::PopItemWidth();
+}
+
+void wrappedText(const char* text)
+{
+    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + ImGui::GetFontSize() * 26.0f);
+    ImGui::TextUnformatted(text);
+    ImGui::PopTextWrapPos();
+}
+
 } // namespace dravik

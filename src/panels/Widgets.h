@@ -35,6 +35,18 @@ inline bool sliderInt(const char* label, std::int32_t& field, std::int32_t min, 
     return sliderInt(label, field, min, max, TypedRange_t{static_cast<double>(min), static_cast<double>(max)});
 }
 
+// A read-only value with its label after it, as ImGui::LabelText draws it,
+// but with the value's box widened to hold `widest` (the value itself when
+// null), so no value runs under its label.
+void labelValue(const char* label, const char* value, const char* widest = nullptr);
+
+// A message that wraps at a panel's usual width instead of widening it.
+void wrappedText(const char* text);
+
+// A tooltip for the item drawn last, shown while the mouse rests on it;
+// the text wraps at a readable width.
+void tooltip(const char* text);
+
 // The committed value of a typed entry: NaN is refused (false), anything else
 // is clamped to the range.
 bool commitTyped(double typed, TypedRange_t range, double& committed);

@@ -50,6 +50,14 @@ FFTDebugView::FFTDebugView()
     frame.setOutlineColor(frameColour);
     frame.setSize({plotRect.width, plotRect.height});
     frame.setPosition(plotRect.left, plotRect.top);
+
+    hint.setFont(font);
+    hint.setString("Enable a generator, open a file or pick Input");
+    hint.setCharacterSize(16);
+    hint.setFillColor(sf::Color(200, 200, 200));
+    const sf::FloatRect bounds = hint.getLocalBounds();
+    hint.setPosition(std::round(plotRect.left + (plotRect.width - bounds.width) / 2.f - bounds.left),
+                     std::round(plotRect.top + (plotRect.height - bounds.height) / 2.f - bounds.top));
 }
 
 void FFTDebugView::update(MagnitudeSpectrum spectrum)
@@ -57,6 +65,11 @@ void FFTDebugView::update(MagnitudeSpectrum spectrum)
     if (spectrum.empty())
         return;
     keepSpectrum(spectrum);
+    layout();
+}
+
+void FFTDebugView::layoutAxes()
+{
     layout();
 }
 
@@ -142,9 +155,14 @@ void FFTDebugView::layout()
     const sf::FloatRect rect = getFrameRect();
     frame.setSize({rect.width, rect.height});
     frame.setPosition(rect.left, rect.top);
-    if (keptPower.empty())
-        return; // nothing shown yet: the frame alone
-    buildSpectrum();
+    // Before the first spectrum the grids and labels show on their own.
+    if (keptPower.empty()) {
+        spectrumFill.clear();
+        spectrumLine.clear();
+        curveDrawn = false;
+    } else {
+        buildSpectrum();
+    }
 
     linearGrid.clear();
     linearGrid.setPrimitiveType(sf::Lines);
@@ -357,6 +375,8 @@ void FFTDebugView::draw(sf::RenderTarget& target, sf::RenderStates states) const
     target.draw(linearLabels, states);
     target.draw(logLabels, states);
     target.draw(levelLabels, states);
+    if (showHint)
+        target.draw(hint, states);
 }
 
 } // namespace dravik

@@ -9,6 +9,7 @@
 #include <SFML/Graphics/Font.hpp>
 #include <SFML/Graphics/Rect.hpp>
 #include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/Text.hpp>
 #include <SFML/Graphics/Transformable.hpp>
 #include <SFML/Graphics/VertexArray.hpp>
 
@@ -36,6 +37,10 @@ public:
     // Rebuilds the curve, grids and labels; an empty spectrum changes nothing.
     void update(MagnitudeSpectrum spectrum);
 
+    // Lays out the grids and labels from the settings above; before the
+    // first spectrum this is what shows them.
+    void layoutAxes();
+
     // Each re-lays the curve, grids, labels and frame for the new axis or scale.
     void setFrequencyScale(FrequencyScale scale);
     void setPowerScale(PowerScale scale);
@@ -51,6 +56,8 @@ public:
     sf::FloatRect getFrameRect() const;
     // The axis the grids are laid on.
     FrequencyAxis_t getAxis() const;
+    // Whether a spectrum was taken yet.
+    bool hasSpectrum() const { return !keptPower.empty(); }
     const sf::FloatRect& getPlotRect() const { return plotRect; }
     const sf::VertexArray& getSpectrumFill() const { return spectrumFill; }
     const sf::VertexArray& getSpectrumLine() const { return spectrumLine; }
@@ -73,6 +80,9 @@ public:
     bool showLinearLabels = true;
     bool showLogLabels = true;
     std::uint32_t linearTickCount = 16;
+    // A one-line hint in the middle of the plot, for a start with nothing analysed.
+    bool showHint = false;
+    const sf::Text& getHint() const { return hint; }
 
 private:
     void draw(sf::RenderTarget& target, sf::RenderStates states) const override;
@@ -100,6 +110,7 @@ private:
     sf::FloatRect plotRect{20.f, 20.f, 1240.f, 300.f}; // local coordinates; bottom at 320
     sf::Font font;
     sf::RectangleShape frame; // grey outline of plotRect
+    sf::Text hint;
     sf::VertexArray spectrumFill{sf::TriangleStrip};
     sf::VertexArray spectrumLine{sf::LineStrip};
     sf::VertexArray linearGrid{sf::Lines};

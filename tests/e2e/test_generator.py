@@ -79,21 +79,27 @@ def fill_tops(image):
 
 
 def check_empty_plot(image):
-    """Only the plot's frame and the MIDI baseline are drawn above the panels."""
-    region = image[:PLOT_BOTTOM + 60].copy()
-    grey = np.array(FRAME_GREY, dtype=np.uint8)
+    """A first start explains itself: before anything is analysed the plot shows
+    its frame, its grid lines and both rows of frequency labels, the MIDI
+    baseline, and the hint in its middle; no spectrum."""
+    region = image[:PLOT_BOTTOM + 40].astype(int)
     frame = [region[PLOT_TOP - 1, PLOT_LEFT - 1:PLOT_RIGHT + 1], region[PLOT_BOTTOM, PLOT_LEFT - 1:PLOT_RIGHT + 1],
              region[PLOT_TOP - 1:PLOT_BOTTOM + 1, PLOT_LEFT - 1], region[PLOT_TOP - 1:PLOT_BOTTOM + 1, PLOT_RIGHT]]
-    assert all(np.all(line == grey) for line in frame), "the plot's grey frame is incomplete"
-    baseline = region[BASELINE_ROWS[0]:BASELINE_ROWS[1] + 1, 7:].astype(int)
+    # Grid lines end on the frame's edges and may cover a pixel of it.
+    assert all(np.all((line.min(axis=1) >= 55) & (np.ptp(line, axis=1) <= 40)) for line in frame), \
+        "the plot's grey frame is incomplete"
+    baseline = region[BASELINE_ROWS[0]:BASELINE_ROWS[1] + 1, 7:]
     assert np.all((baseline[:, :, 0] == baseline[:, :, 2]) & (baseline[:, :, 0] > baseline[:, :, 1] + 100)), \
         "the MIDI baseline is not magenta from x = 7 to the window's right edge"
-    for line in frame:
-        line[:] = CLEAR_COLOUR
-    region[BASELINE_ROWS[0]:BASELINE_ROWS[1] + 1, :] = CLEAR_COLOUR
-    stray = np.argwhere(np.any(region != np.array(CLEAR_COLOUR, dtype=np.uint8), axis=2))
-    assert len(stray) == 0, (f"{len(stray)} pixels besides the frame and the baseline, first at (y, x) "
-                             f"{tuple(stray[0])}: {tuple(image[tuple(stray[0])])}")
+    # Row 100 crosses the grid's vertical lines clear of the hint.
+    row = region[100, PLOT_LEFT + 2:PLOT_RIGHT - 2]
+    lines = np.count_nonzero(np.any(row != np.array(CLEAR_COLOUR), axis=1))
+    assert lines >= 16, f"only {lines} grid pixels cross row 100 of the empty plot"
+    labels = region[PLOT_BOTTOM + 4:PLOT_BOTTOM + 30, PLOT_LEFT:PLOT_RIGHT]
+    assert np.count_nonzero(labels.min(axis=2) >= 100) > 200, "no frequency labels under the empty plot"
+    hint = region[PLOT_TOP + 130:PLOT_TOP + 170, 380:900]
+    assert np.count_nonzero(hint.min(axis=2) >= 150) > 300, "no hint in the middle of the empty plot"
+    assert not cyan(image[PLOT_TOP:PLOT_BOTTOM, PLOT_LEFT:PLOT_RIGHT]).any(), "a spectrum before anything was analysed"
 
 
 def check_tone_picture(image):

@@ -4,15 +4,17 @@ and ends with status 0 on a window manager's close request."""
 
 import numpy as np
 
-from dravik_e2e import (CLEAR_COLOUR, Dravik, parse_arguments, region_differs, region_is, run_test,
-                        screen_size, wait_until)
+from dravik_e2e import (CLEAR_COLOUR, Dravik, find_panels, parse_arguments, region_is, run_test, screen_size,
+                        wait_until)
 
 # The main menu starts at (20, 360), below the plot; its title bar is 19 pixels high.
 PANEL_TITLE = (362, 22, 378, 160)  # top, left, bottom, right
-EMPTY_AREA = (600, 1100, 760, 1270)
-# Row 350 lies above the panels and, after the first pan, crosses the spectrum
+# Between the note row's baseline and the plot, right of the panels: clear at
+# the start and after each pan and zoom below.
+EMPTY_AREA = (22, 1100, 36, 1270)
+# Row 342 lies between the plot and its labels and, after the first pan, crosses the spectrum
 # plot's grey frame (100, 100, 100), anti-aliased when off the pixel grid.
-FRAME_ROW = 350
+FRAME_ROW = 342
 
 
 def frame_columns(image):
@@ -37,9 +39,10 @@ def main():
         icon = dravik.icon_size_and_first_pixel()
         assert icon == (409, 409, 0xFFFFFFFF), f"window icon {icon}"
 
+        # The history lies under the panels, so the main menu is found by its title bar.
         def drawn(image):
             return (region_is(image, *EMPTY_AREA, CLEAR_COLOUR)
-                    and region_differs(image, *PANEL_TITLE, CLEAR_COLOUR))
+                    and any((p.x, p.y) == (20, 360) for p in find_panels(image)))
 
         before = dravik.wait_for_picture(drawn, 20, "the clear colour and the main menu panel")
         dravik.save(before, "started")

@@ -49,6 +49,23 @@ TEST_F(SceneView, StartsWithNothingButTheFrame)
     EXPECT_TRUE(view.getLogLabels().empty());
 }
 
+// A first start shows the axes before any spectrum, and the hint says how to begin.
+TEST_F(SceneView, AxesShowBeforeTheFirstSpectrum)
+{
+    view.layoutAxes();
+    EXPECT_FALSE(view.hasSpectrum());
+    EXPECT_GT(view.getLinearGrid().getVertexCount(), 0u);
+    EXPECT_FALSE(view.getLinearLabels().empty());
+    EXPECT_FALSE(view.getLogLabels().empty());
+    EXPECT_EQ(view.getSpectrumLine().getVertexCount(), 0u);
+    EXPECT_EQ(view.getHint().getString().toAnsiString(), "Enable a generator, open a file or pick Input");
+    EXPECT_TRUE(view.getPlotRect().contains(view.getHint().getPosition()));
+
+    view.setPowerScale(PowerScale::Decibels);
+    EXPECT_EQ(view.getLevelLabels().size(), 7u);
+    EXPECT_EQ(view.readAt({400.f, 200.f}).hasLevel, false);
+}
+
 TEST_F(SceneView, DrawsBinsThreeToFiveNineteenAcrossThePlot)
 {
     std::vector<SpectrumBin> bins = flatSpectrum(0.0);

@@ -1,5 +1,8 @@
 #include "view/FFTDebugView.h"
+#include "view/HistoryPane.h"
+
 #include "view/MidiDisplay.h"
+#include <SFML/Window/Context.hpp>
 
 #include "AllocationCounter.h"
 #include "ViewTestSupport.h"
@@ -70,6 +73,38 @@ TEST(SteadyUpdate, MidiDisplayRefreshOfKnownNotesAllocatesNothing)
     });
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(display.getActiveNotes().size(), 102u);
+}
+
+// Each frame of a melody: a new column written to the texture, notes coming
+// and going, the bars, names and time lines laid out again.
+TEST(SteadyUpdate, HistoryFrameAllocatesNothing)
+{
+    // The scene writes the texture with the window's context active.
+    sf::Context context;
+    HistoryPane pane;
+    pane.display().setHeight(384.f);
+    const std::vector<SpectrumBin> bins = testing::flatSpectrum(0.001, 8193);
+    std::vector<ActiveNote_t> active;
+    double now = 0.0;
+    const auto frame = [&](int i) {
+        now += 1.0 / 60.0;
+        NoteEvent_t events[2] = {{now, static_cast<std::uint8_t>(60 + (i / 20 - 1) % 12), 0},
+                                 {now, static_cast<std::uint8_t>(60 + (i / 20) % 12), 90}};
+        if (i % 20 == 0)
+            pane.addNotes({events, 2}, 0.0);
+        active.assign(1, ActiveNote_t{events[1].note, 90, -10.0});
+        pane.addSpectrum({bins.data(), bins.size()}, 16384, 44100.0, now);
+        pane.update({active.data(), active.size()}, now, now);
+    };
+    // The first frames fill the label rows; then a steady melody allocates nothing.
+    for (int i = 0; i < 1200; ++i)
+        frame(i);
+    const std::uint64_t count = testing::allocationsDuring([&] {
+        for (int i = 1200; i < 1800; ++i)
+            frame(i);
+    });
+    EXPECT_EQ(count, 0u);
+    EXPECT_GT(pane.display().barCount(), 10u);
 }
 
 } // namespace

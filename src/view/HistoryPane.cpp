@@ -1,0 +1,23 @@
+#include "view/HistoryPane.h"
+
+namespace dravik {
+
+HistoryPane::HistoryPane()
+    : notes(noteCapacity)
+    , spectra(columnCapacity, SpectrogramLayout_t{})
+    , view(columnCapacity, SpectrogramLayout_t{})
+{
+}
+
+void HistoryPane::addSpectrum(MagnitudeSpectrum spectrum, std::uint64_t fftSize, double sampleRate, double seconds)
+{
+    if (spectra.add(spectrum, fftSize, sampleRate, seconds))
+        view.addColumn(spectra);
+}
+
+void HistoryPane::update(ActiveNoteView active, double now, std::optional<double> fileOrigin)
+{
+    view.update(notes, spectra, active, now, fileOrigin);
+}
+
+} // namespace dravik

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "analysis/MagnitudeSpectrum.h"
+#include "history/NoteHistory.h"
+#include "history/SpectrogramHistory.h"
+#include "tracking/NoteEvent.h"
+#include "view/HistoryView.h"
+
+#include <SFML/System/Vector2.hpp>
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace dravik {
+
+// The history the scene keeps and its view: what each analysis adds, what
+// each frame lays out, and where a click on it points in time.
+//
+// Memory is fixed at construction: columnCapacity spectrogram columns of
+// rowCount floats (and as many texture rows of RGBA pixels), and
+// noteCapacity note bars.
+class HistoryPane {
+public:
+    // About 34 s of columns at 60 analyses per second, the most the frame loop makes.
+    static constexpr std::size_t columnCapacity = 2048;
+    static constexpr std::size_t noteCapacity = 1024;
+
+    HistoryPane();
+
+    // The tracker's events, as they come, their times moved by clockOffset
+    // onto the history's clock.
+    void addNotes(NoteEventView events, double clockOffset) { notes.add(events, clockOffset); }
+    // One analysis taken with fftSize samples at sampleRate, at `seconds` on the history's clock.
+    void addSpectrum(MagnitudeSpectrum spectrum, std::uint64_t fftSize, double sampleRate, double seconds);
+    // Once per frame. fileOrigin is the play position of a file being
+    // analysed (the time lines then read the file's time), else nothing.
+    void update(ActiveNoteView active, double now, std::optional<double> fileOrigin);
+    // Where a point of the parent's coordinates falls in the history: the
+    // seconds before the latest frame, or nothing off the time area.
+    std::optional<double> secondsBeforeNowAt(sf::Vector2f point) const { return view.secondsBeforeNowAt(point); }
+
+    HistoryView& display() { return view; }
+    const HistoryView& display() const { return view; }
+    const NoteHistory& noteBars() const { return notes; }
+    const SpectrogramHistory& columns() const { return spectra; }
+
+private:
+    NoteHistory notes;
+    SpectrogramHistory spectra;
+    HistoryView view;
+};
+
+} // namespace dravik

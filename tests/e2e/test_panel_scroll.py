@@ -1,0 +1,150 @@
+"""Every control stays within reach at the default layout in a 1280x768
+window: with every tree node of the main menu opened (each brought into view
+by the mouse wheel first), the menu ends at the window's bottom edge and
+scrolls, and its last row ("Reset Layout" with the history's options) is
+reached by the wheel and works; the "Audio Generator" panel's entry opened
+shows its last control inside the window."""
+
+import numpy as np
+
+from dravik_e2e import (FRAME, FRAME_HEIGHT, GENERATOR_NODE, GENERATOR_ROWS, ITEM_SPACING, MAIN_MENU_ROWS,
+                        SEPARATOR, TEXT, TITLE_HEIGHT, TREE_LINE_HEIGHT, TREE_NODE, WINDOW_PADDING, Dravik, checkbox_state,
+                        find_panels, frame_at, open_tree_node, parse_arguments, run_test, wait_for_panels, wait_until)
+
+WINDOW_HEIGHT = 768
+ROW_HEIGHT = {FRAME: FRAME_HEIGHT, TREE_NODE: TREE_LINE_HEIGHT, TEXT: TREE_LINE_HEIGHT, SEPARATOR: 0}
+FFT_OPTIONS = MAIN_MENU_ROWS.index(TREE_NODE)
+
+
+def node(title, children=()):
+    return {"title": title, "children": list(children), "open": False}
+
+
+# The main menu's rows below "FFT Options" (which starts the list), as
+# (kind, indent, node or None); open nodes show their children, one indent in.
+MENU = [
+    node("FFT Options", [FRAME] * 6),
+    node("Gaussian Cents Options", [FRAME] * 4 + [node("Fundamental Band", [FRAME] * 3),
+                                                  node("Harmonic Bands", [FRAME] * 3)]),
+    node("MIDI Notes", [FRAME] * 3 + [node("Note Tracker", [FRAME] * 13 + [node("Releases and Overtones",
+                                                                                  [FRAME] * 8), FRAME])]),
+    FRAME,  # "Reset Layout", "History Span" and "Spectrogram"
+]
+
+
+def flatten(items, indent=0):
+    """(kind, indent, node) for every row shown."""
+    rows = []
+    for item in items:
+        if isinstance(item, dict):
+            rows.append((TREE_NODE, indent, item))
+            if item["open"]:
+                rows.extend(flatten(item["children"], indent + 1))
+        else:
+            rows.append((item, indent, None))
+    return rows
+
+
+def menu_rows():
+    return [(kind, 0, None) for kind in MAIN_MENU_ROWS[:FFT_OPTIONS]] + flatten(MENU)
+
+
+def row_tops(panel, rows, scroll):
+    y = panel.y + TITLE_HEIGHT + WINDOW_PADDING - scroll
+    tops = []
+    for kind, _, _ in rows:
+        tops.append(y)
+        y += ROW_HEIGHT[kind] + ITEM_SPACING
+    return tops
+
+
+def all_nodes(items):
+    for item in items:
+        if isinstance(item, dict):
+            yield item
+            yield from all_nodes(item["children"])
+
+
+class Menu:
+    """The main menu, its rows placed by the model: from the top while it is
+    not scrolled, or from its last row once scrolled to the end."""
+
+    def __init__(self, dravik, panel):
+        self.dravik, self.panel = dravik, panel
+
+    def last_row_top(self):
+        """The top of the last row's "Spectrogram" checkbox, found on the picture."""
+        image = self.dravik.screenshot()
+        for top in range(WINDOW_HEIGHT - FRAME_HEIGHT, WINDOW_HEIGHT - 80, -1):
+            for left in range(self.panel.x + 200, self.panel.x + 440):
+                if checkbox_state(image, left, top) is not None:
+                    return top, left
+        return None
+
+    def scroll_to_end(self):
+        self.dravik.wheel((self.panel.x + 200, 600), notches=-40)
+        previous = [None]
+
+        def settled():
+            found = self.last_row_top()
+            same = found is not None and found == previous[0]
+            previous[0] = found
+            return found if same else None
+
+        return wait_until(settled, 20, "the menu scrolled to its last row")
+
+    def open(self, title, from_end):
+        rows = menu_rows()
+        index = next(i for i, (_, _, n) in enumerate(rows) if n is not None and n["title"] == title)
+        tops = row_tops(self.panel, rows, 0)
+        if from_end:
+            last_top, _ = self.scroll_to_end()
+            top = last_top - (tops[-1] - tops[index])
+        else:
+            top = tops[index]
+        assert self.panel.y + TITLE_HEIGHT < top and top + TREE_LINE_HEIGHT < WINDOW_HEIGHT, \
+            f"\"{title}\" at y {top} is out of view"
+        _, indent, item = rows[index]
+        before = self.dravik.screenshot()
+        self.dravik.click((self.panel.x + WINDOW_PADDING + indent * 21 + 40, top + TREE_LINE_HEIGHT // 2))
+        self.dravik.wait_for_picture(lambda im: not np.array_equal(im, before), 10, f"\"{title}\" to open")
+        item["open"] = True
+
+
+def main():
+    args = parse_arguments()
+    with Dravik(args.binary, args.close_tool, args.artifacts, "panel-scroll") as dravik:
+        dravik.wait_for_centred_window()
+        generator = wait_for_panels(dravik)
+        menu_panel = next(p for p in find_panels(dravik.screenshot()) if (p.x, p.y) == (20, 360))
+        menu = Menu(dravik, menu_panel)
+        # From the bottom up, so each node opens where the model says it is:
+        # first the two in view at the top, then each from the menu's end.
+        menu.open("Gaussian Cents Options", from_end=False)
+        menu.open("FFT Options", from_end=False)
+        for title in ("Harmonic Bands", "Fundamental Band", "MIDI Notes", "Note Tracker", "Releases and Overtones"):
+            menu.open(title, from_end=True)
+        assert all(n["open"] for n in all_nodes(MENU))
+        dravik.save(dravik.screenshot(), "all-open")
+
+        # The last row, reached by the wheel: its "Spectrogram" checkbox works.
+        top, left = menu.scroll_to_end()
+        image = dravik.screenshot("last-row")
+        state = checkbox_state(image, left, top)
+        dravik.click((left + FRAME_HEIGHT // 2, top + FRAME_HEIGHT // 2))
+        dravik.wait_for_picture(lambda im: checkbox_state(im, left, top) == (not state), 10,
+                                "the last row's checkbox to change")
+        # Nothing of the menu hangs below the window: its bottom border is the window's last rows.
+        assert all(p.y + TITLE_HEIGHT <= WINDOW_HEIGHT for p in find_panels(dravik.screenshot()))
+
+        # The generator's entry opened: its last control, the "Note" combo, lies inside the window.
+        open_tree_node(dravik, generator, GENERATOR_ROWS, GENERATOR_NODE, first_child=GENERATOR_NODE + 1)
+        rows = GENERATOR_ROWS[:GENERATOR_NODE + 1] + [FRAME] * 8
+        left, top = generator.widget(rows, len(rows) - 3, indent=1)
+        assert top + FRAME_HEIGHT <= WINDOW_HEIGHT, f"the \"Note\" combo at y {top} is below the window"
+        dravik.wait_for_picture(lambda im: frame_at(im, left, top, width=60), 10, "the \"Note\" combo")
+        dravik.close(timeout=10)
+
+
+if __name__ == "__main__":
+    run_test(main)

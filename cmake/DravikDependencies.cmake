@@ -6,6 +6,7 @@ pkg_check_modules(FFTW3 REQUIRED IMPORTED_TARGET fftw3)
 pkg_check_modules(SMF REQUIRED IMPORTED_TARGET smf)
 pkg_check_modules(RTMIDI REQUIRED IMPORTED_TARGET rtmidi)
 pkg_check_modules(TOMLPP REQUIRED IMPORTED_TARGET tomlplusplus)
+pkg_check_modules(AUBIO REQUIRED IMPORTED_TARGET aubio)
 find_package(CLI11 REQUIRED)
 
 find_package(SFML 2.5 REQUIRED COMPONENTS graphics window system audio)

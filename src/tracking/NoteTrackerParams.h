@@ -71,8 +71,29 @@ struct NoteTrackerParams_t {
     // leakage of one tone into its neighbour is not.
     double lowNeighbourRatio = 0.7;
 
-    // Velocity 1 at velocityFloorDb and 127 at 0 dB of full scale, linear in dB.
+    // Velocity 1 at velocityFloorDb and 127 at 0 dB of full scale, linear in dB,
+    // of the sound's peak level over the first velocitySeconds of the note.
     double velocityFloorDb = -60.0;
+    double velocitySeconds = 0.05;
+
+    // Onsets come from the short-hop analysis (aubio's peak picking
+    // threshold); a note is stamped at the latest onset in the window that
+    // found it, and without one onsetFallbackShare of a window before the end
+    // of that window. A note ends at offsetShare of a window before the end
+    // of the window that lost it.
+    double onsetThreshold = 0.3;
+    double onsetFallbackShare = 0.5;
+    double offsetShare = 0.5;
+
+    // Max Polyphony 1 follows a single line with the short-hop YIN-FFT pitch:
+    // a note starts once singleSettleSeconds of voiced hops (confidence at
+    // least singleConfidence, above the on floor) agree within 50 cents, holds
+    // while its pitch stays within holdToleranceCents of its centre (vibrato,
+    // slow glides), and ends after singleGapSeconds without it or on a new onset.
+    double singleConfidence = 0.8;
+    double singleSettleSeconds = 0.03;
+    double singleGapSeconds = 0.05;
+    double holdToleranceCents = 80.0;
 };
 
 // Copies the settings a user chooses (panel, session, defaults) from `from`

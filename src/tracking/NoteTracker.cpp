@@ -115,6 +115,18 @@ double NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double wind
     return std::max(earliest, timeSeconds - record.onsetFallbackShare * windowSeconds);
 }
 
+bool NoteTracker::hasOnsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const
+{
+    if (clock.hops == nullptr || !(clock.rate > 0.0))
+        return true;
+    const bool recent = s.endedSeconds > timeSeconds - record.onsetRequiredSeconds;
+    if (!recent)
+        return true;
+    std::uint64_t at = 0;
+    const double earliest = std::max(timeSeconds - windowSeconds, s.endedSeconds);
+    return clock.hops->latestOnset(clock.sampleAt(earliest), clock.nowSample + 1, at);
+}
+
 std::uint8_t NoteTracker::velocityAt(double onsetSeconds, double fallbackDb, const Clock& clock) const
 {
     if (clock.hops == nullptr || !(clock.rate > 0.0))
@@ -183,8 +195,6 @@ void NoteTracker::trackLine(const Clock& clock)
                 continue;
             } else if (h.sample + ShortHopAnalyser::hopSize >= line.lastGoodSample + gapSamples) {
                 endLine(line.lastGoodSample, clock);
-            } else {
-                continue;
             }
         }
         if (!voiced || h.levelDb < record.floorOnDb) {
@@ -204,6 +214,13 @@ void NoteTracker::trackLine(const Clock& clock)
             sum += line.settling[i];
         const double pitch = sum / static_cast<double>(line.settlingCount);
         const std::int32_t note = std::clamp(static_cast<std::int32_t>(std::lround(pitch)), 0, PitchEstimator::noteCount - 1);
+        // Hops settling on the sounding note's own pitch only bridge its gap.
+        if (note == line.note) {
+            line.settlingCount = 0;
+            continue;
+        }
+        if (line.note >= 0)
+            endLine(std::min(line.lastGoodSample, line.settlingSample), clock);
         // The note starts at the onset that led to it, or where its pitch began.
         std::uint64_t start = line.settlingSample;
         const NoteState& s = state[static_cast<std::size_t>(note)];
@@ -247,7 +264,8 @@ NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t main
                 if (level->levelDb < s.lowestDb + record.reattackDb)
                     continue;
             }
-            if (!overtone && level->relativeDb >= record.relativeOnDb && level->levelDb >= record.floorOnDb) {
+            if (!overtone && level->relativeDb >= record.relativeOnDb && level->levelDb >= record.floorOnDb &&
+                hasOnsetFor(s, timeSeconds, windowSeconds, clock)) {
                 s.on = true;
                 s.released = false;
                 s.foundSeconds = timeSeconds;
@@ -274,13 +292,14 @@ NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t main
             }
             continue;
         }
-        ++s.missing;
+        if (s.missing++ == 0)
+            s.missingSinceSeconds = timeSeconds;
         if (s.missing >= std::max(record.offFrames, 1) && timeSeconds - s.foundSeconds >= record.minDurationSeconds) {
             // The window that lost the note still held it for part of its length.
             s.on = false;
             s.released = level != nullptr;
             s.lowestDb = level != nullptr ? level->levelDb : 0.0;
-            s.endedSeconds = std::max(s.onsetSeconds, timeSeconds - record.offsetShare * windowSeconds);
+            s.endedSeconds = std::max(s.onsetSeconds, s.missingSinceSeconds - record.offsetShare * windowSeconds);
             events.push_back({s.endedSeconds, static_cast<std::uint8_t>(note), 0});
         }
     }

@@ -73,6 +73,7 @@ private:
         double seenSinceSeconds = 0.0; // the note's level was found in every frame since
         double endedSeconds = -1e300;  // its last note-off
         std::int32_t missing = 0;
+        double missingSinceSeconds = 0.0; // the first frame of the current gap
     };
 
     // Where the frame being tracked stands on the short-hop analysis' count.
@@ -116,6 +117,9 @@ private:
     void endLine(std::uint64_t sample, const Clock& clock);
     // A note found at the end of a window of windowSeconds: its onset time.
     double onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const;
+    // True when the note may start in this frame: a note that ended within
+    // onsetRequiredSeconds starts again only on a detected onset.
+    bool hasOnsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const;
     std::uint8_t velocityAt(double onsetSeconds, double fallbackDb, const Clock& clock) const;
 
     NoteTrackerParams_t record;

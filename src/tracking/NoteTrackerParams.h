@@ -29,7 +29,7 @@ struct NoteTrackerParams_t {
     // A sounding note stays on at least this long (s); a note missing for
     // offFrames consecutive frames after that ends.
     double minDurationSeconds = 0.08;
-    std::int32_t offFrames = 1;
+    std::int32_t offFrames = 3;
     // A sounding note also ends when its level falls this far (dB) below its
     // peak since onset: the release of a single note, where the level
     // relative to the frame's strongest note stays at 0 dB.
@@ -84,8 +84,12 @@ struct NoteTrackerParams_t {
     double onsetThreshold = 0.3;
     double onsetFallbackShare = 0.5;
     double offsetShare = 0.5;
+    // A note that ended less than this long ago starts again only on a
+    // detected onset: a held note's level wavering about the off levels is
+    // not a new note.
+    double onsetRequiredSeconds = 1e9;
 
-    // Max Polyphony 1 follows a single line with the short-hop YIN-FFT pitch:
+    // Max Polyphony 1 follows a single line with the short-hop YIN pitch:
     // a note starts once singleSettleSeconds of voiced hops (confidence at
     // least singleConfidence, above the on floor) agree within 50 cents, holds
     // while its pitch stays within holdToleranceCents of its centre (vibrato,

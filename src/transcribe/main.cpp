@@ -160,6 +160,21 @@ int main(int argc, char** argv)
         app.add_option("--split-note", givenTracking.splitNote, "Notes below this one use the low-note analysis"),
         &NoteTrackerParams_t::splitNote)
         ->check(CLI::Range(0, 128));
+    trackerOption(app.add_option("--max-polyphony", givenTracking.maxPolyphony,
+                                 "Notes at once; 1 follows a single line (voice, flute, bass) with a YIN pitch"),
+                  &NoteTrackerParams_t::maxPolyphony)
+        ->check(CLI::Range(1, 128));
+    trackerOption(app.add_option("--off-frames", givenTracking.offFrames, "Frames without a note that end it"),
+                  &NoteTrackerParams_t::offFrames)
+        ->check(CLI::Range(1, 64));
+    trackerOption(app.add_option("--onset-threshold", givenTracking.onsetThreshold,
+                                 "Peak-picking threshold of the onset detection; lower finds more onsets"),
+                  &NoteTrackerParams_t::onsetThreshold)
+        ->check(CLI::Range(0.001, 10.0));
+    trackerOption(app.add_option("--hold-tolerance", givenTracking.holdToleranceCents,
+                                 "Cents a single line's note may wander from its centre and hold"),
+                  &NoteTrackerParams_t::holdToleranceCents)
+        ->check(CLI::Range(1.0, 1200.0));
     app.add_flag("-q,--quiet", quiet, "No progress bar");
     CLI11_PARSE(app, argc, argv);
 

@@ -108,9 +108,12 @@ double NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double wind
     // after its own last note-off.
     const double earliest = std::max(timeSeconds - windowSeconds, s.endedSeconds);
     if (clock.hops != nullptr && clock.rate > 0.0) {
+        // The detector may place an onset up to a few hops early.
+        const double slack = 4.0 * ShortHopAnalyser::hopSize / clock.rate;
         std::uint64_t at = 0;
-        if (clock.hops->latestOnset(clock.sampleAt(earliest), clock.nowSample + 1, at))
-            return std::max(earliest, clock.timeOf(at));
+        if (clock.hops->latestOnset(clock.sampleAt(std::max(earliest - slack, s.endedSeconds)), clock.nowSample + 1,
+                                    at))
+            return std::max(s.endedSeconds, clock.timeOf(at));
     }
     return std::max(earliest, timeSeconds - record.onsetFallbackShare * windowSeconds);
 }
@@ -213,7 +216,8 @@ void NoteTracker::trackLine(const Clock& clock)
         for (std::size_t i = 0; i < line.settlingCount; ++i)
             sum += line.settling[i];
         const double pitch = sum / static_cast<double>(line.settlingCount);
-        const std::int32_t note = std::clamp(static_cast<std::int32_t>(std::lround(pitch)), 0, PitchEstimator::noteCount - 1);
+        const std::int32_t note =
+            std::clamp(static_cast<std::int32_t>(std::lround(pitch)), 0, PitchEstimator::noteCount - 1);
         // Hops settling on the sounding note's own pitch only bridge its gap.
         if (note == line.note) {
             line.settlingCount = 0;
@@ -257,6 +261,7 @@ NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t main
         if (!s.on) {
             if (level == nullptr) {
                 s.released = false;
+                s.pending = false;
                 continue;
             }
             if (s.released) {
@@ -266,10 +271,19 @@ NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t main
             }
             if (!overtone && level->relativeDb >= record.relativeOnDb && level->levelDb >= record.floorOnDb &&
                 hasOnsetFor(s, timeSeconds, windowSeconds, clock)) {
+                // A frame that ends soon after an onset holds its attack's
+                // burst: the note must still be there in the next frame.
+                const double onset = onsetFor(s, timeSeconds, windowSeconds, clock);
+                const bool settled = clock.hops == nullptr || timeSeconds - onset >= record.attackSettleSeconds;
+                if (!settled && !s.pending) {
+                    s.pending = true;
+                    continue;
+                }
+                s.pending = false;
                 s.on = true;
                 s.released = false;
                 s.foundSeconds = timeSeconds;
-                s.onsetSeconds = onsetFor(s, timeSeconds, windowSeconds, clock);
+                s.onsetSeconds = onset;
                 s.velocity = velocityAt(s.onsetSeconds, level->levelDb, clock);
                 s.levelDb = level->levelDb;
                 s.peakDb = level->levelDb;
@@ -278,6 +292,8 @@ NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t main
                 s.historyCount = 0;
                 fallsFast(s, level->levelDb, timeSeconds);
                 events.push_back({s.onsetSeconds, static_cast<std::uint8_t>(note), s.velocity});
+            } else {
+                s.pending = false;
             }
             continue;
         }

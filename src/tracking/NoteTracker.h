@@ -73,6 +73,7 @@ private:
         double seenSinceSeconds = 0.0; // the note's level was found in every frame since
         double endedSeconds = -1e300;  // its last note-off
         std::int32_t missing = 0;
+        bool pending = false;             // found in a frame holding an attack, awaiting the next
         double missingSinceSeconds = 0.0; // the first frame of the current gap
     };
 
@@ -82,7 +83,10 @@ private:
         std::uint64_t nowSample = 0;
         double nowSeconds = 0.0;
         double rate = 0.0;
-        double timeOf(std::uint64_t sample) const { return nowSeconds - static_cast<double>(nowSample - sample) / rate; }
+        double timeOf(std::uint64_t sample) const
+        {
+            return nowSeconds - static_cast<double>(nowSample - sample) / rate;
+        }
         std::uint64_t sampleAt(double seconds) const;
     };
 

@@ -88,6 +88,10 @@ struct NoteTrackerParams_t {
     // detected onset: a held note's level wavering about the off levels is
     // not a new note.
     double onsetRequiredSeconds = 1e9;
+    // A note found in a frame that ends less than this long after its onset
+    // starts only if the next frame finds it too: such a frame holds the
+    // attack's broadband burst.
+    double attackSettleSeconds = 0.05;
 
     // Max Polyphony 1 follows a single line with the short-hop YIN pitch:
     // a note starts once singleSettleSeconds of voiced hops (confidence at

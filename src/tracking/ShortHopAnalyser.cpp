@@ -12,9 +12,10 @@ namespace {
 constexpr std::uint32_t onsetWindow = 1024;
 // Long enough for YIN to see two periods of the lowest bass notes.
 constexpr std::uint32_t pitchWindow = 2048;
-// An onset needs the level to rise by onsetRiseDb over the lowest of the
-// onsetLookSamples before it.
-constexpr double onsetRiseDb = 1.5;
+// An onset needs the peak level after it to rise by onsetRiseDb over the peak
+// of the onsetLookSamples before it; peaks, not single hops, so that the
+// ripple a hop's RMS shows on a steady low tone is no rise.
+constexpr double onsetRiseDb = 2.0;
 constexpr std::uint64_t onsetLookSamples = 2048;
 
 } // namespace
@@ -148,25 +149,12 @@ void ShortHopAnalyser::update(double sampleRate, double onsetThreshold)
             // Spectral change without a rise in level (a steady tone, vibrato)
             // is no onset.
             const std::uint64_t before = at > onsetLookSamples ? at - onsetLookSamples : 0;
-            const double rise = peakLevelDb(at, h.sample + hopSize) - lowestLevelDb(before, at);
+            const double rise = peakLevelDb(at, h.sample + hopSize) - peakLevelDb(before, at);
             h.onset = rise >= onsetRiseDb;
             h.onsetSample = at;
         }
         nextHopSample += hopSize;
     }
-}
-
-double ShortHopAnalyser::lowestLevelDb(std::uint64_t from, std::uint64_t to) const
-{
-    double lowest = 400.0;
-    for (std::uint64_t i = analysed; i-- > firstKeptHop();) {
-        const ShortHop_t& h = hop(i);
-        if (h.sample + hopSize <= from)
-            break;
-        if (h.sample < to)
-            lowest = std::min(lowest, h.levelDb);
-    }
-    return lowest < 400.0 ? lowest : -400.0;
 }
 
 bool ShortHopAnalyser::latestOnset(std::uint64_t from, std::uint64_t to, std::uint64_t& at) const

@@ -13,11 +13,11 @@ namespace dravik {
 
 // What the short-hop analysis found in one hop of hopSize samples.
 struct ShortHop_t {
-    std::uint64_t sample; // first sample of the hop, on the pushed samples' count
-    double levelDb;       // RMS of the hop plus 3 dB: a sine of amplitude a reads 20 log10(a)
-    double pitchMidi;     // the monophonic estimate (YIN), 0 when unvoiced
-    double confidence;    // of that estimate, 0..1
-    bool onset;           // an onset was detected in this hop ...
+    std::uint64_t sample;      // first sample of the hop, on the pushed samples' count
+    double levelDb;            // RMS of the hop plus 3 dB: a sine of amplitude a reads 20 log10(a)
+    double pitchMidi;          // the monophonic estimate (YIN), 0 when unvoiced
+    double confidence;         // of that estimate, 0..1
+    bool onset;                // an onset was detected in this hop ...
     std::uint64_t onsetSample; // ... lying at this sample
 };
 
@@ -25,9 +25,8 @@ struct ShortHop_t {
 // the spectral analysis' hop is far too coarse to place a note's start:
 // aubio's onset detection (spectral flux, which finds legato note changes,
 // and high frequency content, which finds a tone after silence) with its
-// adaptive threshold, and its YIN pitch (the FFT-based yinfast). Samples are kept as pushed and analysed when update() is
-// called with the rate they were taken at. Allocates at construction and when
-// the rate changes only.
+// adaptive threshold, and its YIN pitch (the FFT-based yinfast). Samples are kept as pushed and analysed when update()
+// is called with the rate they were taken at. Allocates at construction and when the rate changes only.
 class ShortHopAnalyser {
 public:
     static constexpr std::uint32_t hopSize = 256;
@@ -58,7 +57,6 @@ public:
 
 private:
     struct Aubio;
-    double lowestLevelDb(std::uint64_t from, std::uint64_t to) const;
 
     static constexpr std::size_t ringSize = 1u << 16;
     std::vector<float> ring;

@@ -1,5 +1,8 @@
 #include "tracking/NoteTracker.h"
 
+#include "analysis/BinFrequency.h"
+#include "shared/NoteFrequency.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -111,11 +114,31 @@ double NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double wind
         // The detector may place an onset up to a few hops early.
         const double slack = 4.0 * ShortHopAnalyser::hopSize / clock.rate;
         std::uint64_t at = 0;
-        if (clock.hops->latestOnset(clock.sampleAt(std::max(earliest - slack, s.endedSeconds)), clock.nowSample + 1,
-                                    at))
+        if (clock.hops->strongestOnset(clock.sampleAt(std::max(earliest - slack, s.endedSeconds)), clock.nowSample + 1,
+                                       at))
             return std::max(s.endedSeconds, clock.timeOf(at));
     }
     return std::max(earliest, timeSeconds - record.onsetFallbackShare * windowSeconds);
+}
+
+bool NoteTracker::mayBeLowPartial(std::int32_t note, MagnitudeSpectrum main, std::uint32_t mainWindowSize) const
+{
+    const double binHz = binSpacing(record.sampleRate, mainWindowSize);
+    if (!isUsableSpacing(binHz) || main.count < 2)
+        return false;
+    const auto amplitudeAt = [&](std::int32_t n) {
+        const auto k = static_cast<std::uint64_t>(noteFrequency(n, record.referenceFrequency) / binHz);
+        return k + 1 < main.count ? std::max(main[k].magnitude, main[k + 1].magnitude) : 0.0;
+    };
+    const double own = amplitudeAt(note);
+    for (const std::int32_t interval : {12, 19, 24, 28, 31, 34, 36}) {
+        const std::int32_t below = note - interval;
+        if (below < record.lowNote)
+            break;
+        if (below < record.splitNote && !state[static_cast<std::size_t>(below)].on && amplitudeAt(below) >= 0.25 * own)
+            return true;
+    }
+    return false;
 }
 
 bool NoteTracker::hasOnsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const
@@ -127,7 +150,7 @@ bool NoteTracker::hasOnsetFor(const NoteState& s, double timeSeconds, double win
         return true;
     std::uint64_t at = 0;
     const double earliest = std::max(timeSeconds - windowSeconds, s.endedSeconds);
-    return clock.hops->latestOnset(clock.sampleAt(earliest), clock.nowSample + 1, at);
+    return clock.hops->strongestOnset(clock.sampleAt(earliest), clock.nowSample + 1, at);
 }
 
 std::uint8_t NoteTracker::velocityAt(double onsetSeconds, double fallbackDb, const Clock& clock) const
@@ -177,7 +200,9 @@ void NoteTracker::trackLine(const Clock& clock)
     line.nextHop = std::max(line.nextHop, hops.firstKeptHop());
     for (; line.nextHop < hops.hopCount(); ++line.nextHop) {
         const ShortHop_t& h = hops.hop(line.nextHop);
-        if (h.onset) {
+        // A hop's RMS ripples on a steady low tone: a single line's note
+        // ends only on an onset with a clear rise.
+        if (h.onset && (line.note < 0 || h.riseDb >= record.singleRestartDb)) {
             line.onsetSample = h.onsetSample;
             line.onsetPending = true;
             line.settlingCount = 0;
@@ -274,7 +299,11 @@ NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t main
                 // A frame that ends soon after an onset holds its attack's
                 // burst: the note must still be there in the next frame.
                 const double onset = onsetFor(s, timeSeconds, windowSeconds, clock);
-                const bool settled = clock.hops == nullptr || timeSeconds - onset >= record.attackSettleSeconds;
+                const double lowSeconds = record.sampleRate > 0.0 ? record.lowWindowSize / record.sampleRate : 0.0;
+                const bool settled = clock.hops == nullptr ||
+                                     (timeSeconds - onset >= record.attackSettleSeconds &&
+                                      (timeSeconds - onset >= 0.5 * lowSeconds ||
+                                       !mayBeLowPartial(static_cast<std::int32_t>(note), main, mainWindowSize)));
                 if (!settled && !s.pending) {
                     s.pending = true;
                     continue;

@@ -121,6 +121,11 @@ private:
     void endLine(std::uint64_t sample, const Clock& clock);
     // A note found at the end of a window of windowSeconds: its onset time.
     double onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const;
+    // True when note sits at an overtone interval above a note below the
+    // split whose frequency holds energy in main but which is not sounding:
+    // that note's partials are heard before the longer analysis knows it, so
+    // note waits for half a low window after its onset.
+    bool mayBeLowPartial(std::int32_t note, MagnitudeSpectrum main, std::uint32_t mainWindowSize) const;
     // True when the note may start in this frame: a note that ended within
     // onsetRequiredSeconds starts again only on a detected onset.
     bool hasOnsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const;

@@ -77,8 +77,8 @@ struct NoteTrackerParams_t {
     double velocitySeconds = 0.05;
 
     // Onsets come from the short-hop analysis (aubio's peak picking
-    // threshold); a note is stamped at the latest onset in the window that
-    // found it, and without one onsetFallbackShare of a window before the end
+    // threshold); a note is stamped at the onset of the largest rise in the
+    // window that found it, and without one onsetFallbackShare of a window before the end
     // of that window. A note ends at offsetShare of a window before the end
     // of the window that lost it.
     double onsetThreshold = 0.3;
@@ -87,7 +87,7 @@ struct NoteTrackerParams_t {
     // A note that ended less than this long ago starts again only on a
     // detected onset: a held note's level wavering about the off levels is
     // not a new note.
-    double onsetRequiredSeconds = 1e9;
+    double onsetRequiredSeconds = 1.5;
     // A note found in a frame that ends less than this long after its onset
     // starts only if the next frame finds it too: such a frame holds the
     // attack's broadband burst.
@@ -102,6 +102,8 @@ struct NoteTrackerParams_t {
     double singleSettleSeconds = 0.03;
     double singleGapSeconds = 0.05;
     double holdToleranceCents = 80.0;
+    // ... an onset ends the note only where the level rises this many dB.
+    double singleRestartDb = 6.0;
 };
 
 // Copies the settings a user chooses (panel, session, defaults) from `from`

@@ -12,10 +12,9 @@ namespace {
 constexpr std::uint32_t onsetWindow = 1024;
 // Long enough for YIN to see two periods of the lowest bass notes.
 constexpr std::uint32_t pitchWindow = 2048;
-// An onset needs the peak level after it to rise by onsetRiseDb over the peak
-// of the onsetLookSamples before it; peaks, not single hops, so that the
-// ripple a hop's RMS shows on a steady low tone is no rise.
-constexpr double onsetRiseDb = 2.0;
+// An onset needs the peak level after it to rise by onsetRiseDb over the
+// lowest of the onsetLookSamples before it.
+constexpr double onsetRiseDb = 1.5;
 constexpr std::uint64_t onsetLookSamples = 2048;
 
 } // namespace
@@ -139,6 +138,7 @@ void ShortHopAnalyser::update(double sampleRate, double onsetThreshold)
         h.pitchMidi = aubio->pitchOut->data[0] > 0.0f ? aubio->pitchOut->data[0] : 0.0;
         h.onset = false;
         h.onsetSample = 0;
+        h.riseDb = 0.0;
         ++analysed;
         const bool flux = aubio->onsetOut->data[0] > 0.0f;
         if (flux || aubio->toneOut->data[0] > 0.0f) {
@@ -149,26 +149,43 @@ void ShortHopAnalyser::update(double sampleRate, double onsetThreshold)
             // Spectral change without a rise in level (a steady tone, vibrato)
             // is no onset.
             const std::uint64_t before = at > onsetLookSamples ? at - onsetLookSamples : 0;
-            const double rise = peakLevelDb(at, h.sample + hopSize) - peakLevelDb(before, at);
+            const double rise = peakLevelDb(at, h.sample + hopSize) - lowestLevelDb(before, at);
             h.onset = rise >= onsetRiseDb;
             h.onsetSample = at;
+            h.riseDb = rise;
         }
         nextHopSample += hopSize;
     }
 }
 
-bool ShortHopAnalyser::latestOnset(std::uint64_t from, std::uint64_t to, std::uint64_t& at) const
+double ShortHopAnalyser::lowestLevelDb(std::uint64_t from, std::uint64_t to) const
 {
+    double lowest = 400.0;
+    for (std::uint64_t i = analysed; i-- > firstKeptHop();) {
+        const ShortHop_t& h = hop(i);
+        if (h.sample + hopSize <= from)
+            break;
+        if (h.sample < to)
+            lowest = std::min(lowest, h.levelDb);
+    }
+    return lowest < 400.0 ? lowest : -400.0;
+}
+
+bool ShortHopAnalyser::strongestOnset(std::uint64_t from, std::uint64_t to, std::uint64_t& at) const
+{
+    bool found = false;
+    double rise = 0.0;
     for (std::uint64_t i = analysed; i-- > firstKeptHop();) {
         const ShortHop_t& h = hop(i);
         if (h.sample + 2 * onsetWindow < from)
             break;
-        if (h.onset && h.onsetSample >= from && h.onsetSample < to) {
+        if (h.onset && h.onsetSample >= from && h.onsetSample < to && (!found || h.riseDb > rise)) {
             at = h.onsetSample;
-            return true;
+            rise = h.riseDb;
+            found = true;
         }
     }
-    return false;
+    return found;
 }
 
 double ShortHopAnalyser::peakLevelDb(std::uint64_t from, std::uint64_t to) const

@@ -19,6 +19,7 @@ struct ShortHop_t {
     double confidence;         // of that estimate, 0..1
     bool onset;                // an onset was detected in this hop ...
     std::uint64_t onsetSample; // ... lying at this sample
+    double riseDb;             // by which the level rose there
 };
 
 // Onsets, levels and a monophonic pitch on a short hop (256 samples), where
@@ -50,13 +51,14 @@ public:
     std::uint64_t firstKeptHop() const { return analysed > firstHop + historySize ? analysed - historySize : firstHop; }
     const ShortHop_t& hop(std::uint64_t index) const { return hops[index % historySize]; }
 
-    // The latest onset at a sample in [from, to), or false.
-    bool latestOnset(std::uint64_t from, std::uint64_t to, std::uint64_t& at) const;
+    // The onset with the largest rise in level at a sample in [from, to), or false.
+    bool strongestOnset(std::uint64_t from, std::uint64_t to, std::uint64_t& at) const;
     // The highest hop level in [from, to), or -400 dB when no hop is kept there.
     double peakLevelDb(std::uint64_t from, std::uint64_t to) const;
 
 private:
     struct Aubio;
+    double lowestLevelDb(std::uint64_t from, std::uint64_t to) const;
 
     static constexpr std::size_t ringSize = 1u << 16;
     std::vector<float> ring;

@@ -175,6 +175,10 @@ int main(int argc, char** argv)
                                  "Cents a single line's note may wander from its centre and hold"),
                   &NoteTrackerParams_t::holdToleranceCents)
         ->check(CLI::Range(1.0, 1200.0));
+    trackerOption(app.add_option("--onset-required", givenTracking.onsetRequiredSeconds,
+                                 "Seconds after its end within which a note starts again only on a detected onset"),
+                  &NoteTrackerParams_t::onsetRequiredSeconds)
+        ->check(CLI::Range(0.0, 1e9));
     app.add_flag("-q,--quiet", quiet, "No progress bar");
     CLI11_PARSE(app, argc, argv);
 

@@ -342,7 +342,7 @@ TEST(Tracker, AttackAndPartialsStartNoNotes)
         std::int32_t note;
         double clickLevel;
     };
-    for (const Case c : {Case{60, 0.5}, Case{40, 0.0}}) {
+    for (const Case c : {Case{60, 0.5}, Case{40, 0.0}, Case{40, 0.5}}) {
         SCOPED_TRACE(c.note);
         std::vector<double> signal = render({{c.note, 0.5, 1.5, 8, 0.2, 0, 1.0, 6.0}}, 2.2);
         std::uint32_t seed = 7;

@@ -65,7 +65,13 @@ bool drawNoteTrackerOptions(NoteTrackerParams_t& params)
     changed |= sliderDouble("Peak Floor", params.peakFloorDb, -140.0, 0.0, TypedRange_t{-140.0, 0.0}, "%.1f dB");
     changed |= sliderDouble("Min Duration", params.minDurationSeconds, 0.0, 1.0, TypedRange_t{0.0, 10.0}, "%.3f s");
     changed |= sliderInt("Off Frames", params.offFrames, 1, 20, TypedRange_t{1.0, 1000.0});
+    // At 1 the tracker follows a single line (voice, flute, bass) by its YIN pitch.
     changed |= sliderInt("Max Polyphony", params.maxPolyphony, 1, 12);
+    // Lower finds more onsets, the starts that notes are stamped at.
+    changed |= sliderDouble("Onset Threshold", params.onsetThreshold, 0.05, 1.0, TypedRange_t{0.001, 10.0}, "%.2f");
+    // A single line's note holds while its pitch stays this close to its centre.
+    changed |=
+        sliderDouble("Hold Tolerance", params.holdToleranceCents, 10.0, 200.0, TypedRange_t{1.0, 1200.0}, "%.0f cents");
     changed |= sliderInt("Harmonic Count##tracker", params.harmonicCount, 1, PitchEstimator::maxHarmonics);
     changed |= sliderInt("Lowest Note", params.lowNote, 0, lastMidiNote);
     changed |= sliderInt("Highest Note", params.highNote, 0, lastMidiNote);

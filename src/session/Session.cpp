@@ -46,6 +46,17 @@ constexpr TrackerReal trackerReals[] = {
     {"strong_second_ratio", &NoteTrackerParams_t::strongSecondRatio, 1.0, 1e6},
     {"min_duration_s", &NoteTrackerParams_t::minDurationSeconds, 0.0, 10.0},
     {"velocity_floor_db", &NoteTrackerParams_t::velocityFloorDb, -200.0, -1.0},
+    {"velocity_s", &NoteTrackerParams_t::velocitySeconds, 0.0, 1.0},
+    {"onset_threshold", &NoteTrackerParams_t::onsetThreshold, 0.001, 10.0},
+    {"onset_fallback_share", &NoteTrackerParams_t::onsetFallbackShare, 0.0, 1.0},
+    {"offset_share", &NoteTrackerParams_t::offsetShare, 0.0, 1.0},
+    {"onset_required_s", &NoteTrackerParams_t::onsetRequiredSeconds, 0.0, 1e9},
+    {"attack_settle_s", &NoteTrackerParams_t::attackSettleSeconds, 0.0, 1.0},
+    {"single_confidence", &NoteTrackerParams_t::singleConfidence, 0.0, 1.0},
+    {"single_settle_s", &NoteTrackerParams_t::singleSettleSeconds, 0.0, 1.0},
+    {"single_gap_s", &NoteTrackerParams_t::singleGapSeconds, 0.0, 10.0},
+    {"single_restart_db", &NoteTrackerParams_t::singleRestartDb, 0.0, 400.0},
+    {"hold_tolerance_cents", &NoteTrackerParams_t::holdToleranceCents, 1.0, 1200.0},
 };
 constexpr TrackerInt trackerInts[] = {
     {"off_frames", &NoteTrackerParams_t::offFrames, 1, 1000},

@@ -107,9 +107,10 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
 
 double NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const
 {
-    // The note was not in the last frame: it started within this window,
-    // after its own last note-off.
-    const double earliest = std::max(timeSeconds - windowSeconds, s.endedSeconds);
+    // The note was not in the last frame: it started within this window (or
+    // since the last frame, when frames were skipped), after its own last
+    // note-off.
+    const double earliest = std::max(std::min(timeSeconds - windowSeconds, lastFrameSeconds), s.endedSeconds);
     if (clock.hops != nullptr && clock.rate > 0.0) {
         // The detector may place an onset up to a few hops early.
         const double slack = 4.0 * ShortHopAnalyser::hopSize / clock.rate;
@@ -149,7 +150,7 @@ bool NoteTracker::hasOnsetFor(const NoteState& s, double timeSeconds, double win
     if (!recent)
         return true;
     std::uint64_t at = 0;
-    const double earliest = std::max(timeSeconds - windowSeconds, s.endedSeconds);
+    const double earliest = std::max(std::min(timeSeconds - windowSeconds, lastFrameSeconds), s.endedSeconds);
     return clock.hops->strongestOnset(clock.sampleAt(earliest), clock.nowSample + 1, at);
 }
 
@@ -348,6 +349,7 @@ NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t main
             events.push_back({s.endedSeconds, static_cast<std::uint8_t>(note), 0});
         }
     }
+    lastFrameSeconds = timeSeconds;
     refreshActive();
     return {events.data(), events.size()};
 }

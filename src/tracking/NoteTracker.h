@@ -138,6 +138,7 @@ private:
     std::vector<NoteEvent_t> events;
     std::vector<ActiveNote_t> activeList;
     Line line;
+    double lastFrameSeconds = 0.0; // time of the last frame tracked
 };
 
 } // namespace dravik

@@ -2,7 +2,8 @@
 # Transcription benchmark: writes its own MIDI note sets, renders them with
 # FluidSynth (FluidR3 GM, reverb and chorus off, 44.1 kHz), transcribes them
 # with dravik-transcribe, aubio (aubiopitch frames, aubionotes notes) and
-# Spotify's Basic Pitch, and scores them all side by side.
+# Spotify's Basic Pitch, and scores them all side by side; then the live
+# onset-to-note-on latency of the tracker at default settings.
 # Usage: bench/transcription/run.sh [BUILD_DIR] [--tuning] [--no-peers] [-- OPTIONS FOR dravik-transcribe]
 #   --tuning    the tuning set (other instruments and melodies): choose thresholds there only
 #   --no-peers  Dravik alone
@@ -24,7 +25,7 @@ build="$(cd "$build" && pwd)"
 work="$build/bench-transcription/$set_name"
 
 "$here/install-deps.sh"
-cmake --build "$build" --target dravik-transcribe -j2 >/dev/null
+cmake --build "$build" --target dravik-transcribe dravik-latency -j2 >/dev/null
 mkdir -p "$work"
 # Debian's Python, where python3-mir-eval is installed.
 py=/usr/bin/python3
@@ -38,6 +39,7 @@ for mid in "$work"/*.mid; do
   [ -s "$base.wav" ] && [ "$base.wav" -nt "$mid" ] || fluidsynth -ni -q -R 0 -C 0 -r 44100 -g 0.5 -F "$base.wav" \
     /usr/share/sounds/sf2/FluidR3_GM.sf2 "$mid" >/dev/null 2>&1
   "$build/src/transcribe/dravik-transcribe" -q "$base.wav" --csv "$base.dravik.csv" "${extra[@]}"
+  "$build/bench/dravik-latency" "$base.wav" "$base.latency.csv"
   [ $peers = 1 ] || continue
   [ -s "$base.aubiopitch.txt" ] && [ "$base.aubiopitch.txt" -nt "$base.wav" ] ||
     aubiopitch -u midi -s -50 -i "$base.wav" > "$base.aubiopitch.txt"
@@ -49,3 +51,4 @@ for mid in "$work"/*.mid; do
     node "$work/../peers/basic_pitch.mjs" "$base.wav" "$base.basic_pitch.csv" >/dev/null 2>&1
 done
 "$py" "$here/score.py" "$work"
+"$py" "$here/latency.py" "$work"

@@ -7,6 +7,7 @@ pkg_check_modules(SMF REQUIRED IMPORTED_TARGET smf)
 pkg_check_modules(RTMIDI REQUIRED IMPORTED_TARGET rtmidi)
 pkg_check_modules(TOMLPP REQUIRED IMPORTED_TARGET tomlplusplus)
 pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+pkg_check_modules(AUBIO REQUIRED IMPORTED_TARGET aubio)
 find_package(CLI11 REQUIRED)
 
 find_package(SFML 2.5 REQUIRED COMPONENTS graphics window system audio)

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   libsfml-dev libimgui-dev libfftw3-dev libopenal-dev libgl-dev
-  libsmf-dev libcli11-dev librtmidi-dev libtomlplusplus-dev libsndfile1-dev libglib2.0-dev
+  libsmf-dev libcli11-dev librtmidi-dev libtomlplusplus-dev libsndfile1-dev libglib2.0-dev libaubio-dev
   fonts-noto-mono
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick libx11-dev dbus-daemon

@@ -1,4 +1,8 @@
-"""Writes the benchmark's MIDI files and their reference notes (CSV)."""
+"""Writes the benchmark's MIDI files and their reference notes (CSV).
+
+usage: make_sets.py OUT_DIR [--tuning]
+The scored set and the tuning set use other instruments, melodies and seeds, so
+that thresholds chosen on the tuning set are scored on files they never saw."""
 import random
 import struct
 import sys
@@ -40,20 +44,35 @@ def write_set(out, name, category, program, notes):
             f.write(f"{on:.4f},{off:.4f},{note},{vel}\n")
 
 
+SCORED = {
+    "seed": 11,
+    "singles": {"piano": (0, 28, 96), "guitar": (24, 40, 84), "violin": (40, 55, 96),
+                "flute": (73, 60, 96), "bass": (32, 28, 55)},
+    "chords": (("piano", 0), ("strings", 48), ("organ", 19)),
+    "melodies": (("piano", 0, 60), ("flute", 73, 72), ("violin", 40, 67)),
+}
+TUNING = {
+    "seed": 23,
+    "singles": {"epiano": (4, 33, 93), "steelguitar": (25, 41, 83), "cello": (42, 36, 76),
+                "clarinet": (71, 52, 88), "fingerbass": (33, 29, 56)},
+    "chords": (("brightpiano", 1), ("choir", 52), ("accordion", 21)),
+    "melodies": (("marimba", 12, 62), ("oboe", 68, 70), ("trumpet", 56, 64), ("saxophone", 65, 60)),
+}
+
+
 def main():
     out = Path(sys.argv[1])
-    rng = random.Random(11)
+    plan = TUNING if "--tuning" in sys.argv[2:] else SCORED
+    rng = random.Random(plan["seed"])
     # Single notes across each instrument's range.
-    singles = {"piano": (0, 28, 96), "guitar": (24, 40, 84), "violin": (40, 55, 96),
-               "flute": (73, 60, 96), "bass": (32, 28, 55)}
-    for name, (program, low, high) in singles.items():
+    for name, (program, low, high) in plan["singles"].items():
         notes, t = [], 0.5
         for note in range(low, high + 1, 2):
             notes.append((t, t + 0.8, note, rng.randint(70, 110)))
             t += 1.1
         write_set(out, f"single_{name}", "single", program, notes)
     # Two- and three-note chords.
-    for name, program in (("piano", 0), ("strings", 48), ("organ", 19)):
+    for name, program in plan["chords"]:
         notes, t = [], 0.5
         for i in range(24):
             size = 2 + i % 2
@@ -65,7 +84,7 @@ def main():
         write_set(out, f"chords_{name}", "chords", program, notes)
     # Melodies: a random walk in a major scale.
     scale = [0, 2, 4, 5, 7, 9, 11]
-    for name, program, base in (("piano", 0, 60), ("flute", 73, 72), ("violin", 40, 67)):
+    for name, program, base in plan["melodies"]:
         notes, t, step = [], 0.5, 7
         for i in range(48):
             step = max(0, min(14, step + rng.choice((-2, -1, -1, 1, 1, 2))))

@@ -224,8 +224,7 @@ void ApplicationScene::analyze()
 {
     const MagnitudeSpectrum magnitudes = analyser->compute();
     midiDisplay.update(mapper->map(magnitudes));
-    const NoteEventView events =
-        tracker.process(magnitudes, fftParams.windowSize, analyser->lowNotes(tracker.params()), trackedSeconds());
+    const NoteEventView events = tracker.process(magnitudes, fftParams.windowSize, *analyser, trackedSeconds());
     recorder.add(events);
     if (midiSender)
         midiSender->send(events);

@@ -84,7 +84,13 @@ bool drawNoteTrackerOptions(NoteTrackerParams_t& params)
     changed |= sliderInt("Off Frames", params.offFrames, 1, 20, TypedRange_t{1.0, 1000.0});
     tooltip("How many analyses in a row a note must be missing before it ends.");
     changed |= sliderInt("Max Polyphony", params.maxPolyphony, 1, 12);
-    tooltip("The most notes that sound at once; the weakest are left out.");
+    tooltip("The most notes that sound at once; at 1 the tracker follows a single line (voice, flute, bass) "
+            "by its YIN pitch.");
+    changed |= sliderDouble("Onset Threshold", params.onsetThreshold, 0.05, 1.0, TypedRange_t{0.001, 10.0}, "%.2f");
+    tooltip("How sharp a rise must be to count as an onset, where notes are stamped; lower finds more onsets.");
+    changed |=
+        sliderDouble("Hold Tolerance", params.holdToleranceCents, 10.0, 200.0, TypedRange_t{1.0, 1200.0}, "%.0f cents");
+    tooltip("A single line's note holds while its pitch stays this close to its centre, through vibrato and glides.");
     changed |= sliderInt("Harmonic Count##tracker", params.harmonicCount, 1, PitchEstimator::maxHarmonics);
     tooltip("How many partials of a candidate note are read to judge its pitch.");
     changed |= sliderInt("Lowest Note", params.lowNote, 0, lastMidiNote);

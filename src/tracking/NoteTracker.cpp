@@ -1,5 +1,8 @@
 #include "tracking/NoteTracker.h"
 
+#include "analysis/BinFrequency.h"
+#include "shared/NoteFrequency.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -29,8 +32,8 @@ bool NoteTracker::isOvertoneResidue(const NoteLevel_t& level,
             continue;
         const NoteState& held = state[static_cast<std::size_t>(below)];
         const NoteState& self = state[static_cast<std::size_t>(level.note)];
-        const bool lateOctave = !self.on && held.on && timeSeconds - held.onsetSeconds > record.minDurationSeconds &&
-                                self.seenSinceSeconds <= held.onsetSeconds + record.minDurationSeconds;
+        const bool lateOctave = !self.on && held.on && timeSeconds - held.foundSeconds > record.minDurationSeconds &&
+                                self.seenSinceSeconds <= held.foundSeconds + record.minDurationSeconds;
         const double needed = interval == 12 && !lateOctave ? record.relativeOnDb : record.overtoneRelativeDb;
         if (level.levelDb - lower->levelDb < needed)
             return true;
@@ -70,11 +73,206 @@ std::uint8_t NoteTracker::velocityFor(double levelDb, double floorDb)
     return static_cast<std::uint8_t>(std::lround(1.0 + 126.0 * share));
 }
 
+std::uint64_t NoteTracker::Clock::sampleAt(double seconds) const
+{
+    const double back = std::max(0.0, (nowSeconds - seconds) * rate);
+    const auto samples = static_cast<std::uint64_t>(std::llround(back));
+    return samples < nowSample ? nowSample - samples : 0;
+}
+
+NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, TrackingAnalyser& analyser,
+                                   double timeSeconds)
+{
+    ShortHopAnalyser& hops = analyser.shortHops();
+    hops.update(record.sampleRate, record.onsetThreshold);
+    Clock clock{&hops, hops.samplesPushed(), timeSeconds, record.sampleRate};
+    if (record.maxPolyphony == 1) {
+        events.clear();
+        lastLevels = {};
+        trackLine(clock);
+        refreshActive();
+        return {events.data(), events.size()};
+    }
+    if (line.note >= 0)
+        endLine(clock.nowSample, clock);
+    line.nextHop = hops.hopCount();
+    return trackFrame(main, mainWindowSize, analyser.lowNotes(record), timeSeconds, clock);
+}
+
 NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
                                    double timeSeconds)
 {
+    return trackFrame(main, mainWindowSize, lowNotes, timeSeconds, Clock{nullptr, 0, timeSeconds, record.sampleRate});
+}
+
+double NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const
+{
+    // The note was not in the last frame: it started within this window (or
+    // since the last frame, when frames were skipped), after its own last
+    // note-off.
+    const double earliest = std::max(std::min(timeSeconds - windowSeconds, lastFrameSeconds), s.endedSeconds);
+    if (clock.hops != nullptr && clock.rate > 0.0) {
+        // The detector may place an onset up to a few hops early.
+        const double slack = 4.0 * ShortHopAnalyser::hopSize / clock.rate;
+        std::uint64_t at = 0;
+        if (clock.hops->strongestOnset(clock.sampleAt(std::max(earliest - slack, s.endedSeconds)), clock.nowSample + 1,
+                                       at))
+            return std::max(s.endedSeconds, clock.timeOf(at));
+    }
+    return std::max(earliest, timeSeconds - record.onsetFallbackShare * windowSeconds);
+}
+
+bool NoteTracker::mayBeLowPartial(std::int32_t note, MagnitudeSpectrum main, std::uint32_t mainWindowSize) const
+{
+    const double binHz = binSpacing(record.sampleRate, mainWindowSize);
+    if (!isUsableSpacing(binHz) || main.count < 2)
+        return false;
+    const auto amplitudeAt = [&](std::int32_t n) {
+        const auto k = static_cast<std::uint64_t>(noteFrequency(n, record.referenceFrequency) / binHz);
+        return k + 1 < main.count ? std::max(main[k].magnitude, main[k + 1].magnitude) : 0.0;
+    };
+    const double own = amplitudeAt(note);
+    for (const std::int32_t interval : {12, 19, 24, 28, 31, 34, 36}) {
+        const std::int32_t below = note - interval;
+        if (below < record.lowNote)
+            break;
+        if (below < record.splitNote && !state[static_cast<std::size_t>(below)].on && amplitudeAt(below) >= 0.25 * own)
+            return true;
+    }
+    return false;
+}
+
+bool NoteTracker::hasOnsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const
+{
+    if (clock.hops == nullptr || !(clock.rate > 0.0))
+        return true;
+    const bool recent = s.endedSeconds > timeSeconds - record.onsetRequiredSeconds;
+    if (!recent)
+        return true;
+    std::uint64_t at = 0;
+    const double earliest = std::max(std::min(timeSeconds - windowSeconds, lastFrameSeconds), s.endedSeconds);
+    return clock.hops->strongestOnset(clock.sampleAt(earliest), clock.nowSample + 1, at);
+}
+
+std::uint8_t NoteTracker::velocityAt(double onsetSeconds, double fallbackDb, const Clock& clock) const
+{
+    if (clock.hops == nullptr || !(clock.rate > 0.0))
+        return velocityFor(fallbackDb, record.velocityFloorDb);
+    const std::uint64_t from = clock.sampleAt(onsetSeconds);
+    const auto span = static_cast<std::uint64_t>(std::max(0.0, record.velocitySeconds) * clock.rate);
+    const double peak = clock.hops->peakLevelDb(from, from + std::max<std::uint64_t>(span, 1));
+    return velocityFor(peak > -400.0 ? peak : fallbackDb, record.velocityFloorDb);
+}
+
+void NoteTracker::startLine(std::int32_t note, std::uint64_t sample, const Clock& clock)
+{
+    const double onset = clock.timeOf(sample);
+    NoteState& s = state[static_cast<std::size_t>(note)];
+    s.on = true;
+    s.onsetSeconds = onset;
+    s.velocity = velocityAt(onset, record.floorOnDb, clock);
+    line.note = note;
+    events.push_back({onset, static_cast<std::uint8_t>(note), s.velocity});
+}
+
+void NoteTracker::endLine(std::uint64_t sample, const Clock& clock)
+{
+    if (line.note < 0)
+        return;
+    NoteState& s = state[static_cast<std::size_t>(line.note)];
+    const double end = std::max(s.onsetSeconds, clock.timeOf(sample));
+    s.on = false;
+    s.endedSeconds = end;
+    events.push_back({end, static_cast<std::uint8_t>(line.note), 0});
+    line.note = -1;
+    line.centreSum = 0.0;
+    line.centreCount = 0;
+}
+
+void NoteTracker::trackLine(const Clock& clock)
+{
+    const ShortHopAnalyser& hops = *clock.hops;
+    const double rate = clock.rate > 0.0 ? clock.rate : 44100.0;
+    const auto hopsIn = [&](double seconds) {
+        return static_cast<std::size_t>(std::max(1.0, std::ceil(seconds * rate / ShortHopAnalyser::hopSize)));
+    };
+    const std::size_t settleHops = std::min(hopsIn(record.singleSettleSeconds), settleCapacity);
+    const auto gapSamples = static_cast<std::uint64_t>(std::max(0.0, record.singleGapSeconds) * rate);
+    line.nextHop = std::max(line.nextHop, hops.firstKeptHop());
+    for (; line.nextHop < hops.hopCount(); ++line.nextHop) {
+        const ShortHop_t& h = hops.hop(line.nextHop);
+        // A hop's RMS ripples on a steady low tone: a single line's note
+        // ends only on an onset with a clear rise.
+        if (h.onset && (line.note < 0 || h.riseDb >= record.singleRestartDb)) {
+            line.onsetSample = h.onsetSample;
+            line.onsetPending = true;
+            line.settlingCount = 0;
+        }
+        const bool voiced = h.pitchMidi > 0.0 && h.confidence >= record.singleConfidence;
+        if (line.note >= 0) {
+            const double centre = line.centreSum / std::max(line.centreCount, 1);
+            const bool holds = voiced && h.levelDb >= record.floorOffDb &&
+                               std::abs(h.pitchMidi - centre) * 100.0 <= record.holdToleranceCents;
+            if (line.onsetPending &&
+                clock.timeOf(line.onsetSample) > state[static_cast<std::size_t>(line.note)].onsetSeconds + 0.05) {
+                // A new onset ends the note; the next starts once its pitch settles.
+                endLine(line.onsetSample, clock);
+            } else if (holds) {
+                line.lastGoodSample = h.sample + ShortHopAnalyser::hopSize;
+                line.centreSum += h.pitchMidi;
+                ++line.centreCount;
+                continue;
+            } else if (h.sample + ShortHopAnalyser::hopSize >= line.lastGoodSample + gapSamples) {
+                endLine(line.lastGoodSample, clock);
+            }
+        }
+        if (!voiced || h.levelDb < record.floorOnDb) {
+            line.settlingCount = 0;
+            continue;
+        }
+        // Voiced hops that agree within 50 cents of the first settle a note.
+        if (line.settlingCount > 0 && std::abs(h.pitchMidi - line.settling[0]) > 0.5)
+            line.settlingCount = 0;
+        if (line.settlingCount == 0)
+            line.settlingSample = h.sample;
+        line.settling[line.settlingCount++] = h.pitchMidi;
+        if (line.settlingCount < settleHops)
+            continue;
+        double sum = 0.0;
+        for (std::size_t i = 0; i < line.settlingCount; ++i)
+            sum += line.settling[i];
+        const double pitch = sum / static_cast<double>(line.settlingCount);
+        const std::int32_t note =
+            std::clamp(static_cast<std::int32_t>(std::lround(pitch)), 0, PitchEstimator::noteCount - 1);
+        // Hops settling on the sounding note's own pitch only bridge its gap.
+        if (note == line.note) {
+            line.settlingCount = 0;
+            continue;
+        }
+        if (line.note >= 0)
+            endLine(std::min(line.lastGoodSample, line.settlingSample), clock);
+        // The note starts at the onset that led to it, or where its pitch began.
+        std::uint64_t start = line.settlingSample;
+        const NoteState& s = state[static_cast<std::size_t>(note)];
+        if (line.onsetPending && line.onsetSample <= line.settlingSample &&
+            line.settlingSample - line.onsetSample <= static_cast<std::uint64_t>(0.15 * rate) &&
+            clock.timeOf(line.onsetSample) >= s.endedSeconds)
+            start = line.onsetSample;
+        line.onsetPending = false;
+        line.settlingCount = 0;
+        line.centreSum = pitch * static_cast<double>(settleHops);
+        line.centreCount = static_cast<std::int32_t>(settleHops);
+        line.lastGoodSample = h.sample + ShortHopAnalyser::hopSize;
+        startLine(note, start, clock);
+    }
+}
+
+NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
+                                      double timeSeconds, const Clock& clock)
+{
     events.clear();
     lastLevels = estimator.estimate(main, mainWindowSize, lowNotes, record);
+    const double windowSeconds = record.sampleRate > 0.0 ? mainWindowSize / record.sampleRate : 0.0;
 
     std::array<const NoteLevel_t*, PitchEstimator::noteCount> seen{};
     for (const NoteLevel_t& level : lastLevels)
@@ -89,6 +287,7 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
         if (!s.on) {
             if (level == nullptr) {
                 s.released = false;
+                s.pending = false;
                 continue;
             }
             if (s.released) {
@@ -96,18 +295,35 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
                 if (level->levelDb < s.lowestDb + record.reattackDb)
                     continue;
             }
-            if (!overtone && level->relativeDb >= record.relativeOnDb && level->levelDb >= record.floorOnDb) {
+            if (!overtone && level->relativeDb >= record.relativeOnDb && level->levelDb >= record.floorOnDb &&
+                hasOnsetFor(s, timeSeconds, windowSeconds, clock)) {
+                // A frame that ends soon after an onset holds its attack's
+                // burst: the note must still be there in the next frame.
+                const double onset = onsetFor(s, timeSeconds, windowSeconds, clock);
+                const double lowSeconds = record.sampleRate > 0.0 ? record.lowWindowSize / record.sampleRate : 0.0;
+                const bool settled = clock.hops == nullptr ||
+                                     (timeSeconds - onset >= record.attackSettleSeconds &&
+                                      (timeSeconds - onset >= 0.5 * lowSeconds ||
+                                       !mayBeLowPartial(static_cast<std::int32_t>(note), main, mainWindowSize)));
+                if (!settled && !s.pending) {
+                    s.pending = true;
+                    continue;
+                }
+                s.pending = false;
                 s.on = true;
                 s.released = false;
-                s.velocity = velocityFor(level->levelDb, record.velocityFloorDb);
-                s.onsetSeconds = timeSeconds;
+                s.foundSeconds = timeSeconds;
+                s.onsetSeconds = onset;
+                s.velocity = velocityAt(s.onsetSeconds, level->levelDb, clock);
                 s.levelDb = level->levelDb;
                 s.peakDb = level->levelDb;
                 s.peakSeconds = timeSeconds;
                 s.missing = 0;
                 s.historyCount = 0;
                 fallsFast(s, level->levelDb, timeSeconds);
-                events.push_back({timeSeconds, static_cast<std::uint8_t>(note), s.velocity});
+                events.push_back({s.onsetSeconds, static_cast<std::uint8_t>(note), s.velocity});
+            } else {
+                s.pending = false;
             }
             continue;
         }
@@ -122,14 +338,18 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
             }
             continue;
         }
-        ++s.missing;
-        if (s.missing >= std::max(record.offFrames, 1) && timeSeconds - s.onsetSeconds >= record.minDurationSeconds) {
+        if (s.missing++ == 0)
+            s.missingSinceSeconds = timeSeconds;
+        if (s.missing >= std::max(record.offFrames, 1) && timeSeconds - s.foundSeconds >= record.minDurationSeconds) {
+            // The window that lost the note still held it for part of its length.
             s.on = false;
             s.released = level != nullptr;
             s.lowestDb = level != nullptr ? level->levelDb : 0.0;
-            events.push_back({timeSeconds, static_cast<std::uint8_t>(note), 0});
+            s.endedSeconds = std::max(s.onsetSeconds, s.missingSinceSeconds - record.offsetShare * windowSeconds);
+            events.push_back({s.endedSeconds, static_cast<std::uint8_t>(note), 0});
         }
     }
+    lastFrameSeconds = timeSeconds;
     refreshActive();
     return {events.data(), events.size()};
 }
@@ -137,9 +357,11 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
 NoteEventView NoteTracker::flush(double timeSeconds)
 {
     events.clear();
+    line = Line{};
     for (std::size_t note = 0; note < state.size(); ++note) {
         if (state[note].on) {
             state[note].on = false;
+            state[note].endedSeconds = timeSeconds;
             events.push_back({timeSeconds, static_cast<std::uint8_t>(note), 0});
         }
     }

@@ -4,6 +4,7 @@
 #include "tracking/NoteEvent.h"
 #include "tracking/NoteTrackerParams.h"
 #include "tracking/PitchEstimator.h"
+#include "tracking/TrackingAnalyser.h"
 
 #include <array>
 #include <cstdint>
@@ -12,7 +13,11 @@
 namespace dravik {
 
 // Turns each analysed frame into the notes sounding now and the note-on/off
-// events since the last frame. A note starts when its level reaches both on
+// events since the last frame. Fed by a TrackingAnalyser, a note is stamped
+// at the onset its short-hop analysis found, ends where its sound ended, and
+// takes its velocity from the sound's peak level over its first
+// velocitySeconds; with Max Polyphony 1 the short-hop pitch follows a single
+// line instead. A note starts when its level reaches both on
 // levels (relative and absolute), keeps sounding while it stays above the off
 // levels, within releaseDropDb of its peak and without a release's fast fall,
 // lasts at least minDurationSeconds, and ends after offFrames frames without
@@ -22,8 +27,14 @@ class NoteTracker {
 public:
     explicit NoteTracker(const NoteTrackerParams_t& params = {});
 
-    // One frame at timeSeconds (the end of its analysis window). lowNotes are
-    // the longer analysis' amplitudes per note (may be empty).
+    // One frame of analyser (main: its spectrum, computed once by the caller)
+    // at timeSeconds, the time of the last sample pushed into it. The one
+    // step both the program's scene and batch transcription run.
+    NoteEventView process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, TrackingAnalyser& analyser,
+                          double timeSeconds);
+    // One frame at timeSeconds (the end of its analysis window) without the
+    // short-hop analysis: notes are stamped a share of a window early.
+    // lowNotes are the longer analysis' amplitudes per note (may be empty).
     NoteEventView process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
                           double timeSeconds);
     // Ends every sounding note at timeSeconds (end of input, device change).
@@ -54,12 +65,44 @@ private:
         std::size_t historyCount = 0;
         std::size_t historyNext = 0;
         std::uint8_t velocity = 0;
-        double onsetSeconds = 0.0;
+        double onsetSeconds = 0.0; // stamped onset
+        double foundSeconds = 0.0; // end of the window that found it
         double levelDb = 0.0;
         double peakDb = 0.0; // highest level since onset
         double peakSeconds = 0.0;
         double seenSinceSeconds = 0.0; // the note's level was found in every frame since
+        double endedSeconds = -1e300;  // its last note-off
         std::int32_t missing = 0;
+        bool pending = false;             // found in a frame holding an attack, awaiting the next
+        double missingSinceSeconds = 0.0; // the first frame of the current gap
+    };
+
+    // Where the frame being tracked stands on the short-hop analysis' count.
+    struct Clock {
+        const ShortHopAnalyser* hops = nullptr;
+        std::uint64_t nowSample = 0;
+        double nowSeconds = 0.0;
+        double rate = 0.0;
+        double timeOf(std::uint64_t sample) const
+        {
+            return nowSeconds - static_cast<double>(nowSample - sample) / rate;
+        }
+        std::uint64_t sampleAt(double seconds) const;
+    };
+
+    // The single line's note and the voiced hops that may start the next one.
+    static constexpr std::size_t settleCapacity = 64;
+    struct Line {
+        std::int32_t note = -1;
+        double centreSum = 0.0; // pitches (MIDI) of the note's hops
+        std::int32_t centreCount = 0;
+        std::uint64_t lastGoodSample = 0;
+        std::uint64_t nextHop = 0;
+        std::array<double, settleCapacity> settling{};
+        std::size_t settlingCount = 0;
+        std::uint64_t settlingSample = 0;
+        std::uint64_t onsetSample = 0; // the latest onset seen
+        bool onsetPending = false;     // not yet used by a note
     };
 
     // True when level sits at an overtone interval above a louder note of the
@@ -71,6 +114,22 @@ private:
     // of the last releaseSlopeSeconds; records the level.
     bool fallsFast(NoteState& s, double levelDb, double timeSeconds) const;
     void refreshActive();
+    NoteEventView trackFrame(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
+                             double timeSeconds, const Clock& clock);
+    void trackLine(const Clock& clock);
+    void startLine(std::int32_t note, std::uint64_t sample, const Clock& clock);
+    void endLine(std::uint64_t sample, const Clock& clock);
+    // A note found at the end of a window of windowSeconds: its onset time.
+    double onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const;
+    // True when note sits at an overtone interval above a note below the
+    // split whose frequency holds energy in main but which is not sounding:
+    // that note's partials are heard before the longer analysis knows it, so
+    // note waits for half a low window after its onset.
+    bool mayBeLowPartial(std::int32_t note, MagnitudeSpectrum main, std::uint32_t mainWindowSize) const;
+    // True when the note may start in this frame: a note that ended within
+    // onsetRequiredSeconds starts again only on a detected onset.
+    bool hasOnsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const;
+    std::uint8_t velocityAt(double onsetSeconds, double fallbackDb, const Clock& clock) const;
 
     NoteTrackerParams_t record;
     PitchEstimator estimator;
@@ -78,6 +137,8 @@ private:
     std::array<NoteState, PitchEstimator::noteCount> state{};
     std::vector<NoteEvent_t> events;
     std::vector<ActiveNote_t> activeList;
+    Line line;
+    double lastFrameSeconds = 0.0; // time of the last frame tracked
 };
 
 } // namespace dravik

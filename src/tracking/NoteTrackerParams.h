@@ -29,7 +29,7 @@ struct NoteTrackerParams_t {
     // A sounding note stays on at least this long (s); a note missing for
     // offFrames consecutive frames after that ends.
     double minDurationSeconds = 0.08;
-    std::int32_t offFrames = 1;
+    std::int32_t offFrames = 3;
     // A sounding note also ends when its level falls this far (dB) below its
     // peak since onset: the release of a single note, where the level
     // relative to the frame's strongest note stays at 0 dB.
@@ -71,8 +71,39 @@ struct NoteTrackerParams_t {
     // leakage of one tone into its neighbour is not.
     double lowNeighbourRatio = 0.7;
 
-    // Velocity 1 at velocityFloorDb and 127 at 0 dB of full scale, linear in dB.
+    // Velocity 1 at velocityFloorDb and 127 at 0 dB of full scale, linear in dB,
+    // of the sound's peak level over the first velocitySeconds of the note.
     double velocityFloorDb = -60.0;
+    double velocitySeconds = 0.05;
+
+    // Onsets come from the short-hop analysis (aubio's peak picking
+    // threshold); a note is stamped at the onset of the largest rise in the
+    // window that found it, and without one onsetFallbackShare of a window before the end
+    // of that window. A note ends at offsetShare of a window before the end
+    // of the window that lost it.
+    double onsetThreshold = 0.3;
+    double onsetFallbackShare = 0.5;
+    double offsetShare = 0.5;
+    // A note that ended less than this long ago starts again only on a
+    // detected onset: a held note's level wavering about the off levels is
+    // not a new note.
+    double onsetRequiredSeconds = 1.5;
+    // A note found in a frame that ends less than this long after its onset
+    // starts only if the next frame finds it too: such a frame holds the
+    // attack's broadband burst.
+    double attackSettleSeconds = 0.05;
+
+    // Max Polyphony 1 follows a single line with the short-hop YIN pitch:
+    // a note starts once singleSettleSeconds of voiced hops (confidence at
+    // least singleConfidence, above the on floor) agree within 50 cents, holds
+    // while its pitch stays within holdToleranceCents of its centre (vibrato,
+    // slow glides), and ends after singleGapSeconds without it or on a new onset.
+    double singleConfidence = 0.8;
+    double singleSettleSeconds = 0.03;
+    double singleGapSeconds = 0.05;
+    double holdToleranceCents = 80.0;
+    // ... an onset ends the note only where the level rises this many dB.
+    double singleRestartDb = 6.0;
 };
 
 // Copies the settings a user chooses (panel, session, defaults) from `from`

@@ -4,8 +4,7 @@ namespace dravik {
 
 NoteTranscriber::NoteTranscriber(const FFTParams_t& fft, const NoteTrackerParams_t& tracking)
     : fftSettings(fft)
-    , analyser(fft)
-    , lowAnalyser(tracking.lowWindowSize, fft.blockSize)
+    , analyser(fft, tracking.lowWindowSize)
     , tracker(tracking)
 {
 }
@@ -13,21 +12,16 @@ NoteTranscriber::NoteTranscriber(const FFTParams_t& fft, const NoteTrackerParams
 double NoteTranscriber::timeSeconds() const
 {
     const double rate = tracker.params().sampleRate;
-    return rate > 0.0 ? static_cast<double>(samplesPushed) / rate : 0.0;
+    return rate > 0.0 ? static_cast<double>(analyser.samplesPushed()) / rate : 0.0;
 }
 
 bool NoteTranscriber::pushBlock(const double* samples, std::uint64_t count)
 {
     lastEvents = {};
-    if (!analyser.pushBlock(samples, count))
-        return false;
-    lowAnalyser.pushBlock(samples, count);
-    samplesPushed += count;
-    if (!analyser.isReady())
+    if (!analyser.pushBlock(samples, count) || !analyser.isReady())
         return false;
     const MagnitudeSpectrum spectrum = analyser.compute();
-    lastEvents =
-        tracker.process(spectrum, fftSettings.windowSize, lowAnalyser.compute(tracker.params()), timeSeconds());
+    lastEvents = tracker.process(spectrum, fftSettings.windowSize, analyser, timeSeconds());
     return true;
 }
 

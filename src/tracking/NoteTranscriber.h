@@ -1,18 +1,16 @@
 #pragma once
 
 #include "analysis/FFTParams.h"
-#include "analysis/FFTWRingBuffer.h"
-#include "tracking/LowNoteAnalyser.h"
 #include "tracking/NoteTracker.h"
+#include "tracking/TrackingAnalyser.h"
 
 #include <cstdint>
 
 namespace dravik {
 
-// The whole chain from samples to notes: the analyser with the program's FFT
-// settings, the longer low-note analysis fed the same blocks, and the tracker.
-// Used where no window runs (batch transcription); the scene runs the same
-// stages on its own analyser.
+// The whole chain from samples to notes where no window runs (batch
+// transcription): the program's analyser with its FFT settings and the
+// tracker, stepped exactly as the program's scene steps them.
 class NoteTranscriber {
 public:
     NoteTranscriber(const FFTParams_t& fft, const NoteTrackerParams_t& tracking);
@@ -30,11 +28,9 @@ public:
 
 private:
     FFTParams_t fftSettings;
-    FFTWRingBuffer analyser;
-    LowNoteAnalyser lowAnalyser;
+    TrackingAnalyser analyser;
     NoteTracker tracker;
     NoteEventView lastEvents;
-    std::uint64_t samplesPushed = 0;
 };
 
 } // namespace dravik

@@ -12,6 +12,7 @@ void TrackingAnalyser::reset()
 {
     fft.reset();
     low.reset();
+    hops.reset();
 }
 
 bool TrackingAnalyser::pushBlock(const double* samples, std::uint64_t count)
@@ -19,6 +20,7 @@ bool TrackingAnalyser::pushBlock(const double* samples, std::uint64_t count)
     if (!fft.pushBlock(samples, count))
         return false;
     low.pushBlock(samples, count);
+    hops.push(samples, count);
     pushed += count;
     return true;
 }

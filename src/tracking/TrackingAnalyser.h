@@ -6,13 +6,14 @@
 #include "shared/ArrayView.h"
 #include "tracking/LowNoteAnalyser.h"
 #include "tracking/NoteTrackerParams.h"
+#include "tracking/ShortHopAnalyser.h"
 
 #include <cstdint>
 
 namespace dravik {
 
-// The program's analyser: every block pushed goes to the spectrum analysis and
-// to the longer low-note analysis alike, so whatever feeds the analyser (the
+// The program's analyser: every block pushed goes to the spectrum analysis, to
+// the longer low-note analysis and to the short-hop onset and pitch analysis alike, so whatever feeds the analyser (the
 // generators, a file, a capture device) also feeds the note tracker.
 class TrackingAnalyser final : public IFFT {
 public:
@@ -26,12 +27,14 @@ public:
     MagnitudeSpectrum compute() override { return fft.compute(); }
 
     ArrayView<double> lowNotes(const NoteTrackerParams_t& params) { return low.compute(params); }
+    ShortHopAnalyser& shortHops() { return hops; }
     // Samples accepted since construction: the tracker's clock.
     std::uint64_t samplesPushed() const { return pushed; }
 
 private:
     FFTWRingBuffer fft;
     LowNoteAnalyser low;
+    ShortHopAnalyser hops;
     std::uint64_t pushed = 0;
 };
 

@@ -66,13 +66,24 @@ bool RealTimeFeed::feed(IFFT& analyser, std::uint32_t blockSize, std::uint32_t w
     const PacingStep_t step = paceAnalysis({pushedEnd, needed, hop, windowSize, heard, from});
     if (step.action == PacingAction::Wait)
         return false;
-    if (step.action == PacingAction::Restart) {
+    std::int64_t windowEnd = step.windowEnd;
+    if (step.action == PacingAction::Restart && pushedEnd >= from && hop != 0) {
+        // Several hops fell due at once (a slow frame) and what the analyser
+        // holds still runs on into the ring: push on through every hop due, so
+        // the tracker hears every sample and its clock keeps to the timeline.
+        // The window then ends less than a hop before the position, as it does
+        // when one hop is due.
+        const auto ready = pushedEnd + static_cast<std::int64_t>(needed);
+        const auto hopLength = static_cast<std::int64_t>(hop);
+        windowEnd = ready + (heard - ready) / hopLength * hopLength;
+        push(analyser, pushedEnd, windowEnd, blockSize);
+    } else if (step.action == PacingAction::Restart) {
         analyser.reset();
-        push(analyser, step.windowEnd - windowSize, step.windowEnd, blockSize);
+        push(analyser, windowEnd - windowSize, windowEnd, blockSize);
     } else {
-        push(analyser, pushedEnd, step.windowEnd, blockSize);
+        push(analyser, pushedEnd, windowEnd, blockSize);
     }
-    pushedEnd = step.windowEnd;
+    pushedEnd = windowEnd;
     const bool ready = analyser.isReady();
     if (ready)
         hop = analyser.blocksUntilReady() * blockSize;

@@ -23,12 +23,19 @@ public:
     bool isReady() const override { return ring.isReady(); }
     std::uint64_t blocksUntilReady() const override { return ring.blocksUntilReady(); }
     void reset() override { ring.reset(); }
-    bool pushBlock(const double* samples, std::uint64_t count) override { return ring.push(samples, count); }
+    bool pushBlock(const double* samples, std::uint64_t count) override
+    {
+        pushed += count;
+        return ring.push(samples, count);
+    }
     MagnitudeSpectrum compute() override { return {}; }
     ArrayView<double> window() const { return ring.window(); }
+    // Samples accepted since construction, across resets.
+    std::uint64_t samplesPushed() const { return pushed; }
 
 private:
     BlockRingBuffer ring;
+    std::uint64_t pushed = 0;
 };
 
 // A file whose every sample is given by a function of (frame, channel).

@@ -72,18 +72,18 @@ bool writeAll(int fd, const std::string& bytes)
 
 } // namespace
 
-bool MidiFileWriter::save(const std::string& path, std::string& message)
+bool MidiFileWriter::encode(std::string& bytes, std::string& message)
 {
     // libsmf writes files itself but reports only that it failed (its own
     // log line clobbers errno). So it writes into memory, and the file is
-    // written here, where every error keeps its reason.
+    // written by the caller, where every error keeps its reason.
+    bytes.clear();
     const int memory = ::memfd_create("dravik-midi", MFD_CLOEXEC);
     if (memory < 0) {
-        message = failure(path, std::strerror(errno));
+        message = std::strerror(errno);
         return false;
     }
     const std::string memoryPath = "/proc/self/fd/" + std::to_string(memory);
-    std::string bytes;
     const bool encoded = smf_save(smf->file, memoryPath.c_str()) == 0;
     if (encoded) {
         ::lseek(memory, 0, SEEK_SET);
@@ -98,10 +98,19 @@ bool MidiFileWriter::save(const std::string& path, std::string& message)
     }
     ::close(memory);
     if (!encoded || bytes.empty()) {
-        message = failure(path, "the MIDI library could not encode the notes");
+        message = "the MIDI library could not encode the notes";
         return false;
     }
+    return true;
+}
 
+bool MidiFileWriter::save(const std::string& path, std::string& message)
+{
+    std::string bytes;
+    if (!encode(bytes, message)) {
+        message = failure(path, message);
+        return false;
+    }
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
     if (fd < 0) {
         message = failure(path, std::strerror(errno));

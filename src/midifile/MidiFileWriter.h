@@ -22,7 +22,10 @@ public:
     void add(NoteEventView events);
     std::uint64_t eventCount() const { return count; }
 
-    // Writes the file; on failure returns false and sets message.
+    // The whole file's bytes; on failure returns false and says why in message.
+    bool encode(std::string& bytes, std::string& message);
+    // Writes the file; on failure returns false and sets message. A file
+    // that could not be written whole is removed.
     bool save(const std::string& path, std::string& message);
 
 private:

@@ -136,33 +136,13 @@ bool writeFile(const std::string& path, const std::string& bytes)
     return true;
 }
 
-// libsmf writes only to a path it opens itself: the file is made in the
-// temporary folder and copied through writeFile, so the destination gets the
-// same non-blocking open and checked writes as the CSV.
+// The MIDI file goes through the same non-blocking open and checked writes as the CSV.
 bool writeMidi(MidiFileWriter& midi, const std::string& path)
 {
-    std::string temporary = (std::filesystem::temp_directory_path() / "dravik-transcribe-XXXXXX").string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        say(path + ": cannot be written (no temporary file: " + reason(errno) + ")");
-        return false;
-    }
-    ::close(fd);
-    std::string message;
-    const bool saved = midi.save(temporary, message);
     std::string bytes;
-    if (saved) {
-        std::FILE* in = std::fopen(temporary.c_str(), "rb");
-        char buffer[65536];
-        std::size_t got = 0;
-        while (in != nullptr && (got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-            bytes.append(buffer, got);
-        if (in != nullptr)
-            std::fclose(in);
-    }
-    std::remove(temporary.c_str());
-    if (!saved || bytes.empty()) {
-        say(path + ": cannot be written (" + (saved ? "the temporary copy could not be read" : message) + ")");
+    std::string message;
+    if (!midi.encode(bytes, message)) {
+        say(path + ": cannot be written (" + message + ")");
         return false;
     }
     return writeFile(path, bytes);

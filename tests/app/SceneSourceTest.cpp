@@ -125,6 +125,13 @@ TEST_F(SceneSourceTest, SpaceAndArrowsDriveTheFileButNotWhileTyping)
     const ImGuiWindow* panel = ImGui::FindWindowByName("Sound File");
     ASSERT_NE(panel, nullptr);
     const ImVec2 field{panel->ContentRegionRect.Min.x + 20.0f, panel->ContentRegionRect.Min.y + 6.0f};
+    // The pointer comes to the field first, as a real one does.
+    sf::Event move{};
+    move.type = sf::Event::MouseMoved;
+    move.mouseMove.x = static_cast<int>(field.x);
+    move.mouseMove.y = static_cast<int>(field.y);
+    scene->handleEvent(*window, move);
+    frame();
     scene->handleEvent(*window, mouseButton(sf::Event::MouseButtonPressed, field));
     frame();
     scene->handleEvent(*window, mouseButton(sf::Event::MouseButtonReleased, field));

@@ -565,6 +565,8 @@ Session_t ApplicationScene::captureSession() const
     s.logGrid = spectrum.showLogGrid;
     s.logFrequencyAxis = spectrum.getFrequencyScale() == FrequencyScale::Logarithmic;
     s.decibels = spectrum.getPowerScale() == PowerScale::Decibels;
+    s.historySpan = history.display().getSpan();
+    s.spectrogram = history.display().showSpectrogram;
     s.source = sources.active();
     s.filePath = sources.filePath();
     s.recentFiles = sources.recentFiles().paths();
@@ -604,6 +606,8 @@ void ApplicationScene::restoreSession(const Session_t& s)
     spectrum.showLogGrid = s.logGrid;
     spectrum.setFrequencyScale(s.logFrequencyAxis ? FrequencyScale::Logarithmic : FrequencyScale::Linear);
     spectrum.setPowerScale(s.decibels ? PowerScale::Decibels : PowerScale::Linear);
+    history.display().setSpan(static_cast<float>(s.historySpan));
+    history.display().showSpectrogram = s.spectrogram;
 
     for (auto file = s.recentFiles.rbegin(); file != s.recentFiles.rend(); ++file)
         sources.rememberFile(*file);

@@ -1,6 +1,7 @@
 #include "panels/SourcePanels.h"
 
 #include "desktop/DesktopPaths.h"
+#include "panels/Widgets.h"
 #include "source/TimeText.h"
 
 #include <imgui.h>
@@ -21,9 +22,9 @@ void drawMessage(const std::string& message)
 {
     if (message.empty())
         return;
-    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + 420.0f);
-    ImGui::TextColored(failureColour, "%s", message.c_str());
-    ImGui::PopTextWrapPos();
+    ImGui::PushStyleColor(ImGuiCol_Text, failureColour);
+    wrappedText(message.c_str());
+    ImGui::PopStyleColor();
 }
 
 // A typed "~/song.wav" means the user's home, as in a shell.
@@ -52,8 +53,7 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
     ImGui::SameLine();
     if (ImGui::Button("Open..."))
         state.chooseFile = true;
-    if (!state.chooserMessage.empty())
-        ImGui::TextColored(failureColour, "%s", state.chooserMessage.c_str());
+    drawMessage(state.chooserMessage);
 
     const std::vector<std::string>& recent = stage.recentFiles().paths();
     if (!recent.empty() && ImGui::BeginCombo("Recent", "")) {
@@ -73,7 +73,9 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
         ImGui::TextUnformatted("No file open: type its path and press Open.");
         return;
     }
-    ImGui::Text("File: %s", stage.filePath().c_str());
+    ImGui::TextUnformatted("File:");
+    ImGui::SameLine(0.0f, -1.0f);
+    wrappedText(stage.filePath().c_str());
     const AudioFormat_t& format = file.format();
     char length[32];
     formatMinutes(file.duration(), length, sizeof length);

@@ -232,6 +232,14 @@ void readBinBand(const Reader& in, BinBandParams_t& band)
     in.boolean("normalize", band.normalizeWeights);
 }
 
+bool isHistorySpan(double seconds)
+{
+    for (float span : historySpans)
+        if (static_cast<double>(span) == seconds)
+            return true;
+    return false;
+}
+
 bool isWindowSize(std::uint32_t size)
 {
     for (std::int32_t i = 0; i < fftSizeItemCount; ++i)
@@ -305,6 +313,7 @@ std::string sessionToToml(const Session_t& session)
                              {"log_grid", session.logGrid},
                              {"log_frequency_axis", session.logFrequencyAxis},
                              {"decibels", session.decibels}}},
+        {"history", toml::table{{"span_s", session.historySpan}, {"spectrogram", session.spectrogram}}},
         {"source", toml::table{{"kind", sourceName(session.source)}, {"file", session.filePath}, {"recent", recent}}},
     };
     std::ostringstream out;
@@ -444,6 +453,16 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
     view.boolean("log_grid", s.logGrid);
     view.boolean("log_frequency_axis", s.logFrequencyAxis);
     view.boolean("decibels", s.decibels);
+
+    // Only the spans the "History Span" menu offers are taken.
+    const Reader history = top.sub("history");
+    double span = s.historySpan;
+    history.real("span_s", span, 0.0, 1e6);
+    if (isHistorySpan(span))
+        s.historySpan = span;
+    else
+        history.warn("span_s", "is not one of the offered spans");
+    history.boolean("spectrogram", s.spectrogram);
 
     const Reader source = top.sub("source");
     static const SourceKind sources[] = {SourceKind::Generators, SourceKind::File, SourceKind::Input};

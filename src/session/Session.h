@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/FFTParams.h"
+#include "history/HistorySpans.h"
 #include "mapping/MapperParams.h"
 #include "source/SourceStage.h"
 #include "tracking/NoteTrackerParams.h"
@@ -40,6 +41,8 @@ struct Session_t {
     bool logGrid = true;
     bool logFrequencyAxis = false;
     bool decibels = false;
+    double historySpan = defaultHistorySpan; // seconds, one of historySpans
+    bool spectrogram = true;
     SourceKind source = SourceKind::Generators;
     std::string filePath;
     std::vector<std::string> recentFiles;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/HistorySpans.h"
 #include "history/NoteHistory.h"
 #include "history/SpectrogramHistory.h"
 #include "tracking/NoteEvent.h"
@@ -20,9 +21,6 @@
 #include <vector>
 
 namespace dravik {
-
-// The time spans the history can show, in seconds.
-inline constexpr std::array<float, 3> historySpans{5.f, 10.f, 30.f};
 
 namespace historylayout {
 inline constexpr float keyboardHeight = 22.f; // the piano strip along the bottom
@@ -104,7 +102,7 @@ private:
     SpectrogramLayout_t rows;
     std::size_t capacity;
     float height = 360.f;
-    float span = historySpans[1];
+    float span = defaultHistorySpan;
     float left;  // note 24's column's left edge
     float right; // note 112's column's right edge
 

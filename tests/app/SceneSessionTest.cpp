@@ -26,6 +26,8 @@ TEST_F(SceneSessionTest, ACapturedSessionRestoresIntoAFreshScene)
     scene->spectrumView().showLogGrid = false;
     scene->spectrumView().setFrequencyScale(FrequencyScale::Logarithmic);
     scene->spectrumView().setPowerScale(PowerScale::Decibels);
+    scene->historyView().setSpan(30.f);
+    scene->historyView().showSpectrogram = false;
     scene->setMuted(false);
     scene->trackerSettings().maxPolyphony = 3;
     frame();
@@ -43,6 +45,8 @@ TEST_F(SceneSessionTest, ACapturedSessionRestoresIntoAFreshScene)
     EXPECT_EQ(fresh.activeMapper().params()->sampleRate, 22050.0);
     EXPECT_EQ(fresh.activeMapper().params()->fftSize, 16384u);
     EXPECT_EQ(fresh.spectrumDisplay().getPowerScale(), PowerScale::Decibels);
+    EXPECT_EQ(fresh.historyView().getSpan(), 30.f);
+    EXPECT_FALSE(fresh.historyView().showSpectrogram);
     EXPECT_EQ(fresh.noteTracker().params().maxPolyphony, 3);
     EXPECT_EQ(fresh.noteTracker().params().sampleRate, 22050.0) << "the analysis rate, not a saved one";
     fresh.stopSound();

@@ -517,25 +517,30 @@ def open_tree_node(dravik, panel, rows, index, first_child, indent=0, timeout=10
                                    f"the tree node at row {index} to open")
 
 
+def combo_popup(image, left, top, item_count):
+    """(first, end) rows of the open popup of the combo at (left, top) with
+    item_count lines, below it or above it; None while it is closed. Its left
+    border is a grey line as high as the popup over the combo's left edge."""
+    popup_height = 2 * COMBO_POPUP_PADDING + item_count * COMBO_ITEM_PITCH - ITEM_SPACING
+    for first, end in ((top + FRAME_HEIGHT, top + FRAME_HEIGHT + popup_height), (top - popup_height, top)):
+        if first < 0 or end > image.shape[0]:
+            continue
+        red, green, blue = image[first:end, left].astype(int).T
+        if (np.all((red >= 50) & (red <= 90)) and np.all(np.abs(green - red) <= 2)
+                and np.all((blue - red >= 5) & (blue - red <= 14))):
+            return first, end
+    return None
+
+
 def choose_combo_item(dravik, panel, rows, index, item, indent=0, item_count=7, timeout=10):
     """Opens the combo of the given row and clicks its item-th item; returns the
     first picture without the popup (the combo may show the choice only from
     the frame after). The popup opens below the combo, or above it
-    when there is no room below; its left border, a grey line as high as the
-    popup over the combo's left edge, tells which."""
+    when there is no room below."""
     left, top = panel.widget(rows, index, indent)
-    popup_height = 2 * COMBO_POPUP_PADDING + item_count * COMBO_ITEM_PITCH - ITEM_SPACING
-    sides = [(top + FRAME_HEIGHT, top + FRAME_HEIGHT + popup_height), (top - popup_height, top)]
 
     def popup_side(image):
-        for first, end in sides:
-            if first < 0 or end > image.shape[0]:
-                continue
-            red, green, blue = image[first:end, left].astype(int).T
-            if (np.all((red >= 50) & (red <= 90)) and np.all(np.abs(green - red) <= 2)
-                    and np.all((blue - red >= 5) & (blue - red <= 14))):
-                return first, end
-        return None
+        return combo_popup(image, left, top, item_count)
 
     dravik.click((left + 40, top + FRAME_HEIGHT // 2))
     image = dravik.wait_for_picture(lambda im: popup_side(im) is not None, timeout, "the combo's popup")

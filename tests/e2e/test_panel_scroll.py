@@ -3,13 +3,21 @@ window: with every tree node of the main menu opened (each brought into view
 by the mouse wheel first), the menu ends at the window's bottom edge and
 scrolls, and its last row ("Reset Layout" with the history's options) is
 reached by the wheel and works; the "Audio Generator" panel's entry opened
-shows its last control inside the window."""
+shows its last control inside the window. Picking `File` in the "Source" row
+shows the "Sound File" panel; a file chosen from its "Recent" combo opens, and
+the panel's last control, the "Position" slider, lies inside the window.
+Picking `Input` shows the "Sound Input" panel (there is no capture device
+here), whose "Device" combo opens inside the window."""
+
+import os
 
 import numpy as np
 
 from dravik_e2e import (FRAME, FRAME_HEIGHT, GENERATOR_NODE, GENERATOR_ROWS, ITEM_SPACING, MAIN_MENU_ROWS,
-                        SEPARATOR, TEXT, TITLE_HEIGHT, TREE_LINE_HEIGHT, TREE_NODE, WINDOW_PADDING, Dravik, checkbox_state,
-                        find_panels, frame_at, open_tree_node, parse_arguments, run_test, wait_for_panels, wait_until)
+                        SEPARATOR, SOURCE, TEXT, TITLE_HEIGHT, TREE_LINE_HEIGHT, TREE_NODE, WINDOW_PADDING, Dravik,
+                        checkbox_state, choose_combo_item, combo_popup, find_panels, frame_at, open_tree_node,
+                        parse_arguments, run_test, wait_for_panels, wait_until)
+from test_file_source import write_tone
 
 WINDOW_HEIGHT = 768
 ROW_HEIGHT = {FRAME: FRAME_HEIGHT, TREE_NODE: TREE_LINE_HEIGHT, TEXT: TREE_LINE_HEIGHT, SEPARATOR: 0}
@@ -111,8 +119,88 @@ class Menu:
         item["open"] = True
 
 
+# The "Source" row: the label "Source" and the radio buttons "Generators",
+# "File" and "Input"; each button's label, in pixels from the row's left
+# (7-pixel characters, 8 pixels between items, a 19-pixel circle and 4 pixels
+# before each label).
+SOURCE_LABEL_X = {"File": 174, "Input": 233}
+# Where the file and input panels first appear.
+SOURCE_PANEL_PLACE = (800, 360)
+# "Sound File" once a file is open: the path field with "Open" and "Open...",
+# "Recent", the file's name, its format, "Play" with "Loop", and "Position".
+FILE_ROWS = [FRAME, FRAME, TEXT, TEXT, FRAME, FRAME]
+RECENT = 1
+
+
+def pick_source(dravik, menu_panel, name):
+    """Clicks a radio button of the main menu's "Source" row; returns the panel it shows."""
+    top = menu_panel.row_tops(MAIN_MENU_ROWS)[SOURCE]
+    dravik.click((menu_panel.x + WINDOW_PADDING + SOURCE_LABEL_X[name], top + FRAME_HEIGHT // 2))
+
+    def shown():
+        found = [p for p in find_panels(dravik.screenshot()) if (p.x, p.y) == SOURCE_PANEL_PLACE]
+        return found[0] if found else None
+
+    return wait_until(shown, 10, f"the panel that `{name}` shows")
+
+
+def last_frame_top(image, panel, bottom):
+    """The top of the lowest frame widget along the panel's left edge above row `bottom`, or None."""
+    left = panel.x + WINDOW_PADDING
+    for y in range(min(bottom, image.shape[0]) - FRAME_HEIGHT, panel.y + TITLE_HEIGHT, -1):
+        if frame_at(image, left, y, width=60):
+            return y
+    return None
+
+
+def source_panels(args):
+    tone = os.path.join(args.artifacts, "scroll-tone.wav")
+    write_tone(tone, 5.0)
+
+    def recent_file(config_home):
+        os.makedirs(os.path.join(config_home, "dravik"))
+        with open(os.path.join(config_home, "dravik", "session.toml"), "w") as f:
+            f.write(f"format = 'dravik-session'\nversion = 1\n[source]\nkind = 'generators'\nrecent = ['{tone}']\n")
+
+    silent = dict(os.environ, ALSOFT_DRIVERS="null")
+    with Dravik(args.binary, args.close_tool, args.artifacts, "panel-scroll-sources", env=silent,
+                prepare=recent_file) as dravik:
+        dravik.wait_for_centred_window()
+        wait_for_panels(dravik)
+        menu_panel = next(p for p in find_panels(dravik.screenshot()) if (p.x, p.y) == (20, 360))
+
+        file_panel = pick_source(dravik, menu_panel, "File")
+        choose_combo_item(dravik, file_panel, FILE_ROWS, RECENT, 0, item_count=1)
+        # Open, the file adds its name and format lines and its player rows;
+        # a long name wraps onto a second or third line. Below the panel
+        # the history may show colours that look like a frame.
+        expected = file_panel.row_tops(FILE_ROWS)[-1]
+        bottom = expected + FRAME_HEIGHT + 2 * TREE_LINE_HEIGHT
+        image = dravik.wait_for_picture(lambda im: (last_frame_top(im, file_panel, bottom) or 0) >= expected, 15,
+                                        "the opened file's \"Position\" slider")
+        dravik.save(image, "sound-file")
+        position = last_frame_top(image, file_panel, bottom)
+        assert position + FRAME_HEIGHT <= WINDOW_HEIGHT, f"the \"Position\" slider at y {position} is below the window"
+        dravik.assert_running()
+
+        input_panel = pick_source(dravik, menu_panel, "Input")
+        # The "Device" combo, and text below it where the file panel had its "Recent" combo.
+        left, top = input_panel.widget([FRAME], 0)
+        _, below = input_panel.widget(FILE_ROWS, RECENT)
+        image = dravik.wait_for_picture(
+            lambda im: frame_at(im, left, top, width=60) and not frame_at(im, left, below, width=60), 10,
+            "the \"Device\" combo")
+        dravik.save(image, "sound-input")
+        assert top + FRAME_HEIGHT <= WINDOW_HEIGHT
+        dravik.click((left + 40, top + FRAME_HEIGHT // 2))
+        dravik.wait_for_picture(lambda im: combo_popup(im, left, top, 1) is not None, 10,
+                                "the \"Device\" combo's list")
+        dravik.close(timeout=10)
+
+
 def main():
     args = parse_arguments()
+    source_panels(args)
     with Dravik(args.binary, args.close_tool, args.artifacts, "panel-scroll") as dravik:
         dravik.wait_for_centred_window()
         generator = wait_for_panels(dravik)

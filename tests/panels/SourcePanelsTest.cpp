@@ -6,10 +6,12 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace dravik {
@@ -25,7 +27,7 @@ public:
     std::unique_ptr<IAudioDecoder> open(const std::string& path, std::string& error) override
     {
         asked->push_back(path);
-        error = "not opened in this test";
+        error = "not opened in this test: " + path;
         return nullptr;
     }
 
@@ -33,17 +35,25 @@ private:
     std::vector<std::string>* asked;
 };
 
+// Lists a microphone that never starts.
 class NoCapture final : public ICaptureDevice {
 public:
-    std::vector<std::string> availableDevices() override { return {}; }
-    std::string defaultDevice() override { return {}; }
+    explicit NoCapture(std::string failure = "no capture in this test")
+        : failure(std::move(failure))
+    {
+    }
+    std::vector<std::string> availableDevices() override { return {"Test microphone"}; }
+    std::string defaultDevice() override { return "Test microphone"; }
     bool start(const std::string&, std::uint32_t, std::string& error) override
     {
-        error = "no capture in this test";
+        error = failure;
         return false;
     }
     void stop() override {}
     std::uint64_t read(std::int16_t*, std::uint64_t) override { return 0; }
+
+private:
+    std::string failure;
 };
 
 // The "Sound File" panel's buttons: a typed "~/" path opens in the home
@@ -104,6 +114,42 @@ TEST(SourcePanels, TypedHomePathsOpenThereAndOpenDotsAsksForTheChooser)
         ::setenv("HOME", savedHome.c_str(), 1);
     else
         ::unsetenv("HOME");
+}
+
+// A message far wider than the window, a path without spaces among words,
+// wraps: the panels keep their width.
+TEST(SourcePanels, LongMessagesWrapInsteadOfWideningThePanels)
+{
+    const std::string longPath = "/" + std::string(300, 'x') + "/song.wav";
+    const std::string message = "the device " + longPath + " cannot be opened: " + std::string(40, 'y') + " " +
+                                std::string(60, 'z') + " and more words that run on past the window's right edge";
+    HeadlessUi ui;
+    std::vector<std::string> asked;
+    std::ostringstream errors;
+    SourceStage stage(std::make_unique<RecordingOpener>(asked), nullptr, std::make_unique<NoCapture>(message), errors);
+    SourcePanelState_t state;
+    PanelLayout layout;
+    const auto width = [&](const char* panel) {
+        for (int i = 0; i < 4; ++i)
+            ui.frame([&] { drawSourceWindow(stage, state, layout); });
+        const ImGuiWindow* window = ImGui::FindWindowByName(panel);
+        return window != nullptr ? window->Size.x : 0.0f;
+    };
+
+    stage.select(SourceKind::File);
+    const float plain = width(soundFilePanel);
+    ASSERT_GT(plain, 100.0f);
+    state.chooserMessage = message;
+    EXPECT_LT(width(soundFilePanel), std::max(plain, 500.0f));
+    state.chooserMessage.clear();
+    stage.openFile(longPath);
+    EXPECT_LT(width(soundFilePanel), std::max(plain, 500.0f));
+
+    stage.select(SourceKind::Input);
+    ASSERT_NE(stage.message(SourceKind::Input).find(message), std::string::npos);
+    const float input = width(soundInputPanel);
+    EXPECT_GT(input, 100.0f);
+    EXPECT_LT(input, 500.0f);
 }
 
 } // namespace

@@ -74,6 +74,8 @@ Session_t everyFieldChanged()
     s.logGrid = false;
     s.logFrequencyAxis = true;
     s.decibels = true;
+    s.historySpan = 30.0;
+    s.spectrogram = false;
     s.source = SourceKind::File;
     s.filePath = "/music/a \"quoted\" name.flac";
     s.recentFiles = {"/music/a \"quoted\" name.flac", "/tmp/b.wav"};
@@ -165,6 +167,8 @@ void expectSameSession(const Session_t& a, const Session_t& b)
     EXPECT_EQ(a.logGrid, b.logGrid);
     EXPECT_EQ(a.logFrequencyAxis, b.logFrequencyAxis);
     EXPECT_EQ(a.decibels, b.decibels);
+    EXPECT_EQ(a.historySpan, b.historySpan);
+    EXPECT_EQ(a.spectrogram, b.spectrogram);
     EXPECT_EQ(a.source, b.source);
     EXPECT_EQ(a.filePath, b.filePath);
     EXPECT_EQ(a.recentFiles, b.recentFiles);
@@ -215,6 +219,10 @@ TEST(SessionText, AWrongTypeOrAValueOutOfRangeIsIgnoredWithAWarning)
         {"relative_off_db = -20.0", "relative_off_db = -5.0", "tracker.relative_off_db"},
         {"off_frames = 3", "off_frames = 0", "tracker.off_frames"},
         {"[audio]", "audio = 'loud'\n[ignored]", "audio is not a table"},
+        {"span_s = 30.0", "span_s = 7.0", "history.span_s"},
+        {"span_s = 30.0", "span_s = 'long'", "history.span_s"},
+        {"span_s = 30.0", "span_s = -10.0", "history.span_s"},
+        {"spectrogram = false", "spectrogram = 0", "history.spectrogram"},
     };
     const Session_t defaults;
     for (const Case& c : cases) {
@@ -228,6 +236,9 @@ TEST(SessionText, AWrongTypeOrAValueOutOfRangeIsIgnoredWithAWarning)
     const SessionParse_t rate = sessionFromToml(edited("sample_rate = 22050.0", "sample_rate = -5.0"), defaults);
     EXPECT_EQ(rate.session.sampleRate, defaults.sampleRate);
     EXPECT_FALSE(rate.session.muted);
+    const SessionParse_t span = sessionFromToml(edited("span_s = 30.0", "span_s = 7.0"), defaults);
+    EXPECT_EQ(span.session.historySpan, defaults.historySpan);
+    EXPECT_FALSE(span.session.spectrogram);
 }
 
 // Every value the panels can set is read back, and a refused generator

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "analysis/MagnitudeSpectrum.h"
+#include "history/LevelHistory.h"
 #include "history/NoteHistory.h"
-#include "history/SpectrogramHistory.h"
 #include "tracking/NoteEvent.h"
 #include "view/HistoryView.h"
 
@@ -43,11 +43,11 @@ public:
     HistoryView& display() { return view; }
     const HistoryView& display() const { return view; }
     const NoteHistory& noteBars() const { return notes; }
-    const SpectrogramHistory& columns() const { return spectra; }
+    const LevelHistory& columns() const { return spectra; }
 
 private:
     NoteHistory notes;
-    SpectrogramHistory spectra;
+    LevelHistory spectra;
     HistoryView view;
 };
 

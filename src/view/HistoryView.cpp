@@ -247,7 +247,7 @@ void HistoryView::buildStatic()
     }
 }
 
-void HistoryView::addColumn(const SpectrogramHistory& spectra)
+void HistoryView::addColumn(const LevelHistory& spectra)
 {
     if (!textureReady || spectra.size() == 0 || spectra.rowCount() != rows.rowCount())
         return;
@@ -271,7 +271,7 @@ void HistoryView::addColumn(const SpectrogramHistory& spectra)
     texture.update(rowPixels.data(), static_cast<unsigned>(rows.rowCount()), 1, 0, static_cast<unsigned>(slot));
 }
 
-void HistoryView::update(const NoteHistory& notes, const SpectrogramHistory& spectra, ActiveNoteView active, double now,
+void HistoryView::update(const NoteHistory& notes, const LevelHistory& spectra, ActiveNoteView active, double now,
                          std::optional<double> labelOrigin)
 {
     layoutSpectrogram(spectra, now);
@@ -280,7 +280,7 @@ void HistoryView::update(const NoteHistory& notes, const SpectrogramHistory& spe
     layoutKeys(active);
 }
 
-void HistoryView::layoutSpectrogram(const SpectrogramHistory& spectra, double now)
+void HistoryView::layoutSpectrogram(const LevelHistory& spectra, double now)
 {
     spectrogramVertexCount = 0;
     if (!showSpectrogram || !textureReady || spectra.rowCount() != rows.rowCount())

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "history/HistorySpans.h"
+#include "history/LevelHistory.h"
 #include "history/NoteHistory.h"
-#include "history/SpectrogramHistory.h"
 #include "tracking/NoteEvent.h"
 #include "view/LabelRow.h"
 
@@ -64,14 +64,14 @@ public:
 
     // Writes the history's newest column into its texture row: the only
     // texture upload per analysis.
-    void addColumn(const SpectrogramHistory& spectra);
+    void addColumn(const LevelHistory& spectra);
     // Forgets what the texture shows (a new analysis), before the history is cleared.
     void clearColumns();
     // Lays out the bars, the visible spectrogram rows, the time lines and the
     // keyboard's lit keys for the time now (seconds on the history's clock).
     // Time lines are labelled labelOrigin - seconds before now, as m:ss when
     // labelOrigin is set (a file's play position), as "-N s" otherwise.
-    void update(const NoteHistory& notes, const SpectrogramHistory& spectra, ActiveNoteView active, double now,
+    void update(const NoteHistory& notes, const LevelHistory& spectra, ActiveNoteView active, double now,
                 std::optional<double> labelOrigin);
 
     // The area above the keyboard, in local coordinates.
@@ -93,7 +93,7 @@ private:
     void buildStatic();
     // Where the time and scale labels end on the right.
     float labelRight() const;
-    void layoutSpectrogram(const SpectrogramHistory& spectra, double now);
+    void layoutSpectrogram(const LevelHistory& spectra, double now);
     void layoutBars(const NoteHistory& notes, double now);
     void layoutTimeLines(std::optional<double> labelOrigin);
     void layoutKeys(ActiveNoteView active);

@@ -23,7 +23,7 @@ struct History : ::testing::Test {
     }
 
     NoteHistory notes{64};
-    SpectrogramHistory spectra{64, SpectrogramLayout_t{}};
+    LevelHistory spectra{64, SpectrogramLayout_t{}};
     HistoryView view{64, SpectrogramLayout_t{}};
 };
 

@@ -30,14 +30,14 @@ inline constexpr float floorDb = -100.0f;
 inline constexpr float topDb = 0.0f;
 } // namespace spectrogramscale
 
-// The latest analyses as columns of dB per row, oldest first, in a ring of
-// fixed capacity chosen at construction (capacity * rowCount floats). A
-// column holds, for each row, the strongest bin whose frequency falls in the
-// row, or the bin nearest its centre where bins are wider than rows. Adding a
-// column allocates nothing.
-class SpectrogramHistory {
+// The spectrogram's data: the latest analyses as columns of dB per row,
+// oldest first, in a ring of fixed capacity chosen at construction
+// (capacity * rowCount floats). A column holds, for each row, the strongest
+// bin whose frequency falls in the row, or the bin nearest its centre where
+// bins are wider than rows. Adding a column allocates nothing.
+class LevelHistory {
 public:
-    SpectrogramHistory(std::size_t capacity, SpectrogramLayout_t layout);
+    LevelHistory(std::size_t capacity, SpectrogramLayout_t layout);
 
     // Appends one analysis taken with fftSize samples at sampleRate, at the
     // given time. An empty spectrum, or an fftSize or rate that gives no bin

@@ -1,4 +1,4 @@
-#include "history/SpectrogramHistory.h"
+#include "history/LevelHistory.h"
 
 #include "AllocationCounter.h"
 
@@ -27,7 +27,7 @@ MagnitudeSpectrum view(const std::vector<SpectrumBin>& bins)
     return {bins.data(), bins.size()};
 }
 
-std::size_t loudestRow(const SpectrogramHistory& history, std::size_t column)
+std::size_t loudestRow(const LevelHistory& history, std::size_t column)
 {
     std::size_t best = 0;
     for (std::size_t row = 1; row < history.rowCount(); ++row) {
@@ -37,7 +37,7 @@ std::size_t loudestRow(const SpectrogramHistory& history, std::size_t column)
     return best;
 }
 
-TEST(SpectrogramHistory, RowsRunEvenlyInNotesFromTheFirstNoteColumn)
+TEST(LevelHistory, RowsRunEvenlyInNotesFromTheFirstNoteColumn)
 {
     const SpectrogramLayout_t layout;
     EXPECT_EQ(layout.rowCount(), 89u * 4u);
@@ -48,7 +48,7 @@ TEST(SpectrogramHistory, RowsRunEvenlyInNotesFromTheFirstNoteColumn)
 
 // A tone lands in the rows of its note whether bins are narrower than rows
 // (high notes) or wider (low notes, a short window).
-TEST(SpectrogramHistory, APeakLandsInItsNotesRows)
+TEST(LevelHistory, APeakLandsInItsNotesRows)
 {
     struct Case {
         std::uint64_t fftSize;
@@ -56,7 +56,7 @@ TEST(SpectrogramHistory, APeakLandsInItsNotesRows)
         std::int32_t note;
     };
     for (const Case& c : {Case{16384, 440.0, 69}, Case{65536, 3520.0, 105}, Case{4096, 110.0, 45}}) {
-        SpectrogramHistory history(4, SpectrogramLayout_t{});
+        LevelHistory history(4, SpectrogramLayout_t{});
         const std::vector<SpectrumBin> bins = spectrumWithPeak(c.fftSize, c.frequency, 0.01);
         ASSERT_TRUE(history.add(view(bins), c.fftSize, rate, 1.0));
         // Rows 1 and 2 of a note's four meet at its centre.
@@ -68,9 +68,9 @@ TEST(SpectrogramHistory, APeakLandsInItsNotesRows)
     }
 }
 
-TEST(SpectrogramHistory, ValuesStayOnTheScale)
+TEST(LevelHistory, ValuesStayOnTheScale)
 {
-    SpectrogramHistory history(2, SpectrogramLayout_t{});
+    LevelHistory history(2, SpectrogramLayout_t{});
     std::vector<SpectrumBin> bins = spectrumWithPeak(4096, 440.0, 1e6);
     bins[10].power = std::nan("");
     ASSERT_TRUE(history.add(view(bins), 4096, rate, 0.0));
@@ -80,9 +80,9 @@ TEST(SpectrogramHistory, ValuesStayOnTheScale)
     }
 }
 
-TEST(SpectrogramHistory, UnusableInputAddsNothing)
+TEST(LevelHistory, UnusableInputAddsNothing)
 {
-    SpectrogramHistory history(2, SpectrogramLayout_t{});
+    LevelHistory history(2, SpectrogramLayout_t{});
     const std::vector<SpectrumBin> bins = spectrumWithPeak(4096, 440.0, 0.01);
     EXPECT_FALSE(history.add({}, 4096, rate, 0.0));
     EXPECT_FALSE(history.add(view(bins), 0, rate, 0.0));
@@ -91,9 +91,9 @@ TEST(SpectrogramHistory, UnusableInputAddsNothing)
     EXPECT_EQ(history.size(), 0u);
 }
 
-TEST(SpectrogramHistory, FullRingKeepsTheLatestColumnsWithoutAllocating)
+TEST(LevelHistory, FullRingKeepsTheLatestColumnsWithoutAllocating)
 {
-    SpectrogramHistory history(3, SpectrogramLayout_t{});
+    LevelHistory history(3, SpectrogramLayout_t{});
     const std::vector<SpectrumBin> low = spectrumWithPeak(16384, 220.0, 0.01);
     const std::vector<SpectrumBin> high = spectrumWithPeak(16384, 880.0, 0.01);
     history.add(view(low), 16384, rate, 0.0);

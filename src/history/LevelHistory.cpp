@@ -1,4 +1,4 @@
-#include "history/SpectrogramHistory.h"
+#include "history/LevelHistory.h"
 
 #include "analysis/PeakEstimate.h"
 
@@ -22,7 +22,7 @@ double SpectrogramLayout_t::rowNote(std::size_t row) const
     return static_cast<double>(firstNote) - 0.5 + (static_cast<double>(row) + 0.5) / rowsPerNote;
 }
 
-SpectrogramHistory::SpectrogramHistory(std::size_t capacity, SpectrogramLayout_t layout)
+LevelHistory::LevelHistory(std::size_t capacity, SpectrogramLayout_t layout)
     : rows(layout)
     , rowTotal(layout.rowCount())
     , values(std::max<std::size_t>(capacity, 1) * layout.rowCount(), spectrogramscale::floorDb)
@@ -32,7 +32,7 @@ SpectrogramHistory::SpectrogramHistory(std::size_t capacity, SpectrogramLayout_t
 {
 }
 
-void SpectrogramHistory::mapRows(std::uint64_t binCount, std::uint64_t fftSize, double sampleRate)
+void LevelHistory::mapRows(std::uint64_t binCount, std::uint64_t fftSize, double sampleRate)
 {
     const double binWidth = sampleRate / static_cast<double>(fftSize);
     const double halfRow = 0.5 / rows.rowsPerNote;
@@ -57,7 +57,7 @@ void SpectrogramHistory::mapRows(std::uint64_t binCount, std::uint64_t fftSize, 
     mappedRate = sampleRate;
 }
 
-bool SpectrogramHistory::add(MagnitudeSpectrum spectrum, std::uint64_t fftSize, double sampleRate, double seconds)
+bool LevelHistory::add(MagnitudeSpectrum spectrum, std::uint64_t fftSize, double sampleRate, double seconds)
 {
     if (spectrum.empty() || fftSize == 0 || !(sampleRate > 0.0) || !std::isfinite(sampleRate))
         return false;
@@ -85,7 +85,7 @@ bool SpectrogramHistory::add(MagnitudeSpectrum spectrum, std::uint64_t fftSize, 
     return true;
 }
 
-void SpectrogramHistory::clear()
+void LevelHistory::clear()
 {
     first = 0;
     count = 0;

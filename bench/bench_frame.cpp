@@ -254,14 +254,14 @@ struct Frame {
         if (analysed) {
             const MagnitudeSpectrum spectrum = analyser->compute();
             midiDisplay.update(mapper->map(spectrum));
-            spectrumView.update(spectrum);
+            spectrumView.update(Spectrum_t{spectrum, 44100.0, setup.fft.windowSize});
             if (++frames % 10 == 0) {
                 const NoteEvent_t events[2] = {{now, lastNote, 0},
                                                {now, static_cast<std::uint8_t>(48 + frames % 36), 90}};
                 lastNote = events[1].note;
                 historyPane.addNotes({events, 2}, 0.0);
             }
-            historyPane.addSpectrum(spectrum, setup.fft.windowSize, 44100.0, now);
+            historyPane.addSpectrum(Spectrum_t{spectrum, 44100.0, setup.fft.windowSize}, now);
         }
         midiDisplay.advance(1.0f / 60.0f);
         const ActiveNote_t sounding{lastNote, 90, -10.0};

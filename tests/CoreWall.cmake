@@ -2,7 +2,7 @@
 # header. Run as: cmake -DSOURCE_DIR=<src> -P CoreWall.cmake
 set(forbidden "SFML/|imgui|AL/|X11/|GL/|rtmidi|RtMidi|\"(view|ui|app|sound|panels)/")
 set(offences "")
-foreach(dir audio analysis mapping tracking shared source history)
+foreach(dir audio analysis mapping tracking engine shared source history)
   file(GLOB_RECURSE files ${SOURCE_DIR}/${dir}/*.h ${SOURCE_DIR}/${dir}/*.cpp)
   foreach(file ${files})
     file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include")

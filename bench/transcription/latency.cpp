@@ -4,7 +4,7 @@
 // onset_s,emitted_s,note.
 
 #include "analysis/FFTParams.h"
-#include "tracking/NoteTranscriber.h"
+#include "engine/AnalysisEngine.h"
 
 #include <SFML/Audio/InputSoundFile.hpp>
 
@@ -30,9 +30,7 @@ int main(int argc, char** argv)
     }
     const unsigned channels = file.getChannelCount();
     const FFTParams_t fft;
-    NoteTrackerParams_t tracking;
-    tracking.sampleRate = file.getSampleRate();
-    NoteTranscriber transcriber(fft, tracking);
+    AnalysisEngine engine(file.getSampleRate(), fft);
     std::vector<sf::Int16> interleaved(fft.blockSize * channels);
     std::vector<double> mono(fft.blockSize, 0.0);
     std::fprintf(out, "onset_s,emitted_s,note\n");
@@ -46,11 +44,11 @@ int main(int argc, char** argv)
                 sum += interleaved[i * channels + c];
             mono[i] = sum / (32768.0 * channels);
         }
-        if (!transcriber.pushBlock(mono.data(), mono.size()))
+        if (!engine.pushBlock(mono.data(), mono.size()) || !engine.isReady())
             continue;
-        for (const NoteEvent_t& e : transcriber.events()) {
+        for (const NoteEvent_t& e : engine.takeEvents()) {
             if (e.velocity > 0)
-                std::fprintf(out, "%.5f,%.5f,%d\n", e.timeSeconds, transcriber.timeSeconds(), e.note);
+                std::fprintf(out, "%.5f,%.5f,%d\n", e.timeSeconds, engine.seconds(), e.note);
         }
     }
     return std::fclose(out) == 0 ? 0 : 1;

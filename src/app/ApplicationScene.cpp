@@ -54,16 +54,15 @@ bool drawingTakesEvent(const sf::Event& event, bool uiWantsMouse)
 ApplicationScene::ApplicationScene(IViewContext& viewContext)
     : viewContext(viewContext)
     , generators{makeGeneratorEntry(1)}
-    , analyser(std::make_unique<TrackingAnalyser>(fftParams, tracker.params().lowWindowSize))
-    , mapper(makeMapperWrapper(MapperType::GaussianCents, fftParams.windowSize, analysisRate))
     , sources(std::make_unique<SndfileOpener>(), makeFileOutput(), std::make_unique<CaptureRecorder>(), std::cerr)
 {
     // The plot spans MIDI notes 24 to 113.
     spectrum.minFrequency = std::max(0.0, noteFrequency(24, 440.0));
     spectrum.maxFrequency = std::max(spectrum.minFrequency, noteFrequency(113, 440.0));
     spectrum.limitToRange = true;
-    spectrum.fftSize = fftParams.windowSize;
-    spectrum.sampleRate = analysisRate;
+    // The axes' frame until the first spectrum brings its own.
+    spectrum.fftSize = engine.fftParams().windowSize;
+    spectrum.sampleRate = engine.sampleRate();
     spectrum.setPosition(0.0f, 20.0f);
     // Loud notes stop at the plot's bottom edge instead of leaving it.
     const sf::FloatRect plot = spectrum.getPlotRect();
@@ -179,17 +178,19 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     feedSoundOutput();
     // Generators render what the analyser needs; real sound is analysed as it is heard.
     ISignalSource* live = sources.realTimeSource();
-    const bool hop = live != nullptr ? live->feedAnalyser(*analyser, fftParams.blockSize, fftParams.windowSize)
-                                     : pushNextHop(generators, mixer, *analyser, fftParams.blockSize).hopCompleted;
+    const FFTParams_t& fft = engine.fftParams();
+    const bool hop = live != nullptr ? live->feedAnalyser(engine, fft.blockSize, fft.windowSize)
+                                     : pushNextHop(generators, mixer, engine, fft.blockSize).hopCompleted;
     if (hop)
         analyze();
+    deliverNotes();
     // Until something is heard the plot shows its axes and says how to start.
     spectrum.showHint = !heardSignal;
     if (!spectrum.hasSpectrum())
         spectrum.layoutAxes();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
     const bool fileShown = sources.active() == SourceKind::File && sources.file().isLoaded();
-    history.update(tracker.active(), historySeconds,
+    history.update(engine.activeNotes(), historySeconds,
                    fileShown ? std::optional<double>(sources.file().position()) : std::nullopt);
     readCursor(window);
     drawCursorReadout(cursor,
@@ -220,22 +221,27 @@ void ApplicationScene::render(sf::RenderWindow& window)
     ui.render(window);
 }
 
+// The latest spectrum to the displays; the engine tracked every hop of it already.
 void ApplicationScene::analyze()
 {
-    const MagnitudeSpectrum magnitudes = analyser->compute();
-    midiDisplay.update(mapper->map(magnitudes));
-    const NoteEventView events = tracker.process(magnitudes, fftParams.windowSize, *analyser, trackedSeconds());
+    const Spectrum_t& latest = engine.spectrum();
+    midiDisplay.update(engine.mapSpectrum());
+    history.addSpectrum(latest, historySeconds);
+    midiDisplay.setTrackedNotes(engine.activeNotes());
+    spectrum.update(latest);
+    peak = findSpectrumPeak(latest.bins, latest.binSpacing());
+    heardSignal = heardSignal || peak.valid;
+}
+
+void ApplicationScene::deliverNotes()
+{
+    const NoteEventView events = engine.takeEvents();
+    if (events.empty())
+        return;
     recorder.add(events);
     if (midiSender)
         midiSender->send(events);
-    history.addNotes(events, historySeconds - trackedSeconds());
-    history.addSpectrum(magnitudes, fftParams.windowSize, analysisRate, historySeconds);
-    midiDisplay.setTrackedNotes(tracker.active());
-    spectrum.update(magnitudes);
-    // Bins as the spectrum view lays them out, so the readouts agree with the axis.
-    const double spacing = binSpacing(spectrum.sampleRate, spectrum.fftSize);
-    peak = findSpectrumPeak(magnitudes, isUsableSpacing(spacing) ? spacing : 0.0);
-    heardSignal = heardSignal || peak.valid;
+    history.addNotes(events, historySeconds - engine.seconds());
 }
 
 // The output plays the enabled generators in real time from their settings,
@@ -279,31 +285,17 @@ bool ApplicationScene::setSampleRate(double rate)
     return true;
 }
 
-void ApplicationScene::endTrackedNotes()
-{
-    const NoteEventView ended = tracker.flush(trackedSeconds());
-    recorder.add(ended);
-    if (midiSender)
-        midiSender->send(ended);
-    history.addNotes(ended, historySeconds - trackedSeconds());
-}
-
-double ApplicationScene::trackedSeconds() const
-{
-    return clockBaseSeconds + static_cast<double>(analyser->samplesPushed() - clockBaseSamples) / analysisRate;
-}
-
 void ApplicationScene::startRecording()
 {
     recordPath = defaultRecordingPath();
-    recorder.start(trackedSeconds(), tracker.active());
+    recorder.start(engine.seconds(), engine.activeNotes());
     recordMessage = "Recording to " + recordPath;
 }
 
 void ApplicationScene::stopRecording()
 {
     std::string message;
-    if (recorder.stop(trackedSeconds(), tracker.active(), recordPath, message)) {
+    if (recorder.stop(engine.seconds(), engine.activeNotes(), recordPath, message)) {
         recordMessage = "Saved " + recordPath;
     } else if (recorder.unsaved()) {
         saveRecordingElsewhere(message);
@@ -379,8 +371,8 @@ void ApplicationScene::setMidiOut(bool on)
     midiSender = std::make_unique<MidiNoteSender>(*midiPort);
     midiSender->setChannel(midiChannelNumber);
     // Notes already sounding start now.
-    for (const ActiveNote_t& note : tracker.active()) {
-        const NoteEvent_t on{trackedSeconds(), note.note, note.velocity};
+    for (const ActiveNote_t& note : engine.activeNotes()) {
+        const NoteEvent_t on{engine.seconds(), note.note, note.velocity};
         midiSender->send({&on, 1});
     }
 }
@@ -407,16 +399,12 @@ std::string defaultRecordingPath()
 
 void ApplicationScene::setAnalysisSampleRate(double rate)
 {
-    // Notes found at the old rate end where its signal ended.
-    endTrackedNotes();
-    clockBaseSeconds = trackedSeconds();
-    clockBaseSamples = analyser->samplesPushed();
-    analysisRate = rate;
-    tracker.params().sampleRate = rate;
-    mapper->params()->sampleRate = rate;
-    spectrum.sampleRate = rate;
-    // Samples taken at the old rate would smear the next windows.
-    analyser->reset();
+    // The notes found at the old rate end where its signal ended, and they
+    // are delivered before anything else can start or stop a recording.
+    engine.setSampleRate(rate);
+    deliverNotes();
+    // The axes and bin size show the new frame before its first spectrum.
+    spectrum.sampleRate = engine.sampleRate();
     if (ISignalSource* live = sources.realTimeSource())
         live->restartAnalysis();
 }
@@ -477,40 +465,25 @@ void ApplicationScene::setMuted(bool mute)
 
 void ApplicationScene::selectMapper(MapperType type)
 {
-    // The new wrapper is complete before the old one goes.
-    mapper = makeMapperWrapper(type, fftParams.windowSize, analysisRate);
+    engine.selectMapper(type);
 }
 
 void ApplicationScene::selectWindowSize(std::int32_t index)
 {
     if (index < 0 || index >= fftSizeItemCount)
         return;
-    FFTParams_t params = fftParams;
+    FFTParams_t params = engine.fftParams();
     params.windowSize = windowSizeOfItem(index);
     applyFFTParams(params);
 }
 
 void ApplicationScene::applyFFTParams(const FFTParams_t& params)
 {
-    fftParams = params;
-    // NaN is taken as 0, like every other value below the range.
-    fftParams.hopRate = params.hopRate > 0.0f ? std::min(params.hopRate, 1.0f) : 0.0f;
-    // The new analyser is complete before the old one goes; it starts empty,
-    // so the notes sounding end and the tracker's clock starts again.
-    auto next = std::make_unique<TrackingAnalyser>(fftParams, tracker.params().lowWindowSize);
-    endTrackedNotes();
-    clockBaseSeconds = trackedSeconds();
-    clockBaseSamples = 0;
-    analyser = std::move(next);
-    mapper->params()->fftSize = fftParams.windowSize;
-    spectrum.fftSize = fftParams.windowSize;
+    engine.applyFFTParams(params);
+    deliverNotes();
+    spectrum.fftSize = engine.fftParams().windowSize;
     if (ISignalSource* live = sources.realTimeSource())
         live->restartAnalysis();
-}
-
-void ApplicationScene::resetLayout()
-{
-    layout.requestReset();
 }
 
 void ApplicationScene::stopSound()
@@ -525,22 +498,6 @@ void ApplicationScene::resetView()
     viewContext.worldView().reset(windowSize);
 }
 
-namespace {
-
-// Copies the options the panels edit; the rate and window length stay the
-// mapper's own, as they follow the analysis.
-template <typename Params>
-void copyMapperOptions(const Params& from, Params& to)
-{
-    const double rate = to.sampleRate;
-    const std::uint32_t size = to.fftSize;
-    to = from;
-    to.sampleRate = rate;
-    to.fftSize = size;
-}
-
-} // namespace
-
 Session_t ApplicationScene::captureSession() const
 {
     Session_t s;
@@ -550,17 +507,14 @@ Session_t ApplicationScene::captureSession() const
             {static_cast<std::int32_t>(entry.number), entry.enabled, params.frequency, params.amplitude});
     }
     s.generatorCounter = static_cast<std::int32_t>(generatorCounter);
-    s.fft = fftParams;
+    s.fft = engine.fftParams();
     s.sampleRate = generatorRate;
     s.muted = muted;
-    s.mapper = mapper->type();
-    s.gaussian = idleGaussianOptions;
-    s.energy = idleEnergyOptions;
-    if (s.mapper == MapperType::GaussianCents)
-        s.gaussian = *static_cast<const GaussianCentsMapperParams_t*>(mapper->params());
-    else
-        s.energy = *static_cast<const NoteEnergyParams_t*>(mapper->params());
-    s.tracker = tracker.params();
+    const MapperWrapper& mapper = engine.mapper();
+    s.mapper = mapper.type();
+    s.gaussian = mapper.gaussianParams() != nullptr ? *mapper.gaussianParams() : idleGaussianOptions;
+    s.energy = mapper.harmonicParams() != nullptr ? *mapper.harmonicParams() : idleEnergyOptions;
+    s.tracker = engine.trackerSettings();
     s.linearGrid = spectrum.showLinearGrid;
     s.logGrid = spectrum.showLogGrid;
     s.logFrequencyAxis = spectrum.getFrequencyScale() == FrequencyScale::Logarithmic;
@@ -580,11 +534,9 @@ void ApplicationScene::restoreSession(const Session_t& s)
     selectMapper(s.mapper);
     idleGaussianOptions = s.gaussian;
     idleEnergyOptions = s.energy;
-    if (s.mapper == MapperType::GaussianCents)
-        copyMapperOptions(s.gaussian, *static_cast<GaussianCentsMapperParams_t*>(mapper->params()));
-    else
-        copyMapperOptions(s.energy, *static_cast<NoteEnergyParams_t*>(mapper->params()));
-    copyTrackerOptions(s.tracker, tracker.params());
+    engine.restoreMapperOptions(s.gaussian);
+    engine.restoreMapperOptions(s.energy);
+    copyTrackerOptions(s.tracker, engine.trackerSettings());
 
     while (!generators.empty())
         deleteGenerator(generators.size() - 1);

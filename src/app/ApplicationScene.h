@@ -1,6 +1,5 @@
 #pragma once
 
-#include "analysis/IFFT.h"
 #include "analysis/PeakEstimate.h"
 #include "app/IScene.h"
 #include "audio/BlockMixer.h"
@@ -8,18 +7,16 @@
 #include "audio/GeneratorEntry.h"
 #include "desktop/FileChooser.h"
 #include "desktop/FileDrop.h"
+#include "engine/AnalysisEngine.h"
 #include "midi/IMidiPort.h"
 #include "midi/MidiNoteSender.h"
 #include "midifile/NoteRecorder.h"
 #include "panels/MainMenuPanel.h"
-#include "panels/MapperWrapper.h"
 #include "panels/PanelLayout.h"
 #include "panels/SourcePanels.h"
 #include "session/Session.h"
 #include "sound/SoundPlayer.h"
 #include "source/SourceStage.h"
-#include "tracking/NoteTracker.h"
-#include "tracking/TrackingAnalyser.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
 #include "view/HistoryPane.h"
@@ -68,7 +65,7 @@ public:
     bool setSampleRate(double rate) override;
     // The rate of what is analysed: the generators' rate, or the file's or
     // capture device's own.
-    double analysisSampleRate() const override { return analysisRate; }
+    double analysisSampleRate() const override { return engine.sampleRate(); }
     bool isMuted() const override { return muted; }
     void setMuted(bool mute) override;
     double outputGain() const override { return player.outputGain(); }
@@ -78,13 +75,11 @@ public:
     // Picks an item of the "FFT Window Sizes" combo (4096 << index, index 0 to 6);
     // other indices are ignored.
     void selectWindowSize(std::int32_t index);
-    // Builds a new analyser with these settings (hop rate clamped to [0, 1])
-    // and gives the window length to the mapper and the spectrum view.
+    // New analysers with these settings (hop rate clamped to [0, 1]); the
+    // real-time source refills them.
     void applyFFTParams(const FFTParams_t& params) override;
     void resetView() override;
     PanelLayout& panelLayout() override { return layout; }
-    // Every panel goes back to its first-use place at its next frame.
-    void resetLayout();
     // Stops every sound output at once, before an abrupt end of the process.
     void stopSound();
     // Opens a sound file and analyses it as it plays; on failure says why (in
@@ -111,8 +106,10 @@ public:
     void restoreSession(const Session_t& session);
 
     const std::vector<GeneratorEntry>& generatorBank() const { return generators; }
-    const FFTParams_t& analyserSettings() const override { return fftParams; }
-    MapperWrapper& activeMapper() override { return *mapper; }
+    const FFTParams_t& analyserSettings() const override { return engine.fftParams(); }
+    MapperWrapper& activeMapper() override { return engine.mapper(); }
+    // The analysis from samples to notes: spectra, note energies, tracked notes.
+    const AnalysisEngine& analysis() const { return engine; }
     FFTDebugView& spectrumView() override { return spectrum; }
     HistoryView& historyView() override { return history.display(); }
     const HistoryPane& historyPane() const { return history; }
@@ -120,7 +117,6 @@ public:
     // The latest spectrum's peak, and what lies under the mouse after the last update.
     const SpectrumPeak_t& spectrumPeak() const override { return peak; }
     const CursorReading_t& cursorReading() const { return cursor; }
-    std::int32_t hoveredNoteNumber() const { return hoveredNote; }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
     bool isRecording() const override { return recorder.recording(); }
     // Records the tracked notes from now on.
@@ -145,11 +141,9 @@ public:
     // 1 to 16, others ignored; a change ends the notes sounding on the old one.
     void setMidiChannel(std::int32_t channel) override;
     const std::string& midiMessage() const override { return midiText; }
-    NoteTrackerParams_t& trackerSettings() override { return tracker.params(); }
+    NoteTrackerParams_t& trackerSettings() override { return engine.trackerSettings(); }
     // MIDI out through this port instead of the system's (tests).
     void useMidiPort(std::unique_ptr<IMidiPort> port);
-    // The tracked notes: what sounds after the last analysed frame.
-    const NoteTracker& noteTracker() const { return tracker; }
     bool isPlaying() const { return playing; }
 
 private:
@@ -161,15 +155,13 @@ private:
     void saveRecordingElsewhere(const std::string& problem);
     void analyze();
     void readCursor(const sf::RenderWindow& window);
-    // The one writer of the analysis rate: the spectrum axis, the bin size
-    // label, the mapper and the tracker follow it, and the analyser starts afresh.
+    // A new analysis rate; the real-time source refills the analysis.
     void setAnalysisSampleRate(double rate);
-    // Ends the sounding notes, in the recording and on MIDI out too.
-    void endTrackedNotes();
+    // The engine's note events since the last frame to the recording, MIDI
+    // out and the history.
+    void deliverNotes();
     // A left click on the history seeks a file to the time under it and plays on.
     bool seekToHistory(const sf::RenderWindow& window, const sf::Event& event);
-    // Seconds of analysed signal, the tracker's clock.
-    double trackedSeconds() const;
 
     IViewContext& viewContext;
     // Outlives the window, whose mouse cursors it owns.
@@ -177,13 +169,8 @@ private:
     PanelLayout layout;
     std::vector<GeneratorEntry> generators;
     BlockMixer mixer;
-    // Settings first: the members after them are built from them.
-    FFTParams_t fftParams;
     double generatorRate = 44100.0;
-    double analysisRate = 44100.0;
-    NoteTracker tracker;
-    std::unique_ptr<TrackingAnalyser> analyser;
-    std::unique_ptr<MapperWrapper> mapper;
+    AnalysisEngine engine;
     MidiDisplay midiDisplay;
     FFTDebugView spectrum;
     HistoryPane history;
@@ -218,9 +205,6 @@ private:
     std::unique_ptr<MidiNoteSender> midiSender;
     std::int32_t midiChannelNumber = 1;
     std::string midiText;
-    // The tracker's clock runs on across new analysers and rates.
-    double clockBaseSeconds = 0.0;
-    std::uint64_t clockBaseSamples = 0;
     // The inactive mapper's options, kept for the next saved session.
     GaussianCentsMapperParams_t idleGaussianOptions;
     NoteEnergyParams_t idleEnergyOptions;

@@ -1,7 +1,7 @@
 #include "panels/MainMenuPanel.h"
 
 #include "panels/FFTOptionsPanel.h"
-#include "panels/MapperWrapper.h"
+#include "panels/MapperOptionsPanel.h"
 #include "panels/NoteTrackerPanel.h"
 #include "panels/PanelLayout.h"
 #include "panels/PlotReadouts.h"
@@ -96,7 +96,7 @@ void drawMainMenu(IMainMenuModel& model)
     FFTParams_t params = model.analyserSettings();
     if (drawFFTOptions(params, model.analysisSampleRate()))
         model.applyFFTParams(params);
-    model.activeMapper().drawOptions();
+    drawOptions(model.activeMapper());
     // Recording and MIDI out sit in a node of their own, closed at first, so
     // the menu still fits below the plot.
     if (ImGui::TreeNode("MIDI Notes")) {

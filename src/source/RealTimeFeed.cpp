@@ -53,10 +53,14 @@ bool RealTimeFeed::feed(IFFT& analyser, std::uint32_t blockSize, std::uint32_t w
     const std::int64_t oldest = std::max<std::int64_t>(0, writeEnd - static_cast<std::int64_t>(ring.size()));
     const std::int64_t from = std::max(validFrom, oldest);
     if (restartPending) {
-        // Start one window before the position, so a spectrum follows at once
-        // when that much has been heard.
+        // A source that has just started or seeked has all it heard
+        // analysed, so the windows fall where a run over the same samples
+        // from that point puts them. After a longer stretch (a change of
+        // settings mid-file) the analysis starts one window before the
+        // position, so a spectrum follows at once.
         analyser.reset();
-        pushedEnd = std::max(from, heard - static_cast<std::int64_t>(windowSize));
+        const auto catchUp = static_cast<std::int64_t>(catchUpWindows) * windowSize;
+        pushedEnd = heard - from <= catchUp ? from : heard - static_cast<std::int64_t>(windowSize);
         hop = windowSize;
         restartPending = false;
     }

@@ -32,6 +32,10 @@ public:
     // spectrum is ready. `heard` is clamped to what was appended.
     bool feed(IFFT& analyser, std::uint32_t blockSize, std::uint32_t windowSize, std::int64_t heard);
 
+    // A restart analyses everything heard since the start or a seek when it
+    // is at most this many windows.
+    static constexpr std::uint32_t catchUpWindows = 4;
+
 private:
     void push(IFFT& analyser, std::int64_t begin, std::int64_t end, std::uint32_t blockSize);
 

@@ -80,12 +80,10 @@ std::uint64_t NoteTracker::Clock::sampleAt(double seconds) const
     return samples < nowSample ? nowSample - samples : 0;
 }
 
-NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, TrackingAnalyser& analyser,
-                                   double timeSeconds)
+NoteEventView NoteTracker::process(const Spectrum_t& main, ArrayView<double> lowNotes, ShortHopAnalyser& hops)
 {
-    ShortHopAnalyser& hops = analyser.shortHops();
-    hops.update(record.sampleRate, record.onsetThreshold);
-    Clock clock{&hops, hops.samplesPushed(), timeSeconds, record.sampleRate};
+    hops.update(main.sampleRate, record.onsetThreshold);
+    Clock clock{&hops, hops.samplesPushed(), main.endSeconds, main.sampleRate};
     if (record.maxPolyphony == 1) {
         events.clear();
         lastLevels = {};
@@ -96,13 +94,12 @@ NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWin
     if (line.note >= 0)
         endLine(clock.nowSample, clock);
     line.nextHop = hops.hopCount();
-    return trackFrame(main, mainWindowSize, analyser.lowNotes(record), timeSeconds, clock);
+    return trackFrame(main, lowNotes, clock);
 }
 
-NoteEventView NoteTracker::process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
-                                   double timeSeconds)
+NoteEventView NoteTracker::process(const Spectrum_t& main, ArrayView<double> lowNotes)
 {
-    return trackFrame(main, mainWindowSize, lowNotes, timeSeconds, Clock{nullptr, 0, timeSeconds, record.sampleRate});
+    return trackFrame(main, lowNotes, Clock{nullptr, 0, main.endSeconds, main.sampleRate});
 }
 
 double NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const
@@ -122,9 +119,10 @@ double NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double wind
     return std::max(earliest, timeSeconds - record.onsetFallbackShare * windowSeconds);
 }
 
-bool NoteTracker::mayBeLowPartial(std::int32_t note, MagnitudeSpectrum main, std::uint32_t mainWindowSize) const
+bool NoteTracker::mayBeLowPartial(std::int32_t note, const Spectrum_t& spectrum) const
 {
-    const double binHz = binSpacing(record.sampleRate, mainWindowSize);
+    const MagnitudeSpectrum main = spectrum.bins;
+    const double binHz = spectrum.binSpacing();
     if (!isUsableSpacing(binHz) || main.count < 2)
         return false;
     const auto amplitudeAt = [&](std::int32_t n) {
@@ -267,12 +265,14 @@ void NoteTracker::trackLine(const Clock& clock)
     }
 }
 
-NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
-                                      double timeSeconds, const Clock& clock)
+NoteEventView NoteTracker::trackFrame(const Spectrum_t& spectrum, ArrayView<double> lowNotes, const Clock& clock)
 {
+    const MagnitudeSpectrum main = spectrum.bins;
+    const std::uint32_t mainWindowSize = spectrum.windowSize;
+    const double timeSeconds = spectrum.endSeconds;
     events.clear();
     lastLevels = estimator.estimate(main, mainWindowSize, lowNotes, record);
-    const double windowSeconds = record.sampleRate > 0.0 ? mainWindowSize / record.sampleRate : 0.0;
+    const double windowSeconds = spectrum.sampleRate > 0.0 ? mainWindowSize / spectrum.sampleRate : 0.0;
 
     std::array<const NoteLevel_t*, PitchEstimator::noteCount> seen{};
     for (const NoteLevel_t& level : lastLevels)
@@ -300,11 +300,11 @@ NoteEventView NoteTracker::trackFrame(MagnitudeSpectrum main, std::uint32_t main
                 // A frame that ends soon after an onset holds its attack's
                 // burst: the note must still be there in the next frame.
                 const double onset = onsetFor(s, timeSeconds, windowSeconds, clock);
-                const double lowSeconds = record.sampleRate > 0.0 ? record.lowWindowSize / record.sampleRate : 0.0;
-                const bool settled = clock.hops == nullptr ||
-                                     (timeSeconds - onset >= record.attackSettleSeconds &&
-                                      (timeSeconds - onset >= 0.5 * lowSeconds ||
-                                       !mayBeLowPartial(static_cast<std::int32_t>(note), main, mainWindowSize)));
+                const double lowSeconds = spectrum.sampleRate > 0.0 ? record.lowWindowSize / spectrum.sampleRate : 0.0;
+                const bool settled =
+                    clock.hops == nullptr || (timeSeconds - onset >= record.attackSettleSeconds &&
+                                              (timeSeconds - onset >= 0.5 * lowSeconds ||
+                                               !mayBeLowPartial(static_cast<std::int32_t>(note), spectrum)));
                 if (!settled && !s.pending) {
                     s.pending = true;
                     continue;

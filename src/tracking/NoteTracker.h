@@ -1,10 +1,10 @@
 #pragma once
 
-#include "analysis/MagnitudeSpectrum.h"
+#include "analysis/Spectrum.h"
 #include "tracking/NoteEvent.h"
 #include "tracking/NoteTrackerParams.h"
 #include "tracking/PitchEstimator.h"
-#include "tracking/TrackingAnalyser.h"
+#include "tracking/ShortHopAnalyser.h"
 
 #include <array>
 #include <cstdint>
@@ -13,7 +13,7 @@
 namespace dravik {
 
 // Turns each analysed frame into the notes sounding now and the note-on/off
-// events since the last frame. Fed by a TrackingAnalyser, a note is stamped
+// events since the last frame. Fed with the short-hop analysis, a note is stamped
 // at the onset its short-hop analysis found, ends where its sound ended, and
 // takes its velocity from the sound's peak level over its first
 // velocitySeconds; with Max Polyphony 1 the short-hop pitch follows a single
@@ -27,16 +27,15 @@ class NoteTracker {
 public:
     explicit NoteTracker(const NoteTrackerParams_t& params = {});
 
-    // One frame of analyser (main: its spectrum, computed once by the caller)
-    // at timeSeconds, the time of the last sample pushed into it. The one
-    // step both the program's scene and batch transcription run.
-    NoteEventView process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, TrackingAnalyser& analyser,
-                          double timeSeconds);
-    // One frame at timeSeconds (the end of its analysis window) without the
-    // short-hop analysis: notes are stamped a share of a window early.
-    // lowNotes are the longer analysis' amplitudes per note (may be empty).
-    NoteEventView process(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
-                          double timeSeconds);
+    // One frame: the main spectrum, stamped with the time of its last sample,
+    // the longer analysis' amplitudes per note (may be empty) and the
+    // short-hop onset and pitch analysis that heard the same samples. The one
+    // step both the program and batch transcription run. Rate and window
+    // length are the spectrum's own.
+    NoteEventView process(const Spectrum_t& main, ArrayView<double> lowNotes, ShortHopAnalyser& hops);
+    // The same without the short-hop analysis: notes are stamped a share of a
+    // window early.
+    NoteEventView process(const Spectrum_t& main, ArrayView<double> lowNotes);
     // Ends every sounding note at timeSeconds (end of input, device change).
     NoteEventView flush(double timeSeconds);
 
@@ -114,8 +113,7 @@ private:
     // of the last releaseSlopeSeconds; records the level.
     bool fallsFast(NoteState& s, double levelDb, double timeSeconds) const;
     void refreshActive();
-    NoteEventView trackFrame(MagnitudeSpectrum main, std::uint32_t mainWindowSize, ArrayView<double> lowNotes,
-                             double timeSeconds, const Clock& clock);
+    NoteEventView trackFrame(const Spectrum_t& main, ArrayView<double> lowNotes, const Clock& clock);
     void trackLine(const Clock& clock);
     void startLine(std::int32_t note, std::uint64_t sample, const Clock& clock);
     void endLine(std::uint64_t sample, const Clock& clock);
@@ -125,7 +123,7 @@ private:
     // split whose frequency holds energy in main but which is not sounding:
     // that note's partials are heard before the longer analysis knows it, so
     // note waits for half a low window after its onset.
-    bool mayBeLowPartial(std::int32_t note, MagnitudeSpectrum main, std::uint32_t mainWindowSize) const;
+    bool mayBeLowPartial(std::int32_t note, const Spectrum_t& main) const;
     // True when the note may start in this frame: a note that ended within
     // onsetRequiredSeconds starts again only on a detected onset.
     bool hasOnsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const;

@@ -3,10 +3,10 @@
 
 #include "analysis/FFTParams.h"
 #include "decode/SndfileOpener.h"
+#include "engine/AnalysisEngine.h"
 #include "midifile/MidiFileWriter.h"
 #include "session/SessionFile.h"
 #include "source/TimeText.h"
-#include "tracking/NoteTranscriber.h"
 #include "tracking/TrackerSettings.h"
 
 #include <CLI/CLI.hpp>
@@ -175,7 +175,7 @@ std::string outputBeside(const std::string& input, const std::string& folder, co
 }
 
 // Transcribes one file; false when it cannot be read or its notes cannot be written.
-bool transcribeFile(const Job_t& job, const FFTParams_t& fft, NoteTrackerParams_t tracking, bool quiet)
+bool transcribeFile(const Job_t& job, const FFTParams_t& fft, const NoteTrackerParams_t& tracking, bool quiet)
 {
     std::string error;
     const std::unique_ptr<IAudioDecoder> decoder = SndfileOpener().open(job.input, error);
@@ -186,10 +186,10 @@ bool transcribeFile(const Job_t& job, const FFTParams_t& fft, NoteTrackerParams_
     const AudioFormat_t format = decoder->format();
     const unsigned channels = format.channels;
     const std::uint64_t frames = format.frames;
-    tracking.sampleRate = static_cast<double>(format.sampleRate);
+    const auto rate = static_cast<double>(format.sampleRate);
 
     const auto started = std::chrono::steady_clock::now();
-    NoteTranscriber transcriber(fft, tracking);
+    AnalysisEngine engine(rate, fft, tracking);
     NoteList notes;
     MidiFileWriter midi;
     Progress progress(!quiet && isatty(STDERR_FILENO) != 0);
@@ -211,14 +211,16 @@ bool transcribeFile(const Job_t& job, const FFTParams_t& fft, NoteTrackerParams_
             }
             mono[i] = sum / (32768.0 * channels);
         }
-        if (transcriber.pushBlock(mono.data(), block)) {
-            notes.add(transcriber.events());
-            midi.add(transcriber.events());
+        if (engine.pushBlock(mono.data(), block) && engine.isReady()) {
+            const NoteEventView events = engine.takeEvents();
+            notes.add(events);
+            midi.add(events);
         }
         done += read;
         progress.show(frames != 0 ? static_cast<double>(done) / static_cast<double>(frames) : 1.0);
     }
-    const NoteEventView last = transcriber.finish();
+    engine.endNotes();
+    const NoteEventView last = engine.takeEvents();
     notes.add(last);
     midi.add(last);
     progress.done();
@@ -233,7 +235,7 @@ bool transcribeFile(const Job_t& job, const FFTParams_t& fft, NoteTrackerParams_
     if (!job.csvPath.empty())
         ok = writeFile(job.csvPath, csvText(notes)) && ok;
     if (!quiet) {
-        const double seconds = static_cast<double>(done) / tracking.sampleRate;
+        const double seconds = static_cast<double>(done) / rate;
         std::fprintf(stderr, "%s: %s: %zu notes from %.1f s of audio in %.2f s (%.0f x real time)\n", programName,
                      job.input.c_str(), notes.all().size(), seconds, elapsed, elapsed > 0.0 ? seconds / elapsed : 0.0);
     }

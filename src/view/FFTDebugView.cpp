@@ -60,7 +60,7 @@ FFTDebugView::FFTDebugView()
                      std::round(plotRect.top + (plotRect.height - bounds.height) / 2.f - bounds.top));
 }
 
-void FFTDebugView::update(MagnitudeSpectrum spectrum)
+void FFTDebugView::update(const Spectrum_t& spectrum)
 {
     if (spectrum.empty())
         return;
@@ -132,22 +132,23 @@ BinRange_t FFTDebugView::binRangeFor(std::uint64_t binCount, bool logarithmic, s
     return range;
 }
 
-void FFTDebugView::keepSpectrum(MagnitudeSpectrum spectrum)
+void FFTDebugView::keepSpectrum(const Spectrum_t& spectrum)
 {
     // Both axes' bins, so a change of axis needs no new spectrum.
-    BinRange_t kept = binRangeFor(spectrum.size(), false, fftSize, sampleRate);
+    const std::uint64_t size = spectrum.windowSize;
+    BinRange_t kept = binRangeFor(spectrum.bins.size(), false, size, spectrum.sampleRate);
     if (logAxisUsable()) {
-        const BinRange_t log = binRangeFor(spectrum.size(), true, fftSize, sampleRate);
+        const BinRange_t log = binRangeFor(spectrum.bins.size(), true, size, spectrum.sampleRate);
         kept = {std::min(kept.first, log.first), std::max(kept.last, log.last)};
     }
     keptPower.resize(kept.last - kept.first + 1);
     for (std::uint64_t k = kept.first; k <= kept.last; ++k)
-        keptPower[k - kept.first] = spectrum[k].power;
+        keptPower[k - kept.first] = spectrum.bins[k].power;
     keptFirstBin = kept.first;
-    keptBinCount = spectrum.size();
-    keptFftSize = fftSize;
-    keptSampleRate = sampleRate;
-    keptBinWidth = fftSize != 0 && sampleRate > 0.0 ? sampleRate / static_cast<double>(fftSize) : 0.0;
+    keptBinCount = spectrum.bins.size();
+    keptFftSize = size;
+    keptSampleRate = spectrum.sampleRate;
+    keptBinWidth = spectrum.binSpacing();
 }
 
 void FFTDebugView::layout()

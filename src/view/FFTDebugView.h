@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/MagnitudeSpectrum.h"
+#include "analysis/Spectrum.h"
 #include "view/FrequencyGrid.h"
 #include "view/LabelRow.h"
 #include "view/PlotGeometry.h"
@@ -35,7 +35,9 @@ public:
     FFTDebugView& operator=(const FFTDebugView&) = delete;
 
     // Rebuilds the curve, grids and labels; an empty spectrum changes nothing.
-    void update(MagnitudeSpectrum spectrum);
+    // The curve is laid out by the spectrum's own frame until the next one
+    // comes, whatever the axes show meanwhile.
+    void update(const Spectrum_t& spectrum);
 
     // Lays out the grids and labels from the settings above; before the
     // first spectrum this is what shows them.
@@ -73,8 +75,9 @@ public:
     double minFrequency = 0.0; // Hz at the plot's left edge
     double maxFrequency = 0.0; // Hz at the plot's right edge
     bool limitToRange = false; // draw only the bins between the two frequencies
-    std::uint64_t fftSize = 0; // with sampleRate, the bin spacing sampleRate / fftSize
-    double sampleRate = 0.0;   // Hz
+    // The analysis's frame, for the axes: the bin spacing sampleRate / fftSize.
+    std::uint64_t fftSize = 0;
+    double sampleRate = 0.0; // Hz
     bool showLinearGrid = true;
     bool showLogGrid = true;
     bool showLinearLabels = true;
@@ -87,7 +90,7 @@ public:
 private:
     void draw(sf::RenderTarget& target, sf::RenderStates states) const override;
     // Keeps the powers of the bins either axis draws.
-    void keepSpectrum(MagnitudeSpectrum spectrum);
+    void keepSpectrum(const Spectrum_t& spectrum);
     // Rebuilds everything drawn from the kept spectrum and the settings.
     void layout();
     void buildSpectrum();

@@ -9,9 +9,9 @@ HistoryPane::HistoryPane()
 {
 }
 
-void HistoryPane::addSpectrum(MagnitudeSpectrum spectrum, std::uint64_t fftSize, double sampleRate, double seconds)
+void HistoryPane::addSpectrum(const Spectrum_t& spectrum, double seconds)
 {
-    if (spectra.add(spectrum, fftSize, sampleRate, seconds))
+    if (spectra.add(spectrum.bins, spectrum.windowSize, spectrum.sampleRate, seconds))
         view.addColumn(spectra);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/MagnitudeSpectrum.h"
+#include "analysis/Spectrum.h"
 #include "history/LevelHistory.h"
 #include "history/NoteHistory.h"
 #include "tracking/NoteEvent.h"
@@ -32,7 +32,7 @@ public:
     // onto the history's clock.
     void addNotes(NoteEventView events, double clockOffset) { notes.add(events, clockOffset); }
     // One analysis taken with fftSize samples at sampleRate, at `seconds` on the history's clock.
-    void addSpectrum(MagnitudeSpectrum spectrum, std::uint64_t fftSize, double sampleRate, double seconds);
+    void addSpectrum(const Spectrum_t& spectrum, double seconds);
     // Once per frame. fileOrigin is the play position of a file being
     // analysed (the time lines then read the file's time), else nothing.
     void update(ActiveNoteView active, double now, std::optional<double> fileOrigin);

@@ -60,17 +60,17 @@ TEST_F(SceneFrameTest, TheTrackerHearsTheGeneratorsNoteAndTheDisplayMarksIt)
     // The first generator sounds 440 Hz; its blocks reach both analyses.
     scene->setGeneratorEnabled(0, true);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (scene->noteTracker().active().size() == 0 && std::chrono::steady_clock::now() < deadline)
+    while (scene->analysis().activeNotes().size() == 0 && std::chrono::steady_clock::now() < deadline)
         frame();
-    ASSERT_EQ(scene->noteTracker().active().size(), 1u);
-    EXPECT_EQ(scene->noteTracker().active()[0].note, 69u);
+    ASSERT_EQ(scene->analysis().activeNotes().size(), 1u);
+    EXPECT_EQ(scene->analysis().activeNotes()[0].note, 69u);
     EXPECT_TRUE(scene->noteDisplay().isTracked(69));
     ASSERT_NE(scene->noteDisplay().getTrackedName(69), nullptr);
     EXPECT_EQ(scene->noteDisplay().getTrackedName(69)->getString().toAnsiString(), "A4");
 
     // A new window size starts the analysis afresh: the note ends at once.
     scene->selectWindowSize(1);
-    EXPECT_EQ(scene->noteTracker().active().size(), 0u);
+    EXPECT_EQ(scene->analysis().activeNotes().size(), 0u);
 }
 
 TEST_F(SceneFrameTest, RecordAndStopWriteTheTrackedNotesToAMidiFile)
@@ -85,7 +85,7 @@ TEST_F(SceneFrameTest, RecordAndStopWriteTheTrackedNotesToAMidiFile)
     const std::string path = (config->path() / "take.mid").string();
     scene->setRecordingPath(path);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (scene->noteTracker().active().size() == 0 && std::chrono::steady_clock::now() < deadline)
+    while (scene->analysis().activeNotes().size() == 0 && std::chrono::steady_clock::now() < deadline)
         frame();
     scene->stopRecording();
     EXPECT_FALSE(scene->isRecording());
@@ -372,7 +372,7 @@ TEST_F(SceneFrameTest, ARecordingThatCannotBeWrittenIsKeptAndSavedElsewhere)
         scene->startRecording();
         scene->setRecordingPath(wanted);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (scene->noteTracker().active().size() == 0 && std::chrono::steady_clock::now() < deadline)
+        while (scene->analysis().activeNotes().size() == 0 && std::chrono::steady_clock::now() < deadline)
             frame();
         scene->stopRecording();
         fs::current_path(folder);

@@ -47,8 +47,8 @@ TEST_F(SceneSessionTest, ACapturedSessionRestoresIntoAFreshScene)
     EXPECT_EQ(fresh.spectrumDisplay().getPowerScale(), PowerScale::Decibels);
     EXPECT_EQ(fresh.historyView().getSpan(), 30.f);
     EXPECT_FALSE(fresh.historyView().showSpectrogram);
-    EXPECT_EQ(fresh.noteTracker().params().maxPolyphony, 3);
-    EXPECT_EQ(fresh.noteTracker().params().sampleRate, 22050.0) << "the analysis rate, not a saved one";
+    EXPECT_EQ(fresh.analysis().trackerSettings().maxPolyphony, 3);
+    EXPECT_EQ(fresh.analysis().trackerSettings().sampleRate, 22050.0) << "the analysis rate, not a saved one";
     fresh.stopSound();
 }
 

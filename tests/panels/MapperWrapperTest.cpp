@@ -1,4 +1,6 @@
-#include "panels/MapperWrapper.h"
+#include "mapping/MapperWrapper.h"
+#include "panels/MapperOptionsPanel.h"
+#include "panels/OptionsController.h"
 
 #include "HeadlessUi.h"
 
@@ -66,7 +68,7 @@ TEST(MapperWrapper, PanelsLeaveUntouchedFieldsExact)
     std::memcpy(before, harmonic.params(), sizeof before);
     ui.openNodes = harmonicPanelOpen;
     // All open, the panel is about 21 rows high; with a band closed, 15.
-    EXPECT_GT(ui.frame([&] { harmonic.drawOptions(); }), 18.0f);
+    EXPECT_GT(ui.frame([&] { drawOptions(harmonic); }), 18.0f);
     const NoteEnergyParams_t& after = *static_cast<NoteEnergyParams_t*>(harmonic.params());
     EXPECT_EQ(after.fundamentalBand.sigmaScale, 0.6);
     EXPECT_EQ(after.harmonicBands.sigmaBins, 1.2);
@@ -78,7 +80,7 @@ TEST(MapperWrapper, PanelsLeaveUntouchedFieldsExact)
     std::memcpy(gaussianBefore, gaussian.params(), sizeof gaussianBefore);
     ui.openNodes = gaussianPanelOpen;
     // About 12 rows all open, 9 with a band closed.
-    EXPECT_GT(ui.frame([&] { gaussian.drawOptions(); }), 11.0f);
+    EXPECT_GT(ui.frame([&] { drawOptions(gaussian); }), 11.0f);
     EXPECT_EQ(std::memcmp(gaussianBefore, gaussian.params(), sizeof gaussianBefore), 0);
 }
 
@@ -88,18 +90,18 @@ TEST(MapperWrapper, BandTypeComboSetsOnlyItsOwnBand)
     HarmonicMapperWrapper harmonic;
     ui.openNodes = harmonicPanelOpen;
     const std::optional<ImVec2> combo =
-        ui.pointOver([&] { harmonic.drawOptions(); }, {"Harmonic Energy Options", "Fundamental Band", "Band Type"});
+        ui.pointOver([&] { drawOptions(harmonic); }, {"Harmonic Energy Options", "Fundamental Band", "Band Type"});
     ASSERT_TRUE(combo);
-    ui.click([&] { harmonic.drawOptions(); }, *combo);
+    ui.click([&] { drawOptions(harmonic); }, *combo);
     // The popup lists "Box", "Triangular", "Gaussian": its topmost item is "Box".
-    const std::optional<ImVec2> box = ui.pointWhere([&] { harmonic.drawOptions(); },
+    const std::optional<ImVec2> box = ui.pointWhere([&] { drawOptions(harmonic); },
                                                     [](const ImGuiContext& g) {
                                                         return g.HoveredWindow != nullptr &&
                                                                (g.HoveredWindow->Flags & ImGuiWindowFlags_Popup) != 0 &&
                                                                g.HoveredId != 0;
                                                     });
     ASSERT_TRUE(box);
-    ui.click([&] { harmonic.drawOptions(); }, *box);
+    ui.click([&] { drawOptions(harmonic); }, *box);
 
     const NoteEnergyParams_t& p = *static_cast<NoteEnergyParams_t*>(harmonic.params());
     EXPECT_EQ(p.fundamentalBand.bandType, BandType::Box);
@@ -160,7 +162,7 @@ TEST(MapperWrapper, TypedValueIsStoredExactly)
     NoteEnergyParams_t& p = *static_cast<NoteEnergyParams_t*>(harmonic.params());
     p.fundamentalBand.sigmaScale = 1.0; // an earlier edit
     ui.openNodes = harmonicPanelOpen;
-    const auto draw = [&] { harmonic.drawOptions(); };
+    const auto draw = [&] { drawOptions(harmonic); };
     const std::optional<ImVec2> slider =
         ui.pointOver(draw, {"Harmonic Energy Options", "Fundamental Band", "Sigma Scale"});
     ASSERT_TRUE(slider);
@@ -211,7 +213,7 @@ TEST(MapperWrapper, TypedExtremesAreClampedToTheControlsDomain)
         HarmonicMapperWrapper harmonic;
         const NoteEnergyParams_t& p = *static_cast<NoteEnergyParams_t*>(harmonic.params());
         ui.openNodes = harmonicPanelOpen;
-        const auto draw = [&] { harmonic.drawOptions(); };
+        const auto draw = [&] { drawOptions(harmonic); };
         const std::optional<ImVec2> slider = ui.pointOver(draw, c.path);
         ASSERT_TRUE(slider);
         ui.typeInto(draw, *slider, c.text);

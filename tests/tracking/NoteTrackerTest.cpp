@@ -1,4 +1,4 @@
-#include "tracking/NoteTranscriber.h"
+#include "engine/AnalysisEngine.h"
 
 #include "AllocationCounter.h"
 #include "shared/NoteFrequency.h"
@@ -85,19 +85,21 @@ struct Transcription {
 
 Transcription transcribe(const std::vector<double>& signal, const NoteTrackerParams_t& params = {})
 {
-    NoteTranscriber transcriber(FFTParams_t{}, params);
+    AnalysisEngine engine(rate, FFTParams_t{}, params);
     Transcription run;
     const std::size_t block = FFTParams_t{}.blockSize;
     for (std::size_t i = 0; i + block <= signal.size(); i += block) {
-        if (!transcriber.pushBlock(signal.data() + i, block))
+        if (!engine.pushBlock(signal.data() + i, block) || !engine.isReady())
             continue;
-        run.events.insert(run.events.end(), transcriber.events().begin(), transcriber.events().end());
-        Frame frame{transcriber.timeSeconds(), {}};
-        for (const ActiveNote_t& a : transcriber.active())
+        const NoteEventView events = engine.takeEvents();
+        run.events.insert(run.events.end(), events.begin(), events.end());
+        Frame frame{engine.seconds(), {}};
+        for (const ActiveNote_t& a : engine.activeNotes())
             frame.notes.insert(a.note);
         run.frames.push_back(frame);
     }
-    const NoteEventView last = transcriber.finish();
+    engine.endNotes();
+    const NoteEventView last = engine.takeEvents();
     run.events.insert(run.events.end(), last.begin(), last.end());
     return run;
 }
@@ -373,15 +375,18 @@ TEST(Tracker, SingleLineFollowsAMelody)
 TEST(Tracker, FramesAfterTheFirstAllocateNothing)
 {
     const std::vector<double> signal = render({{45, 0.0, 1.0}, {64, 0.0, 1.0}, {71, 0.5, 1.0}}, 1.0);
-    NoteTranscriber transcriber(FFTParams_t{}, NoteTrackerParams_t{});
+    AnalysisEngine engine;
     const std::size_t block = FFTParams_t{}.blockSize;
     std::size_t i = 0;
     for (bool tracked = false; !tracked; i += block)
-        tracked = transcriber.pushBlock(signal.data() + i, block);
+        tracked = engine.pushBlock(signal.data() + i, block) && engine.isReady();
     const std::uint64_t allocations = testing::allocationsDuring([&] {
-        for (; i + block <= signal.size(); i += block)
-            transcriber.pushBlock(signal.data() + i, block);
-        transcriber.finish();
+        for (; i + block <= signal.size(); i += block) {
+            engine.pushBlock(signal.data() + i, block);
+            engine.takeEvents();
+        }
+        engine.endNotes();
+        engine.takeEvents();
     });
     EXPECT_EQ(allocations, 0u);
 }

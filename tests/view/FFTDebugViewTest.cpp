@@ -17,6 +17,7 @@ namespace {
 
 using testing::configureAsScene;
 using testing::flatSpectrum;
+using testing::framed;
 using testing::viewOf;
 
 constexpr float plotLeft = 20.f;
@@ -71,7 +72,7 @@ TEST_F(SceneView, DrawsBinsThreeToFiveNineteenAcrossThePlot)
     std::vector<SpectrumBin> bins = flatSpectrum(0.0);
     bins[3].power = 0.5;
     bins[519].power = 1.0;
-    view.update(viewOf(bins));
+    view.update(framed(view, bins));
 
     const sf::VertexArray& line = view.getSpectrumLine();
     const sf::VertexArray& fill = view.getSpectrumFill();
@@ -100,7 +101,7 @@ TEST_F(SceneView, ClampsPowersToThePlotAndDrawsNonFinitePowersAtTheEdges)
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     const std::vector<SpectrumBin> bins{{0, 1.7}, {0, -0.2}, {0, 0.25}, {0, nan}, {0, inf}, {0, -inf}, {0, 1e300}};
-    view.update(viewOf(bins));
+    view.update(framed(view, bins));
 
     const sf::VertexArray& line = view.getSpectrumLine();
     ASSERT_EQ(line.getVertexCount(), bins.size());
@@ -113,7 +114,7 @@ TEST_F(SceneView, WithoutALimitTheWholeSpectrumSpansThePlot)
 {
     view.limitToRange = false;
     const std::vector<SpectrumBin> bins = flatSpectrum(0.1);
-    view.update(viewOf(bins));
+    view.update(framed(view, bins));
     const sf::VertexArray& line = view.getSpectrumLine();
     ASSERT_EQ(line.getVertexCount(), 2049u);
     EXPECT_FLOAT_EQ(line[0].position.x, plotLeft);
@@ -125,7 +126,7 @@ TEST_F(SceneView, RangeCollapsedToOneBinDrawsItOnTheLeftEdge)
     view.minFrequency = 1000.0;
     view.maxFrequency = 1001.0;
     const std::vector<SpectrumBin> bins = flatSpectrum(0.25);
-    view.update(viewOf(bins));
+    view.update(framed(view, bins));
     ASSERT_EQ(view.getSpectrumFill().getVertexCount(), 2u);
     ASSERT_EQ(view.getSpectrumLine().getVertexCount(), 1u);
     EXPECT_EQ(view.getSpectrumLine()[0].position, sf::Vector2f(plotLeft, 245.f));
@@ -136,8 +137,8 @@ TEST_F(SceneView, ShrinkingSpectrumOverwritesTheCurveInPlace)
     view.limitToRange = false;
     const std::vector<SpectrumBin> wide = flatSpectrum(0.5);
     const std::vector<SpectrumBin> narrow = flatSpectrum(1.0, 3);
-    view.update(viewOf(wide));
-    view.update(viewOf(narrow));
+    view.update(framed(view, wide));
+    view.update(framed(view, narrow));
     const sf::VertexArray& line = view.getSpectrumLine();
     ASSERT_EQ(line.getVertexCount(), 3u);
     EXPECT_EQ(view.getSpectrumFill().getVertexCount(), 6u);
@@ -173,7 +174,7 @@ TEST_F(SceneView, AxisChangeAfterSettingsChangeRelaysOnlyTheKeptBins)
             FFTDebugView fresh;
             configureAsScene(fresh);
             fresh.setFrequencyScale(scale);
-            fresh.update(viewOf(bins));
+            fresh.update(framed(fresh, bins));
             const std::size_t before = fresh.getSpectrumLine().getVertexCount();
             change.apply(fresh);
             const FrequencyScale other =
@@ -201,14 +202,14 @@ TEST_F(SceneView, AxisChangeAfterSettingsChangeRelaysOnlyTheKeptBins)
 TEST_F(SceneView, EmptySpectrumLeavesThePictureInPlace)
 {
     const std::vector<SpectrumBin> bins = flatSpectrum(0.5);
-    view.update(viewOf(bins));
+    view.update(framed(view, bins));
     const std::size_t curve = view.getSpectrumLine().getVertexCount();
     const std::size_t lines = view.getLinearGrid().getVertexCount() + view.getLogMajorGrid().getVertexCount();
     const std::size_t labels = view.getLinearLabels().size() + view.getLogLabels().size();
     ASSERT_GT(lines, 0u);
 
     view.showLinearGrid = view.showLogGrid = false; // would show at a real update
-    view.update(MagnitudeSpectrum{});
+    view.update(Spectrum_t{});
     EXPECT_EQ(view.getSpectrumLine().getVertexCount(), curve);
     EXPECT_EQ(view.getLinearGrid().getVertexCount() + view.getLogMajorGrid().getVertexCount(), lines);
     EXPECT_EQ(view.getLinearLabels().size() + view.getLogLabels().size(), labels);
@@ -216,7 +217,7 @@ TEST_F(SceneView, EmptySpectrumLeavesThePictureInPlace)
 
 TEST_F(SceneView, LinearGridHasSixteenBinAlignedLinesWithLabelsInTheFirstRow)
 {
-    view.update(viewOf(flatSpectrum(0.0)));
+    view.update(framed(view, flatSpectrum(0.0)));
 
     const sf::VertexArray& grid = view.getLinearGrid();
     ASSERT_EQ(grid.getPrimitiveType(), sf::Lines);
@@ -245,7 +246,7 @@ TEST_F(SceneView, LinearGridHasSixteenBinAlignedLinesWithLabelsInTheFirstRow)
 
 TEST_F(SceneView, LogGridHasMajorLinesAtOneTwoFiveAndLabelsClearOfTheEdges)
 {
-    view.update(viewOf(flatSpectrum(0.0)));
+    view.update(framed(view, flatSpectrum(0.0)));
     const FrequencyAxis_t axis{view.minFrequency, view.maxFrequency, plotLeft, 1240.f};
 
     const auto linesAt = [&](const sf::VertexArray& grid, std::vector<double> frequencies, sf::Color colour) {
@@ -286,7 +287,7 @@ TEST_F(SceneView, CrowdedLogLabelsGiveWayToLowerLevels)
     // On 10 Hz .. 62 kHz the 1.0 and 2.0 kHz lines lie 20 units apart.
     view.minFrequency = 10.0;
     view.maxFrequency = 62000.0;
-    view.update(viewOf(flatSpectrum(0.0)));
+    view.update(framed(view, flatSpectrum(0.0)));
 
     const LabelRow& labels = view.getLogLabels();
     const std::vector<std::string> texts = labelTexts(labels);
@@ -320,7 +321,7 @@ TEST_F(SceneView, FlagsChooseWhatIsBuilt)
         view.showLinearLabels = c.linearLabels;
         view.showLogGrid = c.logGrid;
         view.showLogLabels = c.logLabels;
-        view.update(viewOf(bins));
+        view.update(framed(view, bins));
         SCOPED_TRACE(::testing::Message() << c.linearGrid << c.linearLabels << c.logGrid << c.logLabels);
         EXPECT_EQ(view.getLinearGrid().getVertexCount() > 0, c.expectLinearLines);
         EXPECT_EQ(!view.getLinearLabels().empty(), c.expectLinearLabels);
@@ -359,7 +360,7 @@ TEST_F(SceneView, RangeAndSizeDecideWhichGridsExist)
         view.fftSize = c.fftSize;
         view.sampleRate = c.sampleRate;
         view.linearTickCount = c.tickCount;
-        view.update(viewOf(bins));
+        view.update(framed(view, bins));
         EXPECT_EQ(view.getLinearGrid().getVertexCount() > 0, c.linear) << c.what;
         EXPECT_EQ(view.getLinearLabels().empty(), !c.linear) << c.what;
         EXPECT_EQ(view.getLogMajorGrid().getVertexCount() > 0, c.log) << c.what;

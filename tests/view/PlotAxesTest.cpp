@@ -15,6 +15,7 @@ namespace {
 
 using testing::configureAsScene;
 using testing::flatSpectrum;
+using testing::framed;
 using testing::viewOf;
 
 constexpr float keyWidth = midilayout::keyWidth;
@@ -59,7 +60,7 @@ TEST_F(PlotAxes, OnTheLogAxisEachNotesPeakLiesUnderItsSquare)
     for (std::int32_t note = 24; note <= 113; ++note) {
         const std::uint64_t bin = binIndex(440.0 * std::pow(2.0, (note - 69) / 12.0), fftSize, 44100.0);
         bins[bin].power = 1.0;
-        view.update(viewOf(bins));
+        view.update(framed(view, bins));
         bins[bin].power = 0.01;
 
         const std::vector<NoteEnergy> shown{{static_cast<std::uint8_t>(note), 0.0}};
@@ -74,7 +75,7 @@ TEST_F(PlotAxes, OnTheLogAxisEachNotesPeakLiesUnderItsSquare)
 TEST_F(PlotAxes, LogAxisSpansTheNoteColumnsAndLaysTheGridsOnIt)
 {
     view.setFrequencyScale(FrequencyScale::Logarithmic);
-    view.update(viewOf(flatSpectrum(0.0)));
+    view.update(framed(view, flatSpectrum(0.0)));
 
     // From the left edge of note 24's square to the right edge of note 113's.
     const sf::FloatRect frame = view.getFrameRect();
@@ -114,7 +115,7 @@ TEST_F(PlotAxes, DecibelScaleHasItsFloorAtTheBottomAndLabelledLinesEveryTwentyDe
     bins[100].power = 1.0;                                 // 0 dB
     bins[200].power = 1.0e-5;                              // -50 dB
     view.setPowerScale(PowerScale::Decibels);
-    view.update(viewOf(bins));
+    view.update(framed(view, bins));
 
     const sf::VertexArray& line = view.getSpectrumLine();
     EXPECT_FLOAT_EQ(line[0].position.y, 320.f);
@@ -149,7 +150,7 @@ TEST_F(PlotAxes, ChangingAnAxisReLaysTheShownSpectrumAtOnce)
     EXPECT_NEAR(view.getFrameRect().left, 6.2727f, 1e-3f);
     EXPECT_EQ(view.getSpectrumLine().getVertexCount(), 0u);
     view.setFrequencyScale(FrequencyScale::Linear);
-    view.update(viewOf(bins));
+    view.update(framed(view, bins));
     const float linearPeak = peakX(view);
     const std::size_t linearLabels = view.getLinearLabels().size();
 
@@ -173,7 +174,7 @@ TEST_F(PlotAxes, LogAxisFallsBackToLinearWithoutNotesInTheRange)
 {
     view.minFrequency = 0.0;
     view.setFrequencyScale(FrequencyScale::Logarithmic);
-    view.update(viewOf(flatSpectrum(0.1)));
+    view.update(framed(view, flatSpectrum(0.1)));
     EXPECT_EQ(view.getFrameRect(), view.getPlotRect());
     EXPECT_EQ(view.getAxis().scale, FrequencyScale::Linear);
     EXPECT_EQ(view.getSpectrumLine()[0].position.x, 20.f);
@@ -218,7 +219,7 @@ TEST_F(PlotAxes, ReadsFrequencyAndLevelUnderAPoint)
     EXPECT_FALSE(before.hasLevel) << "no spectrum yet";
     EXPECT_NEAR(before.frequency, 0.5 * (view.minFrequency + view.maxFrequency), 1e-6);
 
-    view.update(viewOf(bins));
+    view.update(framed(view, bins));
     for (const auto& c : cases) {
         view.setFrequencyScale(c.scale);
         const CursorReading_t reading = view.readAt(c.point);

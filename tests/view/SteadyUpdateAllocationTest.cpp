@@ -20,12 +20,12 @@ TEST(SteadyUpdate, SpectrumViewReusesItsBuffersAndLabels)
     FFTDebugView view;
     testing::configureAsScene(view);
     std::vector<SpectrumBin> bins = testing::flatSpectrum(0.1);
-    view.update(testing::viewOf(bins)); // first hop: buffers, glyphs and labels are made
+    view.update(testing::framed(view, bins)); // first hop: buffers, glyphs and labels are made
 
     const std::uint64_t count = testing::allocationsDuring([&] {
         for (int hop = 0; hop < 20; ++hop) {
             bins[100 + hop].power = 0.8; // the picture changes, its shape does not
-            view.update(testing::viewOf(bins));
+            view.update(testing::framed(view, bins));
         }
     });
     EXPECT_EQ(count, 0u);
@@ -40,12 +40,12 @@ TEST(SteadyUpdate, SpectrumViewOnTheLogAxisInDecibelsReusesItsBuffersAndLabels)
     view.setFrequencyScale(FrequencyScale::Logarithmic);
     view.setPowerScale(PowerScale::Decibels);
     std::vector<SpectrumBin> bins = testing::flatSpectrum(0.001);
-    view.update(testing::viewOf(bins));
+    view.update(testing::framed(view, bins));
 
     const std::uint64_t count = testing::allocationsDuring([&] {
         for (int hop = 0; hop < 20; ++hop) {
             bins[100 + hop].power = 0.8;
-            view.update(testing::viewOf(bins));
+            view.update(testing::framed(view, bins));
             const CursorReading_t reading = view.readAt({300.f + hop, 200.f});
             ASSERT_TRUE(reading.hasLevel);
         }
@@ -93,7 +93,7 @@ TEST(SteadyUpdate, HistoryFrameAllocatesNothing)
         if (i % 20 == 0)
             pane.addNotes({events, 2}, 0.0);
         active.assign(1, ActiveNote_t{events[1].note, 90, -10.0});
-        pane.addSpectrum({bins.data(), bins.size()}, 16384, 44100.0, now);
+        pane.addSpectrum(Spectrum_t{{bins.data(), bins.size()}, 44100.0, 16384}, now);
         pane.update({active.data(), active.size()}, now, now);
     };
     // The first frames fill the label rows; then a steady melody allocates nothing.

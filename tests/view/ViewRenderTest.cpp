@@ -31,7 +31,7 @@ protected:
             bins[k].power = 0.6;
         for (std::size_t k = 88; k <= 98; ++k)
             bins[k].power = (320.0 - 50.5) / 300.0;
-        view.update(testing::viewOf(bins));
+        view.update(testing::framed(view, bins));
 
         MidiDisplay display;
         const std::vector<NoteEnergy> notes{{24, 0.3}, {60, 0.0}, {65, 0.01}, {69, 0.05}, {100, 0.1}};

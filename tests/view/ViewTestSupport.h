@@ -26,6 +26,12 @@ inline MagnitudeSpectrum viewOf(const std::vector<SpectrumBin>& bins)
     return {bins.data(), bins.size()};
 }
 
+// The bins as a spectrum taken in the frame the view shows now.
+inline Spectrum_t framed(const FFTDebugView& view, const std::vector<SpectrumBin>& bins)
+{
+    return {viewOf(bins), view.sampleRate, static_cast<std::uint32_t>(view.fftSize)};
+}
+
 // 2049 bins (a 4096 window) all at one power.
 inline std::vector<SpectrumBin> flatSpectrum(double power, std::uint64_t binCount = 2049)
 {

@@ -1,4 +1,4 @@
-#include "panels/MapperWrapper.h"
+#include "mapping/MapperWrapper.h"
 
 namespace dravik {
 

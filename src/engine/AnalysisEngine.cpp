@@ -1,0 +1,161 @@
+#include "engine/AnalysisEngine.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace dravik {
+
+namespace {
+
+// Room for the events of several hops between two takes (a slow frame).
+constexpr std::size_t pendingCapacity = 8 * PitchEstimator::noteCount;
+
+FFTParams_t clampedHop(FFTParams_t params)
+{
+    // NaN is taken as 0, like every other value below the range.
+    params.hopRate = params.hopRate > 0.0f ? std::min(params.hopRate, 1.0f) : 0.0f;
+    return params;
+}
+
+} // namespace
+
+AnalysisEngine::AnalysisEngine(double sampleRate, const FFTParams_t& fftParams, const NoteTrackerParams_t& tracking,
+                               MapperType mapperType)
+    : settings(clampedHop(fftParams))
+    , rate(std::isfinite(sampleRate) && sampleRate > 0.0 ? sampleRate : 44100.0)
+    , tracker(tracking)
+    , fft(std::make_unique<FFTWRingBuffer>(settings))
+    , low(std::make_unique<LowNoteAnalyser>(tracking.lowWindowSize, settings.blockSize))
+    , hops(std::make_unique<ShortHopAnalyser>())
+    , activeMapper(makeMapperWrapper(mapperType, settings.windowSize, rate))
+{
+    pending.reserve(pendingCapacity);
+    followFrame();
+}
+
+bool AnalysisEngine::setSampleRate(double sampleRate)
+{
+    if (!std::isfinite(sampleRate) || sampleRate <= 0.0)
+        return false;
+    // Notes found at the old rate end where its signal ended.
+    endNotes();
+    baseSeconds = seconds();
+    baseSamples = pushed;
+    rate = sampleRate;
+    followFrame();
+    // Samples taken at the old rate would smear the next windows.
+    reset();
+    return true;
+}
+
+void AnalysisEngine::applyFFTParams(const FFTParams_t& params)
+{
+    // The new analysers are complete before the old ones go.
+    const FFTParams_t next = clampedHop(params);
+    auto nextFft = std::make_unique<FFTWRingBuffer>(next);
+    auto nextLow = std::make_unique<LowNoteAnalyser>(tracker.params().lowWindowSize, next.blockSize);
+    auto nextHops = std::make_unique<ShortHopAnalyser>();
+    endNotes();
+    baseSeconds = seconds();
+    baseSamples = pushed;
+    settings = next;
+    fft = std::move(nextFft);
+    low = std::move(nextLow);
+    hops = std::move(nextHops);
+    latest = {};
+    followFrame();
+}
+
+void AnalysisEngine::selectMapper(MapperType type)
+{
+    activeMapper = makeMapperWrapper(type, settings.windowSize, rate);
+}
+
+namespace {
+
+template <typename Params>
+void copyOptions(const Params& from, Params* to)
+{
+    if (to == nullptr)
+        return;
+    const double rate = to->sampleRate;
+    const std::uint32_t size = to->fftSize;
+    *to = from;
+    to->sampleRate = rate;
+    to->fftSize = size;
+}
+
+} // namespace
+
+void AnalysisEngine::restoreMapperOptions(const GaussianCentsMapperParams_t& options)
+{
+    copyOptions(options, activeMapper->gaussianParams());
+}
+
+void AnalysisEngine::restoreMapperOptions(const NoteEnergyParams_t& options)
+{
+    copyOptions(options, activeMapper->harmonicParams());
+}
+
+void AnalysisEngine::followFrame()
+{
+    MapperParams_t& mapping = *activeMapper->params();
+    mapping.sampleRate = rate;
+    mapping.fftSize = settings.windowSize;
+    tracker.params().sampleRate = rate;
+}
+
+void AnalysisEngine::reset()
+{
+    fft->reset();
+    low->reset();
+    hops->reset();
+    latest = {};
+}
+
+bool AnalysisEngine::pushBlock(const double* samples, std::uint64_t count)
+{
+    if (!fft->pushBlock(samples, count))
+        return false;
+    low->pushBlock(samples, count);
+    hops->push(samples, count);
+    pushed += count;
+    if (fft->isReady())
+        trackHop();
+    return true;
+}
+
+void AnalysisEngine::trackHop()
+{
+    latest = Spectrum_t{fft->compute(), rate, settings.windowSize, seconds()};
+    keep(tracker.process(latest, low->compute(tracker.params()), *hops));
+}
+
+NoteEventView AnalysisEngine::takeEvents()
+{
+    if (pendingTaken)
+        pending.clear();
+    pendingTaken = true;
+    return {pending.data(), pending.size()};
+}
+
+void AnalysisEngine::endNotes()
+{
+    keep(tracker.flush(seconds()));
+}
+
+void AnalysisEngine::keep(NoteEventView events)
+{
+    if (pendingTaken) {
+        pending.clear();
+        pendingTaken = false;
+    }
+    pending.insert(pending.end(), events.begin(), events.end());
+}
+
+double AnalysisEngine::seconds() const
+{
+    return baseSeconds + static_cast<double>(pushed - baseSamples) / rate;
+}
+
+} // namespace dravik

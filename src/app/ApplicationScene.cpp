@@ -4,8 +4,6 @@
 #include "app/FrameSignal.h"
 #include "app/IViewContext.h"
 #include "decode/SndfileOpener.h"
-#include "midi/RtMidiPort.h"
-#include "midifile/RecordingPlace.h"
 #include "panels/GeneratorPanel.h"
 #include "panels/PlotReadouts.h"
 #include "shared/NoteFrequency.h"
@@ -85,10 +83,7 @@ void ApplicationScene::onStart(sf::RenderWindow& window)
 void ApplicationScene::onStop(sf::RenderWindow&)
 {
     // A recording is never dropped at exit: it is written, or said why not.
-    if (recorder.recording())
-        stopRecording();
-    else if (recorder.unsaved())
-        saveRecordingAgain();
+    notes.saveBeforeExit();
     fileDrop.reset();
     ui.shutdown();
     if (player.hasDevice())
@@ -238,9 +233,7 @@ void ApplicationScene::deliverNotes()
     const NoteEventView events = engine.takeEvents();
     if (events.empty())
         return;
-    recorder.add(events);
-    if (midiSender)
-        midiSender->send(events);
+    notes.send(events);
     history.addNotes(events, historySeconds - engine.seconds());
 }
 
@@ -283,118 +276,6 @@ bool ApplicationScene::setSampleRate(double rate)
     if (sources.active() == SourceKind::Generators)
         setAnalysisSampleRate(rate);
     return true;
-}
-
-void ApplicationScene::startRecording()
-{
-    recordPath = defaultRecordingPath();
-    recorder.start(engine.seconds(), engine.activeNotes());
-    recordMessage = "Recording to " + recordPath;
-}
-
-void ApplicationScene::stopRecording()
-{
-    std::string message;
-    if (recorder.stop(engine.seconds(), engine.activeNotes(), recordPath, message)) {
-        recordMessage = "Saved " + recordPath;
-    } else if (recorder.unsaved()) {
-        saveRecordingElsewhere(message);
-    } else {
-        recordMessage = message;
-        std::cerr << "Dravik: " << message << '\n';
-    }
-}
-
-void ApplicationScene::saveRecordingAgain()
-{
-    std::string message;
-    if (recorder.save(recordPath, message))
-        recordMessage = "Saved " + recordPath;
-    else if (recorder.unsaved())
-        saveRecordingElsewhere(message);
-}
-
-void ApplicationScene::discardRecording()
-{
-    recorder.discard();
-    recordMessage = "The recording was discarded";
-}
-
-void ApplicationScene::saveRecordingElsewhere(const std::string& problem)
-{
-    const std::filesystem::path name = std::filesystem::path(recordPath).filename();
-    std::string lastProblem;
-    for (const std::filesystem::path& folder :
-         recordingFallbackFolders(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"))) {
-        std::error_code error;
-        std::filesystem::create_directories(folder, error);
-        const std::string fallback = (folder / name).lexically_normal().string();
-        if (fallback == recordPath)
-            continue;
-        std::string message;
-        if (!error && recorder.save(fallback, message)) {
-            recordPath = fallback;
-            recordMessage = problem + "; saved to " + fallback + " instead";
-            std::cerr << "Dravik: " << recordMessage << '\n';
-            return;
-        }
-        lastProblem = error ? "cannot create " + folder.string() + " (" + error.message() + ")" : message;
-    }
-    recordMessage = problem + "; " + lastProblem + "; the notes are kept: \"Save Again\" tries once more";
-    std::cerr << "Dravik: " << recordMessage << '\n';
-}
-
-void ApplicationScene::useMidiPort(std::unique_ptr<IMidiPort> port)
-{
-    midiSender.reset();
-    midiPort = std::move(port);
-}
-
-void ApplicationScene::setMidiOut(bool on)
-{
-    if (!on) {
-        if (midiSender)
-            midiSender->allOff();
-        midiSender.reset();
-        return;
-    }
-    if (midiSender)
-        return;
-    if (!midiPort) {
-        midiPort = RtMidiPort::open(midiText);
-        if (!midiPort) {
-            std::cerr << "Dravik: " << midiText << '\n';
-            return;
-        }
-    }
-    midiText.clear();
-    midiSender = std::make_unique<MidiNoteSender>(*midiPort);
-    midiSender->setChannel(midiChannelNumber);
-    // Notes already sounding start now.
-    for (const ActiveNote_t& note : engine.activeNotes()) {
-        const NoteEvent_t on{engine.seconds(), note.note, note.velocity};
-        midiSender->send({&on, 1});
-    }
-}
-
-void ApplicationScene::setMidiChannel(std::int32_t channel)
-{
-    if (channel < 1 || channel > 16)
-        return;
-    midiChannelNumber = channel;
-    if (midiSender)
-        midiSender->setChannel(channel);
-}
-
-std::string defaultRecordingPath()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char name[64];
-    std::strftime(name, sizeof name, "dravik-%Y%m%d-%H%M%S.mid", &local);
-    const char* home = std::getenv("HOME");
-    return home != nullptr && *home != '\0' ? std::string(home) + "/" + name : std::string(name);
 }
 
 void ApplicationScene::setAnalysisSampleRate(double rate)

@@ -8,9 +8,7 @@
 #include "desktop/FileChooser.h"
 #include "desktop/FileDrop.h"
 #include "engine/AnalysisEngine.h"
-#include "midi/IMidiPort.h"
-#include "midi/MidiNoteSender.h"
-#include "midifile/NoteRecorder.h"
+#include "output/NoteOutputs.h"
 #include "panels/MainMenuPanel.h"
 #include "panels/PanelLayout.h"
 #include "panels/SourcePanels.h"
@@ -118,41 +116,15 @@ public:
     const SpectrumPeak_t& spectrumPeak() const override { return peak; }
     const CursorReading_t& cursorReading() const { return cursor; }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
-    bool isRecording() const override { return recorder.recording(); }
-    // Records the tracked notes from now on.
-    void startRecording() override;
-    // Ends the sounding notes and writes what was recorded to recordingPath();
-    // the message names the file, or says in one line why it was not written.
-    void stopRecording() override;
-    bool hasUnsavedRecording() const override { return recorder.unsaved(); }
-    // Writes the unsaved recording to recordingPath(), else to the first
-    // fallback folder that takes it (recordingFallbackFolders).
-    void saveRecordingAgain() override;
-    void discardRecording() override;
-    const std::string& recordingMessage() const override { return recordMessage; }
-    // Where the next Stop writes: set by startRecording.
-    const std::string& recordingPath() const { return recordPath; }
-    void setRecordingPath(const std::string& path) { recordPath = path; }
-    bool isMidiOutOn() const override { return midiSender != nullptr; }
-    // Sends the tracked notes to the "Dravik" sequencer port; without one,
-    // says so in one line and stays off. Off ends the sounding notes.
-    void setMidiOut(bool on) override;
-    std::int32_t midiChannel() const override { return midiChannelNumber; }
-    // 1 to 16, others ignored; a change ends the notes sounding on the old one.
-    void setMidiChannel(std::int32_t channel) override;
-    const std::string& midiMessage() const override { return midiText; }
+    // Record and MIDI out.
+    NoteOutputs& noteOutputs() override { return notes; }
     NoteTrackerParams_t& trackerSettings() override { return engine.trackerSettings(); }
-    // MIDI out through this port instead of the system's (tests).
-    void useMidiPort(std::unique_ptr<IMidiPort> port);
     bool isPlaying() const { return playing; }
 
 private:
     void feedSoundOutput();
     // Files chosen in the chooser or dropped on the window.
     void takeDesktopFiles();
-    // After `problem` kept the recording from its file: the fallback folders
-    // in turn; the message names the file written, or says the notes are kept.
-    void saveRecordingElsewhere(const std::string& problem);
     void analyze();
     void readCursor(const sf::RenderWindow& window);
     // A new analysis rate; the real-time source refills the analysis.
@@ -198,21 +170,11 @@ private:
     FileChooser chooser;
     std::unique_ptr<FileDrop> fileDrop;
     unsigned long windowId = 0;
-    NoteRecorder recorder;
-    std::string recordPath;
-    std::string recordMessage;
-    std::unique_ptr<IMidiPort> midiPort;
-    std::unique_ptr<MidiNoteSender> midiSender;
-    std::int32_t midiChannelNumber = 1;
-    std::string midiText;
+    NoteOutputs notes{engine};
     // The inactive mapper's options, kept for the next saved session.
     GaussianCentsMapperParams_t idleGaussianOptions;
     NoteEnergyParams_t idleEnergyOptions;
 };
-
-// A new recording's file: ~/dravik-YYYYMMDD-HHMMSS.mid (the current folder
-// without a home).
-std::string defaultRecordingPath();
 
 // Whether an event reaches the drawing's pan and zoom: not a wheel turn, a
 // press or a move that a panel under the mouse takes (uiWantsMouse), so panels

@@ -1,5 +1,6 @@
 #include "panels/MainMenuPanel.h"
 
+#include "output/NoteOutputs.h"
 #include "panels/FFTOptionsPanel.h"
 #include "panels/MapperOptionsPanel.h"
 #include "panels/NoteTrackerPanel.h"
@@ -100,28 +101,28 @@ void drawMainMenu(IMainMenuModel& model)
     // Recording and MIDI out sit in a node of their own, closed at first, so
     // the menu still fits below the plot.
     if (ImGui::TreeNode("MIDI Notes")) {
-        if (model.hasUnsavedRecording()) {
+        if (model.noteOutputs().hasUnsavedRecording()) {
             // No new recording until this one is written or dropped.
             if (ImGui::Button("Save Again"))
-                model.saveRecordingAgain();
+                model.noteOutputs().saveRecordingAgain();
             ImGui::SameLine();
             if (ImGui::Button("Discard"))
-                model.discardRecording();
-        } else if (!model.isRecording() && ImGui::Button("Record")) {
-            model.startRecording();
-        } else if (model.isRecording() && ImGui::Button("Stop")) {
-            model.stopRecording();
+                model.noteOutputs().discardRecording();
+        } else if (!model.noteOutputs().isRecording() && ImGui::Button("Record")) {
+            model.noteOutputs().startRecording();
+        } else if (model.noteOutputs().isRecording() && ImGui::Button("Stop")) {
+            model.noteOutputs().stopRecording();
         }
-        if (!model.recordingMessage().empty())
-            wrappedText(model.recordingMessage().c_str());
-        bool midiOut = model.isMidiOutOn();
+        if (!model.noteOutputs().recordingMessage().empty())
+            wrappedText(model.noteOutputs().recordingMessage().c_str());
+        bool midiOut = model.noteOutputs().isMidiOutOn();
         if (ImGui::Checkbox("MIDI Out", &midiOut))
-            model.setMidiOut(midiOut);
-        std::int32_t channel = model.midiChannel();
+            model.noteOutputs().setMidiOut(midiOut);
+        std::int32_t channel = model.noteOutputs().midiChannel();
         if (sliderInt("MIDI Channel", channel, 1, 16))
-            model.setMidiChannel(channel);
-        if (!model.midiMessage().empty())
-            wrappedText(model.midiMessage().c_str());
+            model.noteOutputs().setMidiChannel(channel);
+        if (!model.noteOutputs().midiMessage().empty())
+            wrappedText(model.noteOutputs().midiMessage().c_str());
         drawNoteTrackerOptions(model.trackerSettings());
         ImGui::TreePop();
     }

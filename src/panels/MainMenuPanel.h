@@ -15,6 +15,7 @@ class FFTDebugView;
 class HistoryView;
 class PanelLayout;
 class MapperWrapper;
+class NoteOutputs;
 
 // What the main menu shows and changes. The scene implements it; every
 // setter is the one operation that applies its setting to everything derived
@@ -52,23 +53,8 @@ public:
     virtual PanelLayout& panelLayout() = 0;
     // Back to the drawing's start view: no pan, no zoom.
     virtual void resetView() = 0;
-    // "Record" / "Stop": the tracked notes to a MIDI file; the message names
-    // the file written or says why it was not.
-    virtual bool isRecording() const = 0;
-    virtual void startRecording() = 0;
-    virtual void stopRecording() = 0;
-    // A stopped recording that no file could hold: "Save Again" tries its
-    // places once more, "Discard" drops it.
-    virtual bool hasUnsavedRecording() const = 0;
-    virtual void saveRecordingAgain() = 0;
-    virtual void discardRecording() = 0;
-    virtual const std::string& recordingMessage() const = 0;
-    // "MIDI Out" and its channel (1 to 16); the message says why it is off.
-    virtual bool isMidiOutOn() const = 0;
-    virtual void setMidiOut(bool on) = 0;
-    virtual std::int32_t midiChannel() const = 0;
-    virtual void setMidiChannel(std::int32_t channel) = 0;
-    virtual const std::string& midiMessage() const = 0;
+    // "Record" / "Stop" and "MIDI Out": where the tracked notes go.
+    virtual NoteOutputs& noteOutputs() = 0;
     // The note tracker's settings, edited in place like the mappers' options;
     // the rate in them follows the analysis.
     virtual NoteTrackerParams_t& trackerSettings() = 0;

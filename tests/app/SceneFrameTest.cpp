@@ -76,20 +76,20 @@ TEST_F(SceneFrameTest, TheTrackerHearsTheGeneratorsNoteAndTheDisplayMarksIt)
 TEST_F(SceneFrameTest, RecordAndStopWriteTheTrackedNotesToAMidiFile)
 {
     EXPECT_NE(defaultRecordingPath().find("dravik-"), std::string::npos);
-    scene->stopRecording();
-    EXPECT_FALSE(scene->recordingMessage().empty()); // nothing was recording
+    scene->noteOutputs().stopRecording();
+    EXPECT_FALSE(scene->noteOutputs().recordingMessage().empty()); // nothing was recording
 
     scene->setGeneratorEnabled(0, true);
-    scene->startRecording();
-    EXPECT_TRUE(scene->isRecording());
+    scene->noteOutputs().startRecording();
+    EXPECT_TRUE(scene->noteOutputs().isRecording());
     const std::string path = (config->path() / "take.mid").string();
-    scene->setRecordingPath(path);
+    scene->noteOutputs().setRecordingPath(path);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (scene->analysis().activeNotes().size() == 0 && std::chrono::steady_clock::now() < deadline)
         frame();
-    scene->stopRecording();
-    EXPECT_FALSE(scene->isRecording());
-    EXPECT_EQ(scene->recordingMessage(), "Saved " + path);
+    scene->noteOutputs().stopRecording();
+    EXPECT_FALSE(scene->noteOutputs().isRecording());
+    EXPECT_EQ(scene->noteOutputs().recordingMessage(), "Saved " + path);
 
     // Note 69 starts and, still sounding at Stop, ends.
     std::vector<int> statuses;
@@ -116,10 +116,10 @@ public:
 TEST_F(SceneFrameTest, MidiOutSendsTheTrackedNoteOnItsChannelAndEndsIt)
 {
     std::vector<std::vector<std::uint8_t>> sent;
-    scene->useMidiPort(std::make_unique<CollectingPort>(sent));
-    scene->setMidiChannel(3);
-    scene->setMidiOut(true);
-    ASSERT_TRUE(scene->isMidiOutOn());
+    scene->noteOutputs().useMidiPort(std::make_unique<CollectingPort>(sent));
+    scene->noteOutputs().setMidiChannel(3);
+    scene->noteOutputs().setMidiOut(true);
+    ASSERT_TRUE(scene->noteOutputs().isMidiOutOn());
     scene->setGeneratorEnabled(0, true);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (sent.empty() && std::chrono::steady_clock::now() < deadline)
@@ -127,8 +127,8 @@ TEST_F(SceneFrameTest, MidiOutSendsTheTrackedNoteOnItsChannelAndEndsIt)
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0][0], 0x92);
     EXPECT_EQ(sent[0][1], 69);
-    scene->setMidiChannel(4); // ends the note on channel 3
-    scene->setMidiOut(false);
+    scene->noteOutputs().setMidiChannel(4); // ends the note on channel 3
+    scene->noteOutputs().setMidiOut(false);
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[1], (std::vector<std::uint8_t>{0x82, 69, 0}));
 }
@@ -369,51 +369,51 @@ TEST_F(SceneFrameTest, ARecordingThatCannotBeWrittenIsKeptAndSavedElsewhere)
         // The current folder is the last place tried; /proc takes no file.
         const fs::path folder = fs::current_path();
         fs::current_path("/proc");
-        scene->startRecording();
-        scene->setRecordingPath(wanted);
+        scene->noteOutputs().startRecording();
+        scene->noteOutputs().setRecordingPath(wanted);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         while (scene->analysis().activeNotes().size() == 0 && std::chrono::steady_clock::now() < deadline)
             frame();
-        scene->stopRecording();
+        scene->noteOutputs().stopRecording();
         fs::current_path(folder);
-        const std::string& message = scene->recordingMessage();
+        const std::string& message = scene->noteOutputs().recordingMessage();
         EXPECT_NE(message.find("cannot write the MIDI file " + wanted + " (Not a directory)"), std::string::npos)
             << message;
         EXPECT_EQ(message.find('\n'), std::string::npos);
         if (!c.fallback.empty()) {
             EXPECT_NE(message.find("saved to " + c.fallback), std::string::npos) << message;
-            EXPECT_FALSE(scene->hasUnsavedRecording());
+            EXPECT_FALSE(scene->noteOutputs().hasUnsavedRecording());
             EXPECT_GE(noteEventsIn(c.fallback), 2u);
             continue;
         }
         EXPECT_NE(message.find("the notes are kept"), std::string::npos) << message;
-        EXPECT_TRUE(scene->hasUnsavedRecording());
-        EXPECT_FALSE(scene->isRecording());
+        EXPECT_TRUE(scene->noteOutputs().hasUnsavedRecording());
+        EXPECT_FALSE(scene->noteOutputs().isRecording());
         // Once a place takes it, the same notes are written there.
         const std::string later = (config->path() / "later.mid").string();
-        scene->setRecordingPath(later);
-        scene->saveRecordingAgain();
-        EXPECT_EQ(scene->recordingMessage(), "Saved " + later);
-        EXPECT_FALSE(scene->hasUnsavedRecording());
+        scene->noteOutputs().setRecordingPath(later);
+        scene->noteOutputs().saveRecordingAgain();
+        EXPECT_EQ(scene->noteOutputs().recordingMessage(), "Saved " + later);
+        EXPECT_FALSE(scene->noteOutputs().hasUnsavedRecording());
         EXPECT_GE(noteEventsIn(later), 2u);
     }
 }
 
 TEST_F(SceneFrameTest, ADiscardedRecordingMakesWayForANewOne)
 {
-    scene->startRecording();
-    scene->setRecordingPath("/proc/none/take.mid");
+    scene->noteOutputs().startRecording();
+    scene->noteOutputs().setRecordingPath("/proc/none/take.mid");
     const ScopedVariable dataHome("XDG_DATA_HOME", "/proc/none");
     const ScopedVariable homeVariable("HOME", "/proc/none");
     const std::filesystem::path folder = std::filesystem::current_path();
     std::filesystem::current_path("/proc");
-    scene->stopRecording();
+    scene->noteOutputs().stopRecording();
     std::filesystem::current_path(folder);
-    ASSERT_TRUE(scene->hasUnsavedRecording());
-    scene->discardRecording();
-    EXPECT_FALSE(scene->hasUnsavedRecording());
-    scene->startRecording();
-    EXPECT_TRUE(scene->isRecording());
+    ASSERT_TRUE(scene->noteOutputs().hasUnsavedRecording());
+    scene->noteOutputs().discardRecording();
+    EXPECT_FALSE(scene->noteOutputs().hasUnsavedRecording());
+    scene->noteOutputs().startRecording();
+    EXPECT_TRUE(scene->noteOutputs().isRecording());
 }
 
 // With no portal, zenity or kdialog, Ctrl+O falls back to the path field: the

@@ -96,14 +96,14 @@ TEST_F(SceneTrackingTest, TheSceneRecordsTheNotesTheBatchPathFinds)
     ASSERT_EQ(batch.size(), 4u);
 
     const std::string mid = folder / "scene.mid";
-    scene->startRecording();
-    scene->setRecordingPath(mid);
+    scene->noteOutputs().startRecording();
+    scene->noteOutputs().setRecordingPath(mid);
     ASSERT_TRUE(scene->openFile(wav));
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (scene->sourceStage().file().position() < 3.0 && std::chrono::steady_clock::now() < deadline)
         frame();
-    scene->stopRecording();
-    ASSERT_EQ(scene->recordingMessage(), "Saved " + mid);
+    scene->noteOutputs().stopRecording();
+    ASSERT_EQ(scene->noteOutputs().recordingMessage(), "Saved " + mid);
 
     std::vector<Onset> live;
     smf_t* smf = smf_load(mid.c_str());

@@ -1,7 +1,6 @@
 #include "app/ApplicationScene.h"
 
 #include "analysis/BinFrequency.h"
-#include "app/FrameSignal.h"
 #include "app/IViewContext.h"
 #include "decode/SndfileOpener.h"
 #include "panels/GeneratorPanel.h"
@@ -9,6 +8,7 @@
 #include "shared/NoteFrequency.h"
 #include "sound/CaptureRecorder.h"
 #include "sound/FilePlayer.h"
+#include "source/FrameSignal.h"
 #include "ui/SettingsLocation.h"
 
 #include <imgui.h>
@@ -51,7 +51,6 @@ bool drawingTakesEvent(const sf::Event& event, bool uiWantsMouse)
 
 ApplicationScene::ApplicationScene(IViewContext& viewContext)
     : viewContext(viewContext)
-    , generators{makeGeneratorEntry(1)}
     , sources(std::make_unique<SndfileOpener>(), makeFileOutput(), std::make_unique<CaptureRecorder>(), std::cerr)
 {
     // The plot spans MIDI notes 24 to 113.
@@ -152,12 +151,14 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     ui.update(window, dt);
     // The panels apply their edits at once, so this frame's signal uses them.
     drawMainMenu(*this);
-    const GeneratorPanelRequest_t request = drawGeneratorPanel(generators, generators.size() < maxGenerators, layout);
+    GeneratorSource& bank = sources.generators();
+    const GeneratorPanelRequest_t request =
+        drawGeneratorPanel(bank.entries(), bank.entries().size() < maxGenerators, layout);
     if (request.deleteIndex != GeneratorPanelRequest_t::none)
-        deleteGenerator(request.deleteIndex);
+        bank.remove(request.deleteIndex);
     if (request.add)
-        addGenerator();
-    drawSourceWindow(sources, sourcePanel, layout);
+        bank.add();
+    drawSourceWindow(*this, sourcePanel, layout);
     if (sourcePanel.chooseFile) {
         sourcePanel.chooseFile = false;
         chooseFile();
@@ -169,14 +170,10 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     // something to hear: a paused or ended file holds it still.
     if (sources.active() != SourceKind::File || sources.file().isPlaying())
         historySeconds += dt.asSeconds();
-    applySourceChange();
     feedSoundOutput();
     // Generators render what the analyser needs; real sound is analysed as it is heard.
-    ISignalSource* live = sources.realTimeSource();
     const FFTParams_t& fft = engine.fftParams();
-    const bool hop = live != nullptr ? live->feedAnalyser(engine, fft.blockSize, fft.windowSize)
-                                     : pushNextHop(generators, mixer, engine, fft.blockSize).hopCompleted;
-    if (hop)
+    if (sources.activeSource().feedAnalyser(engine, fft.blockSize, fft.windowSize))
         analyze();
     deliverNotes();
     // Until something is heard the plot shows its axes and says how to start.
@@ -243,39 +240,25 @@ void ApplicationScene::deliverNotes()
 // there is something to hear and then runs on; muting fades it to silence.
 void ApplicationScene::feedSoundOutput()
 {
-    const bool audible = !muted && anyGeneratorEnabled(generators) && sources.active() == SourceKind::Generators;
-    player.submit(voices.data(), collectToneVoices(generators, voices.data()), audible);
+    const GeneratorSource& bank = sources.generators();
+    const bool audible = !muted && bank.anyEnabled() && sources.active() == SourceKind::Generators;
+    player.submit(voices.data(), bank.toneVoices(voices.data()), audible);
     if (audible && !playing && player.hasDevice()) {
         player.play();
         playing = true;
     }
 }
 
-bool ApplicationScene::addGenerator()
-{
-    return dravik::addGenerator(generators, generatorCounter, generatorRate);
-}
-
-void ApplicationScene::deleteGenerator(std::size_t index)
-{
-    dravik::deleteGenerator(generators, index);
-}
-
-void ApplicationScene::setGeneratorEnabled(std::size_t index, bool enabled)
-{
-    if (index < generators.size())
-        generators[index].enabled = enabled;
-}
-
 bool ApplicationScene::setSampleRate(double rate)
 {
-    if (!isUsableSampleRate(rate))
-        return false;
-    generatorRate = rate;
-    setGeneratorSampleRate(generators, rate);
-    if (sources.active() == SourceKind::Generators)
-        setAnalysisSampleRate(rate);
-    return true;
+    return apply(sources.setGeneratorRate(rate));
+}
+
+bool ApplicationScene::apply(const SourceChange_t& change)
+{
+    if (change.analysisChanged)
+        setAnalysisSampleRate(change.sampleRate);
+    return change.done;
 }
 
 void ApplicationScene::setAnalysisSampleRate(double rate)
@@ -286,15 +269,12 @@ void ApplicationScene::setAnalysisSampleRate(double rate)
     deliverNotes();
     // The axes and bin size show the new frame before its first spectrum.
     spectrum.sampleRate = engine.sampleRate();
-    if (ISignalSource* live = sources.realTimeSource())
-        live->restartAnalysis();
+    sources.activeSource().restartAnalysis();
 }
 
 bool ApplicationScene::openFile(const std::string& path)
 {
-    const bool opened = sources.openFile(path);
-    applySourceChange();
-    return opened;
+    return apply(sources.openFile(path));
 }
 
 void ApplicationScene::chooseFile()
@@ -328,15 +308,12 @@ void ApplicationScene::takeDesktopFiles()
 
 bool ApplicationScene::selectSource(SourceKind kind)
 {
-    const bool selected = sources.select(kind);
-    applySourceChange();
-    return selected;
+    return apply(sources.select(kind));
 }
 
-void ApplicationScene::applySourceChange()
+bool ApplicationScene::selectInputDevice(const std::string& name)
 {
-    if (sources.takeAnalysisChange())
-        setAnalysisSampleRate(sources.sampleRate(generatorRate));
+    return apply(sources.selectInputDevice(name));
 }
 
 void ApplicationScene::setMuted(bool mute)
@@ -363,8 +340,7 @@ void ApplicationScene::applyFFTParams(const FFTParams_t& params)
     engine.applyFFTParams(params);
     deliverNotes();
     spectrum.fftSize = engine.fftParams().windowSize;
-    if (ISignalSource* live = sources.realTimeSource())
-        live->restartAnalysis();
+    sources.activeSource().restartAnalysis();
 }
 
 void ApplicationScene::stopSound()
@@ -382,14 +358,15 @@ void ApplicationScene::resetView()
 Session_t ApplicationScene::captureSession() const
 {
     Session_t s;
-    for (const GeneratorEntry& entry : generators) {
+    const GeneratorSource& bank = sources.generators();
+    for (const GeneratorEntry& entry : bank.entries()) {
         const OscillatorParams_t& params = *entry.oscillator.params();
         s.generators.push_back(
             {static_cast<std::int32_t>(entry.number), entry.enabled, params.frequency, params.amplitude});
     }
-    s.generatorCounter = static_cast<std::int32_t>(generatorCounter);
+    s.generatorCounter = static_cast<std::int32_t>(bank.counter());
     s.fft = engine.fftParams();
-    s.sampleRate = generatorRate;
+    s.sampleRate = bank.sampleRate();
     s.muted = muted;
     const MapperWrapper& mapper = engine.mapper();
     s.mapper = mapper.type();
@@ -419,21 +396,18 @@ void ApplicationScene::restoreSession(const Session_t& s)
     engine.restoreMapperOptions(s.energy);
     copyTrackerOptions(s.tracker, engine.trackerSettings());
 
-    while (!generators.empty())
-        deleteGenerator(generators.size() - 1);
-    for (const SessionGenerator_t& saved : s.generators) {
-        // Each generator keeps its number, so its name and voice stay the same.
-        generatorCounter = static_cast<std::uint32_t>(saved.number - 1);
-        if (!addGenerator())
-            break;
-        setGeneratorEnabled(generators.size() - 1, saved.enabled);
-        OscillatorParams_t& params = *generators.back().oscillator.params();
+    GeneratorSource& bank = sources.generators();
+    std::vector<std::uint32_t> numbers;
+    for (const SessionGenerator_t& saved : s.generators)
+        numbers.push_back(static_cast<std::uint32_t>(saved.number));
+    bank.restore(numbers, static_cast<std::uint32_t>(s.generatorCounter));
+    for (std::size_t i = 0; i < bank.entries().size(); ++i) {
+        const SessionGenerator_t& saved = s.generators[i];
+        bank.setEnabled(i, saved.enabled);
+        OscillatorParams_t& params = *bank.entries()[i].oscillator.params();
         params.frequency = saved.frequency;
         params.amplitude = saved.amplitude;
     }
-    generatorCounter = static_cast<std::uint32_t>(s.generatorCounter);
-    for (const SessionGenerator_t& saved : s.generators)
-        generatorCounter = std::max(generatorCounter, static_cast<std::uint32_t>(saved.number));
 
     spectrum.showLinearGrid = s.linearGrid;
     spectrum.showLogGrid = s.logGrid;

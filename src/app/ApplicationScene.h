@@ -2,9 +2,7 @@
 
 #include "analysis/PeakEstimate.h"
 #include "app/IScene.h"
-#include "audio/BlockMixer.h"
 #include "audio/GeneratorBank.h"
-#include "audio/GeneratorEntry.h"
 #include "desktop/FileChooser.h"
 #include "desktop/FileDrop.h"
 #include "engine/AnalysisEngine.h"
@@ -34,12 +32,12 @@ namespace dravik {
 
 class IViewContext;
 
-// The program's one scene. It owns the whole signal path: the generator bank
-// and its mixer, the analyser, the active note mapper, the two drawables and
-// the sound output; every frame it draws the panels, analyses the next hop of
-// the generators' signal and hands the result to the drawables. Each setting
-// has one operation here that applies it to everything derived from it.
-class ApplicationScene final : public IScene, public IMainMenuModel {
+// The program's one scene: it wires the sources, the analysis engine, the
+// note outputs, the sound output, the views and the panels. Every frame it
+// draws the panels, lets the active source feed the engine, and hands the
+// latest spectrum and the new notes to the views and outputs. Each setting
+// has one operation here that carries it to everything derived from it.
+class ApplicationScene final : public IScene, public IMainMenuModel, public ISourceModel {
 public:
     // The view context must outlive the scene. Opens the sound output.
     explicit ApplicationScene(IViewContext& viewContext);
@@ -51,10 +49,7 @@ public:
     bool handleEvent(sf::RenderWindow& window, const sf::Event& event) override;
 
     // What the panels change, also callable without them.
-    bool addGenerator();
-    void deleteGenerator(std::size_t index);
-    void setGeneratorEnabled(std::size_t index, bool enabled);
-    double sampleRate() const override { return generatorRate; }
+    double sampleRate() const override { return sources.generators().sampleRate(); }
     // The rate the generators are sampled at. While they are the analysed
     // source, the mapper and the spectrum's axis follow it too, and the
     // analyser starts afresh. Frequencies keep their meaning in Hz; what is
@@ -82,7 +77,7 @@ public:
     void stopSound();
     // Opens a sound file and analyses it as it plays; on failure says why (in
     // the panel and on stderr) and keeps the source it had.
-    bool openFile(const std::string& path);
+    bool openFile(const std::string& path) override;
     // Puts a file in the recent list without opening it.
     void rememberFile(const std::string& path) { sources.rememberFile(path); }
     // "Open..." and Ctrl+O: the desktop's file chooser, beside the frame
@@ -90,12 +85,15 @@ public:
     // "Sound File" panel shows with its path field and says why.
     void chooseFile();
     bool isChoosingFile() const { return chooser.isOpen(); }
-    // Switches what is analysed; the analyser refills from the new source.
-    bool selectSource(SourceKind kind);
-    SourceStage& sourceStage() override { return sources; }
+    // Switches what is analysed; the analysis starts afresh on the new source.
+    bool selectSource(SourceKind kind) override;
+    bool selectInputDevice(const std::string& name) override;
+    SourceStage& sourceStage() { return sources; }
+    const SourceStage& sourceStage() const override { return sources; }
+    FileSource& file() override { return sources.file(); }
+    std::vector<std::string> inputDevices() override { return sources.input().devices(); }
+    ISourceModel& sourceModel() override { return *this; }
     const SourcePanelState_t& sourcePanelState() const { return sourcePanel; }
-    // Carries a change of source, or of the source's rate, to the analysis.
-    void applySourceChange() override;
 
     // What the user set up, to be saved on exit; restoring applies it through
     // the operations above. Of the two mappers' options only the active
@@ -103,7 +101,6 @@ public:
     Session_t captureSession() const;
     void restoreSession(const Session_t& session);
 
-    const std::vector<GeneratorEntry>& generatorBank() const { return generators; }
     const FFTParams_t& analyserSettings() const override { return engine.fftParams(); }
     MapperWrapper& activeMapper() override { return engine.mapper(); }
     // The analysis from samples to notes: spectra, note energies, tracked notes.
@@ -127,6 +124,8 @@ private:
     void takeDesktopFiles();
     void analyze();
     void readCursor(const sf::RenderWindow& window);
+    // Carries what a choice of source changed to the analysis; false when it failed.
+    bool apply(const SourceChange_t& change);
     // A new analysis rate; the real-time source refills the analysis.
     void setAnalysisSampleRate(double rate);
     // The engine's note events since the last frame to the recording, MIDI
@@ -139,9 +138,6 @@ private:
     // Outlives the window, whose mouse cursors it owns.
     ImGuiBinding ui;
     PanelLayout layout;
-    std::vector<GeneratorEntry> generators;
-    BlockMixer mixer;
-    double generatorRate = 44100.0;
     AnalysisEngine engine;
     MidiDisplay midiDisplay;
     FFTDebugView spectrum;
@@ -155,7 +151,6 @@ private:
     sf::Vector2u windowSize{0, 0}; // for the start view
     bool playing = false;
     bool muted = true;
-    std::uint32_t generatorCounter = 1;
     SpectrumPeak_t peak{false, 0, 0.0, 0.0};
     bool heardSignal = false; // a spectrum above silence was analysed
     bool mouseInWindow = false;

@@ -81,8 +81,7 @@ void drawMainMenu(IMainMenuModel& model)
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::Button("Reset View"))
         model.resetView();
-    drawSourceSelector(model.sourceStage());
-    model.applySourceChange();
+    drawSourceSelector(model.sourceModel());
     soundReadout(model.outputGain(), model.audioUnderruns());
     ImGui::Separator();
 

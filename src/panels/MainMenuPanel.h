@@ -3,7 +3,7 @@
 #include "analysis/FFTParams.h"
 #include "analysis/PeakEstimate.h"
 #include "mapping/MapperParams.h"
-#include "source/SourceStage.h"
+#include "panels/SourcePanels.h"
 #include "tracking/NoteTrackerParams.h"
 
 #include <cstdint>
@@ -45,10 +45,8 @@ public:
     virtual void applyFFTParams(const FFTParams_t& params) = 0;
     // The latest spectrum's strongest peak, for the "Peak" row.
     virtual const SpectrumPeak_t& spectrumPeak() const = 0;
-    // The source selector's stage, and the operation that carries a change of
-    // source to the analysis in the same frame.
-    virtual SourceStage& sourceStage() = 0;
-    virtual void applySourceChange() = 0;
+    // The source selector's choices.
+    virtual ISourceModel& sourceModel() = 0;
     // Where the panels are placed; "Reset Layout" puts them back.
     virtual PanelLayout& panelLayout() = 0;
     // Back to the drawing's start view: no pan, no zoom.

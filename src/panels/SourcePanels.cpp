@@ -34,8 +34,9 @@ std::string typedPath(const SourcePanelState_t& state)
     return expandHomePath(state.path.data(), home != nullptr ? home : "");
 }
 
-void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
+void drawFilePanel(ISourceModel& model, SourcePanelState_t& state)
 {
+    const SourceStage& stage = model.sourceStage();
     // The field shows the path last tried elsewhere (the command line's, the
     // chooser's, a dropped file's), even when it failed to open; what was
     // typed here stays as typed.
@@ -47,7 +48,7 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
         ImGui::InputText("##path", state.path.data(), state.path.size(), ImGuiInputTextFlags_EnterReturnsTrue);
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::Button("Open") || entered) {
-        stage.openFile(typedPath(state));
+        model.openFile(typedPath(state));
         state.triedPath = stage.triedPath();
     }
     ImGui::SameLine();
@@ -60,7 +61,7 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
         for (const std::string& path : recent) {
             if (ImGui::Selectable(path.c_str())) {
                 setPanelPath(state, path);
-                stage.openFile(path);
+                model.openFile(path);
                 state.triedPath = stage.triedPath();
             }
         }
@@ -68,7 +69,7 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
     }
     drawMessage(stage.message(SourceKind::File));
 
-    FileSource& file = stage.file();
+    FileSource& file = model.file();
     if (!file.isLoaded()) {
         ImGui::TextUnformatted("No file open: type its path and press Open.");
         return;
@@ -96,20 +97,21 @@ void drawFilePanel(SourceStage& stage, SourcePanelState_t& state)
         file.seek(seconds);
 }
 
-void drawInputPanel(SourceStage& stage, SourcePanelState_t& state)
+void drawInputPanel(ISourceModel& model, SourcePanelState_t& state)
 {
-    InputSource& input = stage.input();
+    const SourceStage& stage = model.sourceStage();
+    const InputSource& input = stage.input();
     const std::string& current = input.deviceName();
     const bool open = ImGui::BeginCombo("Device", current.empty() ? "(default)" : current.c_str());
     if (open && !state.deviceComboOpen)
-        state.devices = input.devices();
+        state.devices = model.inputDevices();
     state.deviceComboOpen = open;
     if (open) {
         if (state.devices.empty())
             ImGui::TextUnformatted("no capture device found");
         for (const std::string& name : state.devices) {
             if (ImGui::Selectable(name.c_str(), name == current))
-                stage.selectInputDevice(name);
+                model.selectInputDevice(name);
         }
         ImGui::EndCombo();
     }
@@ -129,32 +131,32 @@ void setPanelPath(SourcePanelState_t& state, const std::string& path)
     state.path[n] = '\0';
 }
 
-void drawSourceSelector(SourceStage& stage)
+void drawSourceSelector(ISourceModel& model)
 {
     ImGui::TextUnformatted("Source");
     ImGui::SameLine(0.0f, -1.0f);
-    const SourceKind active = stage.active();
+    const SourceKind active = model.sourceStage().active();
     if (ImGui::RadioButton("Generators", active == SourceKind::Generators))
-        stage.select(SourceKind::Generators);
+        model.selectSource(SourceKind::Generators);
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::RadioButton("File", active == SourceKind::File))
-        stage.select(SourceKind::File);
+        model.selectSource(SourceKind::File);
     ImGui::SameLine(0.0f, -1.0f);
     if (ImGui::RadioButton("Input", active == SourceKind::Input))
-        stage.select(SourceKind::Input);
+        model.selectSource(SourceKind::Input);
 }
 
-void drawSourceWindow(SourceStage& stage, SourcePanelState_t& state, PanelLayout& layout)
+void drawSourceWindow(ISourceModel& model, SourcePanelState_t& state, PanelLayout& layout)
 {
-    const SourceKind shown = stage.shownPanel();
+    const SourceKind shown = model.sourceStage().shownPanel();
     if (shown == SourceKind::Generators)
         return;
     if (shown == SourceKind::File) {
         layout.begin(soundFilePanel, ImGuiWindowFlags_AlwaysAutoResize);
-        drawFilePanel(stage, state);
+        drawFilePanel(model, state);
     } else {
         layout.begin(soundInputPanel, ImGuiWindowFlags_AlwaysAutoResize);
-        drawInputPanel(stage, state);
+        drawInputPanel(model, state);
     }
     ImGui::End();
 }

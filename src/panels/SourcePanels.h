@@ -22,16 +22,30 @@ struct SourcePanelState_t {
     std::string chooserMessage;
 };
 
+// What the source panels show and change. Every choice goes through the
+// model, which carries what it changed to the analysis in the same frame; the
+// file's transport (play, pause, seek, loop) acts on the file in place.
+class ISourceModel {
+public:
+    virtual ~ISourceModel() = default;
+    virtual const SourceStage& sourceStage() const = 0;
+    virtual FileSource& file() = 0;
+    virtual std::vector<std::string> inputDevices() = 0;
+    virtual bool selectSource(SourceKind kind) = 0;
+    virtual bool openFile(const std::string& path) = 0;
+    virtual bool selectInputDevice(const std::string& name) = 0;
+};
+
 // Puts a path into the panel's path field (cut to the field's length).
 void setPanelPath(SourcePanelState_t& state, const std::string& path);
 
 // The source selector of the main menu: "Generators", "File", "Input". A
 // failure shows in the panel of the source it is about.
-void drawSourceSelector(SourceStage& stage);
+void drawSourceSelector(ISourceModel& model);
 
 // The "Sound File" window (path, "Open" and "Open...", recent files, the file
 // that plays, play/pause, the position as m:ss.d, loop) or the "Sound Input" window (capture device),
 // for the source the user works on; nothing for the generators.
-void drawSourceWindow(SourceStage& stage, SourcePanelState_t& state, PanelLayout& layout);
+void drawSourceWindow(ISourceModel& model, SourcePanelState_t& state, PanelLayout& layout);
 
 } // namespace dravik

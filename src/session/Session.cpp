@@ -1,5 +1,6 @@
 #include "session/Session.h"
 
+#include "audio/GeneratorBank.h"
 #include "tracking/TrackerSettings.h"
 
 #include <toml++/toml.h>
@@ -13,7 +14,6 @@ namespace dravik {
 namespace {
 
 constexpr std::string_view formatName = "dravik-session";
-constexpr std::size_t maxGenerators = 5;
 constexpr std::size_t maxRecentFiles = 10;
 constexpr std::int32_t maxHarmonics = 12;
 

@@ -27,7 +27,7 @@ void SourceStage::pauseFileFor(SourceKind shown)
     }
 }
 
-bool SourceStage::select(SourceKind next)
+SourceChange_t SourceStage::select(SourceKind next)
 {
     pauseFileFor(next);
     if (next == kind) {
@@ -37,11 +37,11 @@ bool SourceStage::select(SourceKind next)
                 fileSource.setPlaying(true);
             fileWasPlaying = false;
         }
-        return true;
+        return {true, false, sampleRate()};
     }
     if (next == SourceKind::Input && !inputSource.isRunning() && !inputSource.start(inputSource.deviceName())) {
         report(inputMessage, inputSource.error());
-        return false;
+        return {};
     }
     leave(kind);
     if (next == SourceKind::File && fileWasPlaying)
@@ -51,8 +51,7 @@ bool SourceStage::select(SourceKind next)
     if (next == SourceKind::Input)
         inputMessage.clear();
     kind = next;
-    analysisChanged = true;
-    return true;
+    return changed();
 }
 
 void SourceStage::leave(SourceKind old)
@@ -65,7 +64,7 @@ void SourceStage::leave(SourceKind old)
     }
 }
 
-bool SourceStage::openFile(const std::string& path)
+SourceChange_t SourceStage::openFile(const std::string& path)
 {
     panel = SourceKind::File;
     lastTried = path;
@@ -73,7 +72,7 @@ bool SourceStage::openFile(const std::string& path)
     std::unique_ptr<IAudioDecoder> decoder = opener->open(path, error);
     if (decoder == nullptr) {
         report(fileMessage, error.empty() ? "cannot open " + path : error);
-        return false;
+        return {};
     }
     leave(kind);
     fileWasPlaying = false;
@@ -82,30 +81,37 @@ bool SourceStage::openFile(const std::string& path)
     openedPath = path;
     recent.add(path);
     kind = SourceKind::File;
-    analysisChanged = true;
     fileMessage.clear();
     shortFileReported = false;
     if (!audible && deviceOutput != nullptr)
         report(fileMessage, path + ": the output cannot play " + std::to_string(format.channels) +
                                 " channels; it is analysed without sound");
     reportShortFile();
-    return true;
+    return changed();
 }
 
-bool SourceStage::selectInputDevice(const std::string& name)
+SourceChange_t SourceStage::selectInputDevice(const std::string& name)
 {
     pauseFileFor(SourceKind::Input);
     if (!inputSource.start(name)) {
         report(inputMessage, inputSource.error());
-        return false;
+        return {};
     }
     if (kind != SourceKind::Input) {
         leave(kind);
         kind = SourceKind::Input;
     }
     inputMessage.clear();
-    analysisChanged = true;
-    return true;
+    return changed();
+}
+
+SourceChange_t SourceStage::setGeneratorRate(double rate)
+{
+    if (!generatorSource.setSampleRate(rate))
+        return {};
+    if (kind != SourceKind::Generators)
+        return {true, false, sampleRate()};
+    return changed();
 }
 
 bool SourceStage::transportKey(TransportKey key)
@@ -126,20 +132,20 @@ bool SourceStage::transportKey(TransportKey key)
     return true;
 }
 
-ISignalSource* SourceStage::realTimeSource()
+ISignalSource& SourceStage::activeSource()
 {
     switch (kind) {
     case SourceKind::File:
-        return &fileSource;
+        return fileSource;
     case SourceKind::Input:
-        return &inputSource;
+        return inputSource;
     case SourceKind::Generators:
         break;
     }
-    return nullptr;
+    return generatorSource;
 }
 
-double SourceStage::sampleRate(double generatorRate) const
+double SourceStage::sampleRate() const
 {
     switch (kind) {
     case SourceKind::File:
@@ -149,7 +155,7 @@ double SourceStage::sampleRate(double generatorRate) const
     case SourceKind::Generators:
         break;
     }
-    return generatorRate;
+    return generatorSource.sampleRate();
 }
 
 void SourceStage::update(double elapsedSeconds, bool muted)
@@ -177,13 +183,6 @@ void SourceStage::stopOutput()
 {
     if (deviceOutput)
         deviceOutput->close();
-}
-
-bool SourceStage::takeAnalysisChange()
-{
-    const bool changed = analysisChanged;
-    analysisChanged = false;
-    return changed;
 }
 
 void SourceStage::report(std::string& message, const std::string& text)

@@ -29,9 +29,9 @@ TEST(SceneAllocation, SteadyFramesAllocateNothing)
         ApplicationScene scene(viewContext);
         sf::RenderWindow window(sf::VideoMode(1280, 768), "dravik allocation test");
         scene.onStart(window);
-        scene.setGeneratorEnabled(0, true);
-        scene.addGenerator();
-        scene.setGeneratorEnabled(1, true);
+        scene.sourceStage().generators().setEnabled(0, true);
+        scene.sourceStage().generators().add();
+        scene.sourceStage().generators().setEnabled(1, true);
         scene.setMuted(false);
 
         // Frames for a given time, so the note display refreshes (every half

@@ -37,13 +37,13 @@ TEST_F(SceneFrameTest, StartsSilentWithNothingAnalysed)
     EXPECT_TRUE(scene->noteDisplay().getActiveNotes().empty());
     EXPECT_TRUE(scene->isMuted());
     EXPECT_FALSE(scene->isPlaying());
-    ASSERT_EQ(scene->generatorBank().size(), 1u);
-    EXPECT_EQ(scene->generatorBank()[0].name, "Audio Generator 1");
+    ASSERT_EQ(scene->sourceStage().generators().entries().size(), 1u);
+    EXPECT_EQ(scene->sourceStage().generators().entries()[0].name, "Audio Generator 1");
 }
 
 TEST_F(SceneFrameTest, AnEnabledGeneratorIsAnalysedInTheSameFrameAndNotesFollow)
 {
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     frame();
     // Bins 3 to 519: MIDI notes 24 to 113 at 44100 Hz and 4096 points.
     EXPECT_EQ(curvePoints(), 517u);
@@ -58,7 +58,7 @@ TEST_F(SceneFrameTest, AnEnabledGeneratorIsAnalysedInTheSameFrameAndNotesFollow)
 TEST_F(SceneFrameTest, TheTrackerHearsTheGeneratorsNoteAndTheDisplayMarksIt)
 {
     // The first generator sounds 440 Hz; its blocks reach both analyses.
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (scene->analysis().activeNotes().size() == 0 && std::chrono::steady_clock::now() < deadline)
         frame();
@@ -79,7 +79,7 @@ TEST_F(SceneFrameTest, RecordAndStopWriteTheTrackedNotesToAMidiFile)
     scene->noteOutputs().stopRecording();
     EXPECT_FALSE(scene->noteOutputs().recordingMessage().empty()); // nothing was recording
 
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     scene->noteOutputs().startRecording();
     EXPECT_TRUE(scene->noteOutputs().isRecording());
     const std::string path = (config->path() / "take.mid").string();
@@ -120,7 +120,7 @@ TEST_F(SceneFrameTest, MidiOutSendsTheTrackedNoteOnItsChannelAndEndsIt)
     scene->noteOutputs().setMidiChannel(3);
     scene->noteOutputs().setMidiOut(true);
     ASSERT_TRUE(scene->noteOutputs().isMidiOutOn());
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (sent.empty() && std::chrono::steady_clock::now() < deadline)
         frame();
@@ -142,7 +142,7 @@ TEST_F(SceneFrameTest, AfterAQuietSpellTheFirstAnalysisRefreshesTheNotesAtOnce)
     ASSERT_GE(scene->noteDisplay().getRefreshTimer(), 0.5f);
     EXPECT_TRUE(scene->noteDisplay().getActiveNotes().empty());
 
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     frame();
     EXPECT_EQ(scene->noteDisplay().getActiveNotes().size(), 102u);
 }
@@ -153,7 +153,7 @@ TEST_F(SceneFrameTest, SoundStartsOnlyWhenUnmutedWithAGeneratorEnabled)
     frame();
     EXPECT_FALSE(scene->isPlaying()) << "nothing enabled, nothing to hear";
 
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     scene->setMuted(true);
     frame();
     EXPECT_FALSE(scene->isPlaying()) << "muted";
@@ -190,7 +190,7 @@ TEST_F(SceneFrameTest, MapperSwitchResetsSettingsAndCarriesTheWindowSize)
 
 TEST_F(SceneFrameTest, ANewWindowSizeIsAnalysedInTheSameFrame)
 {
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     frame();
     scene->selectWindowSize(6);
     frame();
@@ -200,27 +200,27 @@ TEST_F(SceneFrameTest, ANewWindowSizeIsAnalysedInTheSameFrame)
 
 TEST_F(SceneFrameTest, UnusableSampleRatesAreRefused)
 {
-    scene->addGenerator();
+    scene->sourceStage().generators().add();
     ASSERT_TRUE(scene->setSampleRate(22050.0));
-    for (const GeneratorEntry& entry : scene->generatorBank())
+    for (const GeneratorEntry& entry : scene->sourceStage().generators().entries())
         EXPECT_EQ(entry.oscillator.params()->sampleRate, 22050.0);
 
     const double inf = std::numeric_limits<double>::infinity();
     for (double rate : {0.0, -44100.0, inf, std::nan("")})
         EXPECT_FALSE(scene->setSampleRate(rate)) << rate;
-    scene->addGenerator();
-    EXPECT_EQ(scene->generatorBank().back().oscillator.params()->sampleRate, 22050.0);
-    EXPECT_EQ(scene->generatorBank().back().name, "Audio Generator 3");
+    scene->sourceStage().generators().add();
+    EXPECT_EQ(scene->sourceStage().generators().entries().back().oscillator.params()->sampleRate, 22050.0);
+    EXPECT_EQ(scene->sourceStage().generators().entries().back().name, "Audio Generator 3");
 }
 
 // One sample rate names one frequency everywhere: the generators, the axis,
 // the mapper and what is heard all follow the rate in the same operation.
 TEST_F(SceneFrameTest, TheSampleRateAppliesToEveryDisplayAtOnce)
 {
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     frame();
     ASSERT_TRUE(scene->setSampleRate(22050.0));
-    EXPECT_EQ(scene->generatorBank()[0].oscillator.params()->sampleRate, 22050.0);
+    EXPECT_EQ(scene->sourceStage().generators().entries()[0].oscillator.params()->sampleRate, 22050.0);
     EXPECT_EQ(scene->activeMapper().params()->sampleRate, 22050.0);
     EXPECT_EQ(scene->spectrumDisplay().sampleRate, 22050.0);
 
@@ -252,7 +252,7 @@ TEST_F(SceneFrameTest, TheSampleRateAppliesToEveryDisplayAtOnce)
 TEST_F(SceneFrameTest, ReadoutsFollowTheSpectrumAndTheWorldView)
 {
     EXPECT_FALSE(scene->spectrumPeak().valid) << "nothing analysed yet";
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     frame();
     ASSERT_TRUE(scene->spectrumPeak().valid);
     EXPECT_NEAR(scene->spectrumPeak().frequency, 440.0, 0.5);
@@ -361,7 +361,7 @@ TEST_F(SceneFrameTest, ARecordingThatCannotBeWrittenIsKeptAndSavedElsewhere)
         {"home's data folder", "relative/ignored", ""},
     };
     const std::string wanted = (home / "take.mid").string();
-    scene->setGeneratorEnabled(0, true);
+    scene->sourceStage().generators().setEnabled(0, true);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const ScopedVariable dataHome("XDG_DATA_HOME", c.xdgDataHome);

@@ -15,10 +15,10 @@ protected:
 
 TEST_F(SceneSessionTest, ACapturedSessionRestoresIntoAFreshScene)
 {
-    ASSERT_TRUE(scene->addGenerator());
-    ASSERT_TRUE(scene->addGenerator());
-    scene->deleteGenerator(1);
-    scene->setGeneratorEnabled(1, true);
+    ASSERT_TRUE(scene->sourceStage().generators().add());
+    ASSERT_TRUE(scene->sourceStage().generators().add());
+    scene->sourceStage().generators().remove(1);
+    scene->sourceStage().generators().setEnabled(1, true);
     ASSERT_TRUE(scene->setSampleRate(22050.0));
     scene->applyFFTParams({16384, 256, 0.25f, WindowingType::Hamming});
     scene->selectMapper(MapperType::HarmonicEnergy);
@@ -38,9 +38,9 @@ TEST_F(SceneSessionTest, ACapturedSessionRestoresIntoAFreshScene)
     ApplicationScene fresh(otherContext);
     fresh.restoreSession(saved);
     EXPECT_EQ(sessionToToml(fresh.captureSession()), text);
-    ASSERT_EQ(fresh.generatorBank().size(), 2u);
-    EXPECT_EQ(fresh.generatorBank()[1].number, 3u);
-    EXPECT_TRUE(fresh.generatorBank()[1].enabled);
+    ASSERT_EQ(fresh.sourceStage().generators().entries().size(), 2u);
+    EXPECT_EQ(fresh.sourceStage().generators().entries()[1].number, 3u);
+    EXPECT_TRUE(fresh.sourceStage().generators().entries()[1].enabled);
     EXPECT_EQ(fresh.analyserSettings().windowSize, 16384u);
     EXPECT_EQ(fresh.activeMapper().params()->sampleRate, 22050.0);
     EXPECT_EQ(fresh.activeMapper().params()->fftSize, 16384u);

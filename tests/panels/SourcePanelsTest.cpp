@@ -56,6 +56,24 @@ private:
     std::string failure;
 };
 
+// The panels' model over a bare stage: choices go straight to it.
+class StageModel final : public ISourceModel {
+public:
+    explicit StageModel(SourceStage& stage)
+        : stage(stage)
+    {
+    }
+    const SourceStage& sourceStage() const override { return stage; }
+    FileSource& file() override { return stage.file(); }
+    std::vector<std::string> inputDevices() override { return stage.input().devices(); }
+    bool selectSource(SourceKind kind) override { return stage.select(kind).done; }
+    bool openFile(const std::string& path) override { return stage.openFile(path).done; }
+    bool selectInputDevice(const std::string& name) override { return stage.selectInputDevice(name).done; }
+
+private:
+    SourceStage& stage;
+};
+
 // The "Sound File" panel's buttons: a typed "~/" path opens in the home
 // folder, and "Open..." asks for the file chooser.
 TEST(SourcePanels, TypedHomePathsOpenThereAndOpenDotsAsksForTheChooser)
@@ -67,7 +85,8 @@ TEST(SourcePanels, TypedHomePathsOpenThereAndOpenDotsAsksForTheChooser)
     stage.select(SourceKind::File);
     SourcePanelState_t state;
     PanelLayout layout;
-    const auto draw = [&] { drawSourceWindow(stage, state, layout); };
+    StageModel model(stage);
+    const auto draw = [&] { drawSourceWindow(model, state, layout); };
     const char* oldHome = std::getenv("HOME");
     const std::string savedHome = oldHome != nullptr ? oldHome : "";
     ::setenv("HOME", "/home/listener", 1);
@@ -129,9 +148,10 @@ TEST(SourcePanels, LongMessagesWrapInsteadOfWideningThePanels)
     SourceStage stage(std::make_unique<RecordingOpener>(asked), nullptr, std::make_unique<NoCapture>(message), errors);
     SourcePanelState_t state;
     PanelLayout layout;
+    StageModel model(stage);
     const auto width = [&](const char* panel) {
         for (int i = 0; i < 4; ++i)
-            ui.frame([&] { drawSourceWindow(stage, state, layout); });
+            ui.frame([&] { drawSourceWindow(model, state, layout); });
         const ImGuiWindow* window = ImGui::FindWindowByName(panel);
         return window != nullptr ? window->Size.x : 0.0f;
     };

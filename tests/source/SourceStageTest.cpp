@@ -77,21 +77,32 @@ TEST(SourceStage, GeneratorsByDefault)
 {
     Stage s;
     EXPECT_EQ(s.stage->active(), SourceKind::Generators);
-    EXPECT_EQ(s.stage->realTimeSource(), nullptr);
-    EXPECT_DOUBLE_EQ(s.stage->sampleRate(32000.0), 32000.0);
+    EXPECT_EQ(&s.stage->activeSource(), &s.stage->generators());
+    EXPECT_DOUBLE_EQ(s.stage->sampleRate(), 44100.0);
+    // The generators' rate is the analysis's while they are analysed.
+    const SourceChange_t change = s.stage->setGeneratorRate(32000.0);
+    EXPECT_TRUE(change.done && change.analysisChanged);
+    EXPECT_DOUBLE_EQ(change.sampleRate, 32000.0);
+    EXPECT_FALSE(s.stage->setGeneratorRate(0.0));
+    EXPECT_DOUBLE_EQ(s.stage->sampleRate(), 32000.0);
 }
 
 TEST(SourceStage, OpeningAFileSwitchesToItsRate)
 {
     Stage s;
-    ASSERT_TRUE(s.stage->openFile("tone.wav"));
+    const SourceChange_t opened = s.stage->openFile("tone.wav");
+    ASSERT_TRUE(opened);
     EXPECT_EQ(s.stage->active(), SourceKind::File);
     EXPECT_TRUE(s.stage->file().isPlaying());
-    EXPECT_DOUBLE_EQ(s.stage->sampleRate(44100.0), 48000.0);
-    EXPECT_TRUE(s.stage->takeAnalysisChange());
-    EXPECT_FALSE(s.stage->takeAnalysisChange());
+    EXPECT_DOUBLE_EQ(s.stage->sampleRate(), 48000.0);
+    EXPECT_TRUE(opened.analysisChanged);
+    EXPECT_DOUBLE_EQ(opened.sampleRate, 48000.0);
+    // Choosing the file again changes nothing the analysis hears; the
+    // generators' rate is theirs alone while the file plays.
+    EXPECT_FALSE(s.stage->select(SourceKind::File).analysisChanged);
+    EXPECT_FALSE(s.stage->setGeneratorRate(8000.0).analysisChanged);
     ASSERT_TRUE(s.stage->openFile("mono.wav"));
-    EXPECT_DOUBLE_EQ(s.stage->sampleRate(44100.0), 22050.0);
+    EXPECT_DOUBLE_EQ(s.stage->sampleRate(), 22050.0);
     EXPECT_EQ(s.stage->recentFiles().paths(), (std::vector<std::string>{"mono.wav", "tone.wav"}));
 }
 
@@ -99,14 +110,14 @@ TEST(SourceStage, AFailedOpenKeepsWhatWasPlaying)
 {
     Stage s;
     ASSERT_TRUE(s.stage->openFile("tone.wav"));
-    s.stage->takeAnalysisChange();
-    EXPECT_FALSE(s.stage->openFile("missing.wav"));
+    const SourceChange_t failed = s.stage->openFile("missing.wav");
+    EXPECT_FALSE(failed);
+    EXPECT_FALSE(failed.analysisChanged);
     EXPECT_EQ(s.stage->message(), "missing.wav: no such file");
     EXPECT_EQ(s.errors.str(), "dravik: missing.wav: no such file\n");
     EXPECT_EQ(s.stage->filePath(), "tone.wav");
     EXPECT_EQ(s.stage->triedPath(), "missing.wav");
     EXPECT_TRUE(s.stage->file().isPlaying());
-    EXPECT_FALSE(s.stage->takeAnalysisChange());
 }
 
 TEST(SourceStage, TransportKeysPlayPauseAndSeek)

@@ -1,4 +1,4 @@
-#include "app/FrameSignal.h"
+#include "source/FrameSignal.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "app/FrameSignal.h"
+#include "source/FrameSignal.h"
 
 #include "analysis/FFTWRingBuffer.h"
 #include "mapping/GaussianCentsMapper.h"

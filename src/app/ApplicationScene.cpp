@@ -72,8 +72,7 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
 void ApplicationScene::onStart(sf::RenderWindow& window)
 {
     ui.init(window, true, uiSettingsFile(), panelTitles());
-    windowId = static_cast<unsigned long>(window.getSystemHandle());
-    fileDrop = std::make_unique<FileDrop>(windowId);
+    desktop.attach(static_cast<unsigned long>(window.getSystemHandle()));
     windowSize = window.getSize();
     viewContext.worldView().view = window.getView();
     viewContext.screenView().view = window.getDefaultView();
@@ -83,7 +82,7 @@ void ApplicationScene::onStop(sf::RenderWindow&)
 {
     // A recording is never dropped at exit: it is written, or said why not.
     notes.saveBeforeExit();
-    fileDrop.reset();
+    desktop.detach();
     ui.shutdown();
     if (player.hasDevice())
         std::cerr << "Dravik: audio underruns: " << player.underruns() << '\n';
@@ -280,30 +279,21 @@ bool ApplicationScene::openFile(const std::string& path)
 void ApplicationScene::chooseFile()
 {
     sourcePanel.chooserMessage.clear();
-    chooser.open(windowId);
+    desktop.choose();
 }
 
 void ApplicationScene::takeDesktopFiles()
 {
-    if (chooser.isOpen()) {
-        if (const std::optional<FileChooser::Outcome_t> outcome = chooser.poll()) {
-            using Status = FileChooser::Outcome_t::Status;
-            if (outcome->status == Status::Chosen) {
-                openFile(outcome->path);
-            } else if (outcome->status == Status::Unavailable) {
-                sourcePanel.chooserMessage = outcome->message;
-                std::cerr << "Dravik: " << outcome->message << '\n';
-                selectSource(SourceKind::File);
-            }
-        }
+    const DesktopFiles::Arrival_t arrival = desktop.poll();
+    if (!arrival.chosen.empty())
+        openFile(arrival.chosen);
+    if (!arrival.unavailable.empty()) {
+        sourcePanel.chooserMessage = arrival.unavailable;
+        std::cerr << "Dravik: " << arrival.unavailable << '\n';
+        selectSource(SourceKind::File);
     }
-    if (fileDrop) {
-        // Of several files dropped at once, the first is opened.
-        const std::vector<std::string> dropped = fileDrop->poll();
-        if (!dropped.empty()) {
-            openFile(dropped.front());
-        }
-    }
+    if (!arrival.dropped.empty())
+        openFile(arrival.dropped);
 }
 
 bool ApplicationScene::selectSource(SourceKind kind)
@@ -353,76 +343,6 @@ void ApplicationScene::stopSound()
 void ApplicationScene::resetView()
 {
     viewContext.worldView().reset(windowSize);
-}
-
-Session_t ApplicationScene::captureSession() const
-{
-    Session_t s;
-    const GeneratorSource& bank = sources.generators();
-    for (const GeneratorEntry& entry : bank.entries()) {
-        const OscillatorParams_t& params = *entry.oscillator.params();
-        s.generators.push_back(
-            {static_cast<std::int32_t>(entry.number), entry.enabled, params.frequency, params.amplitude});
-    }
-    s.generatorCounter = static_cast<std::int32_t>(bank.counter());
-    s.fft = engine.fftParams();
-    s.sampleRate = bank.sampleRate();
-    s.muted = muted;
-    const MapperWrapper& mapper = engine.mapper();
-    s.mapper = mapper.type();
-    s.gaussian = mapper.gaussianParams() != nullptr ? *mapper.gaussianParams() : idleGaussianOptions;
-    s.energy = mapper.harmonicParams() != nullptr ? *mapper.harmonicParams() : idleEnergyOptions;
-    s.tracker = engine.trackerSettings();
-    s.linearGrid = spectrum.showLinearGrid;
-    s.logGrid = spectrum.showLogGrid;
-    s.logFrequencyAxis = spectrum.getFrequencyScale() == FrequencyScale::Logarithmic;
-    s.decibels = spectrum.getPowerScale() == PowerScale::Decibels;
-    s.historySpan = history.display().getSpan();
-    s.spectrogram = history.display().showSpectrogram;
-    s.source = sources.active();
-    s.filePath = sources.filePath();
-    s.recentFiles = sources.recentFiles().paths();
-    return s;
-}
-
-void ApplicationScene::restoreSession(const Session_t& s)
-{
-    setSampleRate(s.sampleRate);
-    applyFFTParams(s.fft);
-    selectMapper(s.mapper);
-    idleGaussianOptions = s.gaussian;
-    idleEnergyOptions = s.energy;
-    engine.restoreMapperOptions(s.gaussian);
-    engine.restoreMapperOptions(s.energy);
-    copyTrackerOptions(s.tracker, engine.trackerSettings());
-
-    GeneratorSource& bank = sources.generators();
-    std::vector<std::uint32_t> numbers;
-    for (const SessionGenerator_t& saved : s.generators)
-        numbers.push_back(static_cast<std::uint32_t>(saved.number));
-    bank.restore(numbers, static_cast<std::uint32_t>(s.generatorCounter));
-    for (std::size_t i = 0; i < bank.entries().size(); ++i) {
-        const SessionGenerator_t& saved = s.generators[i];
-        bank.setEnabled(i, saved.enabled);
-        OscillatorParams_t& params = *bank.entries()[i].oscillator.params();
-        params.frequency = saved.frequency;
-        params.amplitude = saved.amplitude;
-    }
-
-    spectrum.showLinearGrid = s.linearGrid;
-    spectrum.showLogGrid = s.logGrid;
-    spectrum.setFrequencyScale(s.logFrequencyAxis ? FrequencyScale::Logarithmic : FrequencyScale::Linear);
-    spectrum.setPowerScale(s.decibels ? PowerScale::Decibels : PowerScale::Linear);
-    history.display().setSpan(static_cast<float>(s.historySpan));
-    history.display().showSpectrogram = s.spectrogram;
-
-    for (auto file = s.recentFiles.rbegin(); file != s.recentFiles.rend(); ++file)
-        sources.rememberFile(*file);
-    if (s.source == SourceKind::File && !s.filePath.empty())
-        openFile(s.filePath);
-    else if (s.source != SourceKind::Generators)
-        selectSource(s.source);
-    setMuted(s.muted);
 }
 
 } // namespace dravik

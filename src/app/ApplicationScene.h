@@ -3,14 +3,12 @@
 #include "analysis/PeakEstimate.h"
 #include "app/IScene.h"
 #include "audio/GeneratorBank.h"
-#include "desktop/FileChooser.h"
-#include "desktop/FileDrop.h"
+#include "desktop/DesktopFiles.h"
 #include "engine/AnalysisEngine.h"
 #include "output/NoteOutputs.h"
 #include "panels/MainMenuPanel.h"
 #include "panels/PanelLayout.h"
 #include "panels/SourcePanels.h"
-#include "session/Session.h"
 #include "sound/SoundPlayer.h"
 #include "source/SourceStage.h"
 #include "ui/ImGuiBinding.h"
@@ -84,7 +82,7 @@ public:
     // loop; the file chosen opens as if typed. Without any chooser the
     // "Sound File" panel shows with its path field and says why.
     void chooseFile();
-    bool isChoosingFile() const { return chooser.isOpen(); }
+    bool isChoosingFile() const { return desktop.isChoosing(); }
     // Switches what is analysed; the analysis starts afresh on the new source.
     bool selectSource(SourceKind kind) override;
     bool selectInputDevice(const std::string& name) override;
@@ -95,16 +93,13 @@ public:
     ISourceModel& sourceModel() override { return *this; }
     const SourcePanelState_t& sourcePanelState() const { return sourcePanel; }
 
-    // What the user set up, to be saved on exit; restoring applies it through
-    // the operations above. Of the two mappers' options only the active
-    // mapper's come from the live mapper; the other's are those last restored.
-    Session_t captureSession() const;
-    void restoreSession(const Session_t& session);
-
     const FFTParams_t& analyserSettings() const override { return engine.fftParams(); }
     MapperWrapper& activeMapper() override { return engine.mapper(); }
     // The analysis from samples to notes: spectra, note energies, tracked notes.
     const AnalysisEngine& analysis() const { return engine; }
+    // For restoring saved settings; changes of rate and window go through the
+    // scene's own operations, which carry them to the views.
+    AnalysisEngine& analysis() { return engine; }
     FFTDebugView& spectrumView() override { return spectrum; }
     HistoryView& historyView() override { return history.display(); }
     const HistoryPane& historyPane() const { return history; }
@@ -162,13 +157,8 @@ private:
     // After the player, which opens the sound device the file player needs.
     SourceStage sources;
     SourcePanelState_t sourcePanel;
-    FileChooser chooser;
-    std::unique_ptr<FileDrop> fileDrop;
-    unsigned long windowId = 0;
+    DesktopFiles desktop;
     NoteOutputs notes{engine};
-    // The inactive mapper's options, kept for the next saved session.
-    GaussianCentsMapperParams_t idleGaussianOptions;
-    NoteEnergyParams_t idleEnergyOptions;
 };
 
 // Whether an event reaches the drawing's pan and zoom: not a wheel turn, a

@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/DisplayConnection.h"
 #include "app/ProcessFaults.h"
+#include "app/SceneSession.h"
 #include "app/ViewContextImpl.h"
 #include "app/WindowIcon.h"
 #include "app/WindowSettings.h"
@@ -40,11 +41,11 @@ void runDravik(const dravik::CommandLine_t& command)
         dravik::sessionFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     bool keepSessionFile = false;
     if (!command.reset) {
-        const dravik::SessionLoad_t load = dravik::loadSessionFile(sessionFile, scene.captureSession());
+        const dravik::SessionLoad_t load = dravik::loadSessionFile(sessionFile, dravik::captureSession(scene));
         for (const std::string& warning : load.warnings)
             std::cerr << "dravik: " << warning << '\n';
         if (load.found)
-            scene.restoreSession(load.session);
+            dravik::restoreSession(scene, load.session);
         keepSessionFile = load.keepFile;
     }
     // A file named on the command line is meant to be heard; the others named
@@ -61,7 +62,7 @@ void runDravik(const dravik::CommandLine_t& command)
                   << " could not be read at the start; it is left as it was and this session is not saved\n";
         return;
     }
-    const std::string problem = dravik::saveSessionFile(sessionFile, scene.captureSession());
+    const std::string problem = dravik::saveSessionFile(sessionFile, dravik::captureSession(scene));
     if (!problem.empty())
         std::cerr << "dravik: " << problem << '\n';
 }

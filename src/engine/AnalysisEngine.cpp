@@ -89,12 +89,26 @@ void copyOptions(const Params& from, Params* to)
 
 void AnalysisEngine::restoreMapperOptions(const GaussianCentsMapperParams_t& options)
 {
+    keptGaussian = options;
     copyOptions(options, activeMapper->gaussianParams());
 }
 
 void AnalysisEngine::restoreMapperOptions(const NoteEnergyParams_t& options)
 {
+    keptHarmonic = options;
     copyOptions(options, activeMapper->harmonicParams());
+}
+
+const GaussianCentsMapperParams_t& AnalysisEngine::gaussianOptions() const
+{
+    const GaussianCentsMapperParams_t* live = activeMapper->gaussianParams();
+    return live != nullptr ? *live : keptGaussian;
+}
+
+const NoteEnergyParams_t& AnalysisEngine::harmonicOptions() const
+{
+    const NoteEnergyParams_t* live = activeMapper->harmonicParams();
+    return live != nullptr ? *live : keptHarmonic;
 }
 
 void AnalysisEngine::followFrame()

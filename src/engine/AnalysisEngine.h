@@ -51,10 +51,14 @@ public:
     // one is complete before the old one goes.
     void selectMapper(MapperType type);
     // The options of a mapper of that type, as saved: the active mapper takes
-    // them when it is of that type. The rate and window length stay the
-    // analysis's own.
+    // them when it is of that type, and they are kept for the other. The rate
+    // and window length stay the analysis's own.
     void restoreMapperOptions(const GaussianCentsMapperParams_t& options);
     void restoreMapperOptions(const NoteEnergyParams_t& options);
+    // The options to save of each mapper: the active one's live record, the
+    // other's as last restored.
+    const GaussianCentsMapperParams_t& gaussianOptions() const;
+    const NoteEnergyParams_t& harmonicOptions() const;
 
     // The tracker's settings, edited in place; the rate in them follows the analysis.
     NoteTrackerParams_t& trackerSettings() { return tracker.params(); }
@@ -97,6 +101,8 @@ private:
     std::unique_ptr<LowNoteAnalyser> low;
     std::unique_ptr<ShortHopAnalyser> hops;
     std::unique_ptr<MapperWrapper> activeMapper;
+    GaussianCentsMapperParams_t keptGaussian;
+    NoteEnergyParams_t keptHarmonic;
     Spectrum_t latest;
     std::vector<NoteEvent_t> pending;
     bool pendingTaken = false;

@@ -1,3 +1,4 @@
+#include "app/SceneSession.h"
 #include "SceneOnWindow.h"
 
 #include <gtest/gtest.h>
@@ -31,13 +32,13 @@ TEST_F(SceneSessionTest, ACapturedSessionRestoresIntoAFreshScene)
     scene->setMuted(false);
     scene->trackerSettings().maxPolyphony = 3;
     frame();
-    const Session_t saved = scene->captureSession();
+    const Session_t saved = captureSession(*scene);
     const std::string text = sessionToToml(saved);
 
     ViewContextImpl otherContext;
     ApplicationScene fresh(otherContext);
-    fresh.restoreSession(saved);
-    EXPECT_EQ(sessionToToml(fresh.captureSession()), text);
+    restoreSession(fresh, saved);
+    EXPECT_EQ(sessionToToml(captureSession(fresh)), text);
     ASSERT_EQ(fresh.sourceStage().generators().entries().size(), 2u);
     EXPECT_EQ(fresh.sourceStage().generators().entries()[1].number, 3u);
     EXPECT_TRUE(fresh.sourceStage().generators().entries()[1].enabled);

@@ -1,5 +1,7 @@
 #include "analysis/BlockRingBuffer.h"
 
+#include "analysis/FFTSettings.h"
+
 #include <algorithm>
 
 namespace dravik {
@@ -7,10 +9,12 @@ namespace dravik {
 namespace {
 
 // The hop in blocks is formed in 32-bit float, as the settings hold it, then
-// truncated.
+// truncated. The rate is clamped to its typed range, NaN to the low end.
 std::uint64_t hopBlocksFor(std::uint64_t blockCount, float hopRate)
 {
-    const float hop = hopRate > 0.0f ? std::min(hopRate, 1.0f) : 0.0f;
+    const auto low = static_cast<float>(hopRateSetting.typed.low);
+    const auto high = static_cast<float>(hopRateSetting.typed.high);
+    const float hop = hopRate > low ? std::min(hopRate, high) : low;
     return static_cast<std::uint64_t>(static_cast<float>(blockCount) * hop);
 }
 

@@ -1,5 +1,8 @@
 #include "engine/AnalysisEngine.h"
 
+#include "analysis/FFTSettings.h"
+#include "mapping/MapperSettings.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -12,8 +15,10 @@ constexpr std::size_t pendingCapacity = 8 * PitchEstimator::noteCount;
 
 FFTParams_t clampedHop(FFTParams_t params)
 {
-    // NaN is taken as 0, like every other value below the range.
-    params.hopRate = params.hopRate > 0.0f ? std::min(params.hopRate, 1.0f) : 0.0f;
+    // NaN is taken as the low end, like every other value below the range.
+    const auto low = static_cast<float>(hopRateSetting.typed.low);
+    const auto high = static_cast<float>(hopRateSetting.typed.high);
+    params.hopRate = params.hopRate > low ? std::min(params.hopRate, high) : low;
     return params;
 }
 
@@ -71,32 +76,18 @@ void AnalysisEngine::selectMapper(MapperType type)
     activeMapper = makeMapperWrapper(type, settings.windowSize, rate);
 }
 
-namespace {
-
-template <typename Params>
-void copyOptions(const Params& from, Params* to)
-{
-    if (to == nullptr)
-        return;
-    const double rate = to->sampleRate;
-    const std::uint32_t size = to->fftSize;
-    *to = from;
-    to->sampleRate = rate;
-    to->fftSize = size;
-}
-
-} // namespace
-
 void AnalysisEngine::restoreMapperOptions(const GaussianCentsMapperParams_t& options)
 {
     keptGaussian = options;
-    copyOptions(options, activeMapper->gaussianParams());
+    if (GaussianCentsMapperParams_t* live = activeMapper->gaussianParams())
+        copyUserSettings(options, *live);
 }
 
 void AnalysisEngine::restoreMapperOptions(const NoteEnergyParams_t& options)
 {
     keptHarmonic = options;
-    copyOptions(options, activeMapper->harmonicParams());
+    if (NoteEnergyParams_t* live = activeMapper->harmonicParams())
+        copyUserSettings(options, *live);
 }
 
 const GaussianCentsMapperParams_t& AnalysisEngine::gaussianOptions() const

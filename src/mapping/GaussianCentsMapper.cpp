@@ -1,5 +1,6 @@
 #include "mapping/GaussianCentsMapper.h"
 
+#include "mapping/MapperSettings.h"
 #include "mapping/NoteBins.h"
 
 #include <algorithm>
@@ -27,7 +28,8 @@ struct CentsWindow {
 CentsWindow centsWindow(double frequency, const CentsBandParams_t& band, double spacing, std::int32_t n)
 {
     // Negated tests so that a typed NaN takes the floor too.
-    double cutoff = band.cutoffCents >= 0.0 ? band.cutoffCents : 0.0;
+    constexpr double lowest = settingOf(centsBandSettings, "cutoff_cents").typed.low;
+    double cutoff = band.cutoffCents >= lowest ? band.cutoffCents : lowest;
     const double sigma =
         band.sigmaCents >= GaussianCentsMapper::minSigmaCents ? band.sigmaCents : GaussianCentsMapper::minSigmaCents;
     const double gaussFactor = 1.0 / ((sigma + sigma) * sigma);

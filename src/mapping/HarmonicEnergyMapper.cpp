@@ -1,5 +1,6 @@
 #include "mapping/HarmonicEnergyMapper.h"
 
+#include "mapping/MapperSettings.h"
 #include "mapping/NoteBins.h"
 
 #include <algorithm>
@@ -46,9 +47,11 @@ double gaussFactorOf(const BinBandParams_t& band, std::int64_t radius)
 }
 
 // 64-bit: a typed radius near the 32-bit limits must not overflow k +- r.
+// A Gaussian band's radius is kept within its typed range's low end.
 std::int64_t radiusOf(const BinBandParams_t& band)
 {
-    return shapeOf(band.bandType) == BandType::Gaussian ? std::max(band.radiusBins, 0) : band.radiusBins;
+    constexpr auto lowest = static_cast<std::int32_t>(settingOf(binBandSettings, "radius_bins").typed.low);
+    return shapeOf(band.bandType) == BandType::Gaussian ? std::max(band.radiusBins, lowest) : band.radiusBins;
 }
 
 // Farthest distance from the centre at which a Gaussian weight is not exactly 0.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "analysis/FFTParams.h"
 #include "analysis/PeakEstimate.h"
 #include "mapping/MapperParams.h"
+#include "panels/FFTOptionsPanel.h"
 #include "panels/SourcePanels.h"
 #include "tracking/NoteTrackerParams.h"
 

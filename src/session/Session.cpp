@@ -1,6 +1,8 @@
 #include "session/Session.h"
 
+#include "analysis/FFTSettings.h"
 #include "audio/GeneratorBank.h"
+#include "mapping/MapperSettings.h"
 #include "tracking/TrackerSettings.h"
 
 #include <toml++/toml.h>
@@ -15,35 +17,6 @@ namespace {
 
 constexpr std::string_view formatName = "dravik-session";
 constexpr std::size_t maxRecentFiles = 10;
-constexpr std::int32_t maxHarmonics = 12;
-
-const char* windowName(WindowingType type)
-{
-    switch (type) {
-    case WindowingType::None:
-        return "none";
-    case WindowingType::Hann:
-        return "hann";
-    case WindowingType::Hamming:
-        return "hamming";
-    case WindowingType::Blackman:
-        return "blackman";
-    }
-    return "hann";
-}
-
-const char* bandName(BandType type)
-{
-    switch (type) {
-    case BandType::Box:
-        return "box";
-    case BandType::Triangular:
-        return "triangular";
-    case BandType::Gaussian:
-        return "gaussian";
-    }
-    return "box";
-}
 
 const char* sourceName(SourceKind kind)
 {
@@ -63,25 +36,50 @@ const char* mapperName(MapperType type)
     return type == MapperType::HarmonicEnergy ? "harmonic-energy" : "gaussian-cents";
 }
 
-toml::table centsBand(const CentsBandParams_t& band)
+// The keys of a settings table, but for the derived settings, which
+// follow the analysis and are not kept.
+template <typename Table, typename Record>
+void writeSettings(toml::table& out, const Table& table, const Record& record)
 {
-    return toml::table{
-        {"sigma_cents", band.sigmaCents}, {"cutoff_cents", band.cutoffCents}, {"normalize", band.normalizeWeights}};
+    for (const auto& s : table) {
+        if (s.derived)
+            continue;
+        switch (s.kind) {
+        case SettingKind::Real:
+            out.insert(s.key, record.*s.real);
+            break;
+        case SettingKind::Real32:
+            out.insert(s.key, static_cast<double>(record.*s.real32));
+            break;
+        case SettingKind::Integer:
+            out.insert(s.key, record.*s.integer);
+            break;
+        case SettingKind::Size:
+            out.insert(s.key, static_cast<std::int64_t>(record.*s.size));
+            break;
+        case SettingKind::Flag:
+            out.insert(s.key, record.*s.flag);
+            break;
+        case SettingKind::Choice:
+            out.insert(s.key, s.choices[s.choiceOf(record)].name);
+            break;
+        }
+    }
 }
 
-toml::table binBand(const BinBandParams_t& band)
+// A mapper's keys: the shared ones, its own, and a table per band.
+template <typename Record, typename Own, typename Bands, typename BandTable>
+toml::table mapperTable(const Record& record, const Own& own, const Bands& bands, const BandTable& bandSettings)
 {
-    return toml::table{{"type", bandName(band.bandType)}, {"radius_bins", band.radiusBins},
-                       {"auto_sigma", band.autoSigma},    {"sigma_scale", band.sigmaScale},
-                       {"sigma_bins", band.sigmaBins},    {"normalize", band.normalizeWeights}};
-}
-
-toml::table sharedMapper(const MapperParams_t& params)
-{
-    return toml::table{{"reference_frequency", params.referenceFrequency},
-                       {"low_note", params.lowNote},
-                       {"high_note", params.highNote},
-                       {"power_filter", params.powerFilter}};
+    toml::table out;
+    writeSettings(out, mapperSettings, record);
+    writeSettings(out, own, record);
+    for (const auto& band : bands) {
+        toml::table nested;
+        writeSettings(nested, bandSettings, record.*band.field);
+        out.insert(band.key, nested);
+    }
+    return out;
 }
 
 // Reads keys of one table into a record, warning about wrong types and
@@ -139,10 +137,42 @@ public:
             std::optional<double> value = node->value<double>();
             if (!node->is_number() || !value)
                 warn(key, "is not a number");
-            else if (!std::isfinite(*value) || *value < low || *value > high)
+            else if (std::isnan(*value) || *value < low || *value > high)
                 warn(key, "is out of range");
             else
                 out = static_cast<Real>(*value);
+        }
+    }
+
+    void size(std::string_view key, std::uint32_t& out, SettingRange_t offered) const
+    {
+        if (const toml::node* node = find(key)) {
+            auto value = node->value_exact<std::int64_t>();
+            if (!value)
+                warn(key, "is not an integer");
+            else if (!isSizeIn(static_cast<double>(*value), offered))
+                warn(key, "is not one of the offered sizes");
+            else
+                out = static_cast<std::uint32_t>(*value);
+        }
+    }
+
+    template <typename Described, typename Record>
+    void choice(const Setting_t<Described>& s, Record& record) const
+    {
+        if (const toml::node* node = find(s.key)) {
+            auto value = node->value_exact<std::string>();
+            if (!value) {
+                warn(s.key, "is not a string");
+                return;
+            }
+            for (std::uint8_t i = 0; i < s.choiceCount; ++i) {
+                if (*value == s.choices[i].name) {
+                    s.setChoice(record, i);
+                    return;
+                }
+            }
+            warn(s.key, "has an unknown value \"" + *value + "\"");
         }
     }
 
@@ -163,6 +193,38 @@ public:
                 }
             }
             warn(key, "has an unknown value \"" + *value + "\"");
+        }
+    }
+
+    // A setting's key, validated by its typed range (sizes: the powers of two
+    // within it; choices: its items' names).
+    template <typename Table, typename Record>
+    void settings(const Table& table, Record& record) const
+    {
+        for (const auto& s : table) {
+            if (s.derived)
+                continue;
+            switch (s.kind) {
+            case SettingKind::Real:
+                real(s.key, record.*s.real, s.typed.low, s.typed.high);
+                break;
+            case SettingKind::Real32:
+                real(s.key, record.*s.real32, s.typed.low, s.typed.high);
+                break;
+            case SettingKind::Integer:
+                integer(s.key, record.*s.integer, static_cast<std::int64_t>(s.typed.low),
+                        static_cast<std::int64_t>(s.typed.high));
+                break;
+            case SettingKind::Size:
+                size(s.key, record.*s.size, s.typed);
+                break;
+            case SettingKind::Flag:
+                boolean(s.key, record.*s.flag);
+                break;
+            case SettingKind::Choice:
+                choice(s, record);
+                break;
+            }
         }
     }
 
@@ -206,52 +268,19 @@ private:
     std::vector<std::string>& warnings;
 };
 
-void readShared(const Reader& in, MapperParams_t& params)
+template <typename Record, typename Own, typename Bands, typename BandTable>
+void readMapper(const Reader& in, Record& record, const Own& own, const Bands& bands, const BandTable& bandSettings)
 {
-    in.real("reference_frequency", params.referenceFrequency, 1.0, 20000.0);
-    in.integer("low_note", params.lowNote, 0, 127);
-    in.integer("high_note", params.highNote, 0, 127);
-    in.real("power_filter", params.powerFilter, 0.0, 1e12);
-}
-
-void readCentsBand(const Reader& in, CentsBandParams_t& band)
-{
-    in.real("sigma_cents", band.sigmaCents, 0.0, 1e6);
-    in.real("cutoff_cents", band.cutoffCents, 0.0, 1e6);
-    in.boolean("normalize", band.normalizeWeights);
-}
-
-void readBinBand(const Reader& in, BinBandParams_t& band)
-{
-    static const BandType bands[] = {BandType::Box, BandType::Triangular, BandType::Gaussian};
-    in.choice("type", band.bandType, bandName, bands);
-    in.integer("radius_bins", band.radiusBins, 0, 1 << 16);
-    in.boolean("auto_sigma", band.autoSigma);
-    in.real("sigma_scale", band.sigmaScale, 0.0, 1e6);
-    in.real("sigma_bins", band.sigmaBins, 0.0, 1e6);
-    in.boolean("normalize", band.normalizeWeights);
+    in.settings(mapperSettings, record);
+    in.settings(own, record);
+    for (const auto& band : bands)
+        in.sub(band.key).settings(bandSettings, record.*band.field);
 }
 
 bool isHistorySpan(double seconds)
 {
     for (float span : historySpans)
         if (static_cast<double>(span) == seconds)
-            return true;
-    return false;
-}
-
-bool isWindowSize(std::uint32_t size)
-{
-    for (std::int32_t i = 0; i < fftSizeItemCount; ++i)
-        if (windowSizeOfItem(i) == size)
-            return true;
-    return false;
-}
-
-bool isBlockSize(std::uint32_t size)
-{
-    for (std::int32_t i = 0; i < fftSizeItemCount; ++i)
-        if (blockSizeOfItem(i) == size)
             return true;
     return false;
 }
@@ -265,33 +294,15 @@ std::string sessionToToml(const Session_t& session)
         generators.push_back(toml::table{
             {"number", g.number}, {"enabled", g.enabled}, {"frequency", g.frequency}, {"amplitude", g.amplitude}});
 
-    toml::table gaussian = sharedMapper(session.gaussian);
-    gaussian.insert("fundamental_band", centsBand(session.gaussian.fundamentalBand));
-    gaussian.insert("harmonic_bands", centsBand(session.gaussian.harmonicBands));
-    gaussian.insert("harmonic_count", session.gaussian.harmonicCount);
-    gaussian.insert("fundamental_boost", session.gaussian.fundamentalBoost);
-    gaussian.insert("squared_weights", session.gaussian.useSquaredWeights);
-
-    const NoteEnergyParams_t& e = session.energy;
-    toml::table energy = sharedMapper(e);
-    energy.insert("fundamental_band", binBand(e.fundamentalBand));
-    energy.insert("harmonic_bands", binBand(e.harmonicBands));
-    energy.insert("harmonic_count", e.harmonicCount);
-    energy.insert("fundamental_boost", e.fundamentalBoost);
-    energy.insert("squared_weights", e.useSquaredWeights);
-    energy.insert("fundamental_hard_gate", e.fundamentalHardGate);
-    energy.insert("fundamental_soft_gate", e.fundamentalSoftGate);
-    energy.insert("fundamental_fraction", e.fundamentalFraction);
-    energy.insert("min_energy", e.minEnergy);
-
+    // The analysis, mapper and tracker keys come from the tables the panels
+    // and dravik-transcribe share.
+    toml::table fft;
+    writeSettings(fft, fftSettings, session.fft);
+    const toml::table gaussian =
+        mapperTable(session.gaussian, gaussianCentsSettings, gaussianCentsBands, centsBandSettings);
+    const toml::table energy = mapperTable(session.energy, noteEnergySettings, noteEnergyBands, binBandSettings);
     toml::table tracker;
-    // The tracker's keys come from the table the panel and dravik-transcribe share.
-    for (const TrackerSetting_t& setting : trackerSettings) {
-        if (setting.real != nullptr)
-            tracker.insert(setting.key, session.tracker.*setting.real);
-        else
-            tracker.insert(setting.key, session.tracker.*setting.integer);
-    }
+    writeSettings(tracker, trackerSettings, session.tracker);
 
     toml::array recent;
     for (const std::string& file : session.recentFiles)
@@ -301,10 +312,7 @@ std::string sessionToToml(const Session_t& session)
         {"format", formatName},
         {"version", sessionVersion},
         {"generators", toml::table{{"counter", session.generatorCounter}, {"list", generators}}},
-        {"fft", toml::table{{"window_size", static_cast<std::int64_t>(session.fft.windowSize)},
-                            {"block_size", static_cast<std::int64_t>(session.fft.blockSize)},
-                            {"hop_rate", static_cast<double>(session.fft.hopRate)},
-                            {"window", windowName(session.fft.windowingType)}}},
+        {"fft", fft},
         {"audio", toml::table{{"sample_rate", session.sampleRate}, {"muted", session.muted}}},
         {"mapper",
          toml::table{{"type", mapperName(session.mapper)}, {"gaussian_cents", gaussian}, {"harmonic_energy", energy}}},
@@ -382,23 +390,7 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
         s.generators = kept;
     }
 
-    const Reader fft = top.sub("fft");
-    std::uint32_t windowSize = s.fft.windowSize;
-    fft.integer("window_size", windowSize, 0, 1 << 30);
-    if (isWindowSize(windowSize))
-        s.fft.windowSize = windowSize;
-    else
-        fft.warn("window_size", "is not one of the offered sizes");
-    std::uint32_t blockSize = s.fft.blockSize;
-    fft.integer("block_size", blockSize, 0, 1 << 30);
-    if (isBlockSize(blockSize))
-        s.fft.blockSize = blockSize;
-    else
-        fft.warn("block_size", "is not one of the offered sizes");
-    fft.real("hop_rate", s.fft.hopRate, 0.0, 1.0);
-    static const WindowingType windows[] = {WindowingType::None, WindowingType::Hann, WindowingType::Hamming,
-                                            WindowingType::Blackman};
-    fft.choice("window", s.fft.windowingType, windowName, windows);
+    top.sub("fft").settings(fftSettings, s.fft);
 
     const Reader audio = top.sub("audio");
     audio.real("sample_rate", s.sampleRate, 1000.0, 768000.0);
@@ -407,35 +399,12 @@ SessionParse_t sessionFromToml(std::string_view text, const Session_t& defaults)
     const Reader mapper = top.sub("mapper");
     static const MapperType mappers[] = {MapperType::GaussianCents, MapperType::HarmonicEnergy};
     mapper.choice("type", s.mapper, mapperName, mappers);
-    const Reader gaussian = mapper.sub("gaussian_cents");
-    readShared(gaussian, s.gaussian);
-    readCentsBand(gaussian.sub("fundamental_band"), s.gaussian.fundamentalBand);
-    readCentsBand(gaussian.sub("harmonic_bands"), s.gaussian.harmonicBands);
-    gaussian.integer("harmonic_count", s.gaussian.harmonicCount, 0, maxHarmonics);
-    gaussian.real("fundamental_boost", s.gaussian.fundamentalBoost, 0.0, 1e6);
-    gaussian.boolean("squared_weights", s.gaussian.useSquaredWeights);
-    const Reader energy = mapper.sub("harmonic_energy");
-    NoteEnergyParams_t& e = s.energy;
-    readShared(energy, e);
-    readBinBand(energy.sub("fundamental_band"), e.fundamentalBand);
-    readBinBand(energy.sub("harmonic_bands"), e.harmonicBands);
-    energy.integer("harmonic_count", e.harmonicCount, 0, maxHarmonics);
-    energy.real("fundamental_boost", e.fundamentalBoost, 0.0, 1e6);
-    energy.boolean("squared_weights", e.useSquaredWeights);
-    energy.real("fundamental_hard_gate", e.fundamentalHardGate, 0.0, 1e12);
-    energy.real("fundamental_soft_gate", e.fundamentalSoftGate, 0.0, 1e12);
-    energy.real("fundamental_fraction", e.fundamentalFraction, 0.0, 1.0);
-    energy.real("min_energy", e.minEnergy, 0.0, 1e12);
+    readMapper(mapper.sub("gaussian_cents"), s.gaussian, gaussianCentsSettings, gaussianCentsBands, centsBandSettings);
+    readMapper(mapper.sub("harmonic_energy"), s.energy, noteEnergySettings, noteEnergyBands, binBandSettings);
 
     const Reader tracker = top.sub("tracker");
     NoteTrackerParams_t& t = s.tracker;
-    for (const TrackerSetting_t& setting : trackerSettings) {
-        if (setting.real != nullptr)
-            tracker.real(setting.key, t.*setting.real, setting.low, setting.high);
-        else
-            tracker.integer(setting.key, t.*setting.integer, static_cast<std::int64_t>(setting.low),
-                            static_cast<std::int64_t>(setting.high));
-    }
+    tracker.settings(trackerSettings, t);
     // An off level above its on level would end every note as it starts.
     if (t.relativeOffDb > t.relativeOnDb) {
         tracker.warn("relative_off_db", "and relative_on_db: the off level lies above the on level");

@@ -108,14 +108,7 @@ struct NoteTrackerParams_t {
 
 // Copies the settings a user chooses (panel, session, defaults) from `from`
 // into `to`; the rate and the low-note window stay `to`'s, as they follow the
-// analysis.
-inline void copyTrackerOptions(const NoteTrackerParams_t& from, NoteTrackerParams_t& to)
-{
-    const double rate = to.sampleRate;
-    const std::uint32_t lowWindow = to.lowWindowSize;
-    to = from;
-    to.sampleRate = rate;
-    to.lowWindowSize = lowWindow;
-}
+// analysis (the tracker settings' table marks them so).
+void copyTrackerOptions(const NoteTrackerParams_t& from, NoteTrackerParams_t& to);
 
 } // namespace dravik

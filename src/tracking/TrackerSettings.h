@@ -1,128 +1,136 @@
 #pragma once
 
+#include "shared/Setting.h"
 #include "tracking/NoteTrackerParams.h"
+#include "tracking/PitchEstimator.h"
 
 #include <array>
-#include <cstdint>
 
 namespace dravik {
 
-// One setting of the note tracker a user chooses: its key in a saved session,
-// its label in the "Note Tracker" panel, its long option in dravik-transcribe
-// (named after the label), the range a value must lie in, and what it does.
-// Exactly one of `real` and `integer` is set.
-struct TrackerSetting_t {
-    const char* key;
-    const char* label;
-    const char* option;
-    const char* formerOption; // the option's earlier name, still accepted; null for none
-    double NoteTrackerParams_t::*real;
-    std::int32_t NoteTrackerParams_t::*integer;
-    double low;
-    double high;
-    const char* help;
-};
+using TrackerSetting_t = Setting_t<NoteTrackerParams_t>;
 
 namespace trackersettings {
-inline constexpr TrackerSetting_t real(const char* key, const char* label, const char* option, const char* formerOption,
-                                       double NoteTrackerParams_t::*field, double low, double high, const char* help)
-{
-    return {key, label, option, formerOption, field, nullptr, low, high, help};
-}
-inline constexpr TrackerSetting_t integer(const char* key, const char* label, const char* option,
-                                          std::int32_t NoteTrackerParams_t::*field, double low, double high,
-                                          const char* help)
-{
-    return {key, label, option, nullptr, nullptr, field, low, high, help};
-}
+constexpr SettingRange_t midiNotes{0.0, 127.0};
+constexpr SettingRange_t unit{0.0, 1.0};
 } // namespace trackersettings
 
-// Every tracker setting a user chooses; the rate and the low-note window
-// follow the analysis and are not among them.
-inline constexpr std::array<TrackerSetting_t, 32> trackerSettings{{
-    trackersettings::real("relative_on_db", "On Level", "on-level", "relative-on", &NoteTrackerParams_t::relativeOnDb,
-                          -120.0, 0.0, "dB below the frame's strongest note at which a note starts"),
-    trackersettings::real("relative_off_db", "Off Level", "off-level", "relative-off",
-                          &NoteTrackerParams_t::relativeOffDb, -120.0, 0.0,
-                          "dB below the frame's strongest note at which a note ends"),
-    trackersettings::real("floor_on_db", "On Floor", "on-floor", "floor-on", &NoteTrackerParams_t::floorOnDb, -200.0,
-                          0.0, "dB of full scale at which a note starts"),
-    trackersettings::real("floor_off_db", "Off Floor", "off-floor", "floor-off", &NoteTrackerParams_t::floorOffDb,
-                          -200.0, 0.0, "dB of full scale at which a note ends"),
-    trackersettings::real("peak_floor_db", "Peak Floor", "peak-floor", nullptr, &NoteTrackerParams_t::peakFloorDb,
-                          -200.0, 0.0, "dB of full scale below which a spectral peak is noise"),
-    trackersettings::real("release_drop_db", "Release Drop", "release-drop", nullptr,
-                          &NoteTrackerParams_t::releaseDropDb, 0.0, 400.0,
-                          "dB below its own loudest at which a note ends"),
-    trackersettings::real("release_slope_db", "Release Slope", "release-slope", nullptr,
-                          &NoteTrackerParams_t::releaseSlopeDb, 0.0, 400.0,
-                          "dB a note may fall faster over the slope span than over the span before"),
-    trackersettings::real("release_slope_s", "Slope Span", "slope-span", nullptr,
-                          &NoteTrackerParams_t::releaseSlopeSeconds, 0.0, 10.0,
-                          "Seconds over which the release slope is measured"),
-    trackersettings::real("reattack_db", "Reattack", "reattack", nullptr, &NoteTrackerParams_t::reattackDb, 0.0, 400.0,
-                          "dB rise that starts an ended note again"),
-    trackersettings::real("overtone_relative_db", "Overtone Level", "overtone-level", nullptr,
-                          &NoteTrackerParams_t::overtoneRelativeDb, -200.0, 0.0,
-                          "dB within a louder note that a note at its 3rd to 9th partial must reach"),
-    trackersettings::real("octave_odd_ratio", "Octave Odd Ratio", "octave-odd-ratio", nullptr,
-                          &NoteTrackerParams_t::octaveOddRatio, 0.0, 1e6,
-                          "Share of the fundamental the odd partials must reach for the octave below to win"),
-    trackersettings::real("octave_fundamental_db", "Octave Fundamental", "octave-fundamental", nullptr,
-                          &NoteTrackerParams_t::octaveFundamentalDb, -400.0, 0.0,
-                          "dB within the note that the octave below's fundamental must reach"),
-    trackersettings::real("strong_second_ratio", "Strong Second", "strong-second", nullptr,
-                          &NoteTrackerParams_t::strongSecondRatio, 1.0, 1e6,
-                          "A second partial this many times the fundamental is the note's own"),
-    trackersettings::real("min_duration_s", "Min Duration", "min-duration", nullptr,
-                          &NoteTrackerParams_t::minDurationSeconds, 0.0, 10.0, "Shortest note in seconds"),
-    trackersettings::real("velocity_floor_db", "Velocity Floor", "velocity-floor", nullptr,
-                          &NoteTrackerParams_t::velocityFloorDb, -200.0, -1.0,
-                          "dB of full scale that gets velocity 1 (0 dB gets 127)"),
-    trackersettings::real("velocity_s", "Velocity Span", "velocity-span", nullptr,
-                          &NoteTrackerParams_t::velocitySeconds, 0.0, 1.0,
-                          "Seconds from its onset over which a note's peak level sets its velocity"),
-    trackersettings::real("onset_threshold", "Onset Threshold", "onset-threshold", nullptr,
-                          &NoteTrackerParams_t::onsetThreshold, 0.001, 10.0,
-                          "Peak-picking threshold of the onset detection; lower finds more onsets"),
-    trackersettings::real("onset_fallback_share", "Onset Fallback", "onset-fallback", nullptr,
-                          &NoteTrackerParams_t::onsetFallbackShare, 0.0, 1.0,
-                          "Without a detected onset, a note is stamped this share of a window before its window's end"),
-    trackersettings::real("offset_share", "Offset Share", "offset-share", nullptr, &NoteTrackerParams_t::offsetShare,
-                          0.0, 1.0, "A note ends this share of a window before the end of the window that lost it"),
-    trackersettings::real("onset_required_s", "Onset Required", "onset-required", nullptr,
-                          &NoteTrackerParams_t::onsetRequiredSeconds, 0.0, 1e9,
-                          "Seconds after its end within which a note starts again only on a detected onset"),
-    trackersettings::real("attack_settle_s", "Attack Settle", "attack-settle", nullptr,
-                          &NoteTrackerParams_t::attackSettleSeconds, 0.0, 1.0,
-                          "A note found this soon after its onset waits a frame for the attack to settle"),
-    trackersettings::real("single_confidence", "Single Confidence", "single-confidence", nullptr,
-                          &NoteTrackerParams_t::singleConfidence, 0.0, 1.0,
-                          "With Max Polyphony 1, the YIN confidence a hop needs to count as voiced"),
-    trackersettings::real("single_settle_s", "Single Settle", "single-settle", nullptr,
-                          &NoteTrackerParams_t::singleSettleSeconds, 0.0, 1.0,
-                          "With Max Polyphony 1, seconds of voiced hops that must agree before a note starts"),
-    trackersettings::real("single_gap_s", "Single Gap", "single-gap", nullptr, &NoteTrackerParams_t::singleGapSeconds,
-                          0.0, 10.0, "With Max Polyphony 1, seconds without the note that end it"),
-    trackersettings::real("single_restart_db", "Single Restart", "single-restart", nullptr,
-                          &NoteTrackerParams_t::singleRestartDb, 0.0, 400.0,
-                          "With Max Polyphony 1, the rise in dB at an onset that starts a held note again"),
-    trackersettings::real("hold_tolerance_cents", "Hold Tolerance", "hold-tolerance", nullptr,
-                          &NoteTrackerParams_t::holdToleranceCents, 1.0, 1200.0,
-                          "Cents a single line's note may wander from its centre and hold"),
-    trackersettings::integer("off_frames", "Off Frames", "off-frames", &NoteTrackerParams_t::offFrames, 1, 1000,
-                             "Frames a note may be missing before it ends"),
-    trackersettings::integer("max_polyphony", "Max Polyphony", "max-polyphony", &NoteTrackerParams_t::maxPolyphony, 1,
-                             128,
-                             "Notes at once at most; 1 follows a single line (voice, flute, bass) by its YIN pitch"),
-    trackersettings::integer("harmonic_count", "Harmonic Count", "harmonic-count", &NoteTrackerParams_t::harmonicCount,
-                             1, 16, "Partials read per candidate note"),
-    trackersettings::integer("low_note", "Lowest Note", "lowest-note", &NoteTrackerParams_t::lowNote, 0, 127,
-                             "Lowest candidate note (MIDI number)"),
-    trackersettings::integer("high_note", "Highest Note", "highest-note", &NoteTrackerParams_t::highNote, 0, 127,
-                             "Highest candidate note (MIDI number)"),
-    trackersettings::integer("split_note", "Split Note", "split-note", &NoteTrackerParams_t::splitNote, 0, 127,
-                             "Notes below this one are read from the longer low-note analysis"),
-}};
+// Every setting of the note tracker, as the "Note Tracker" panel shows those
+// it has. The rate and the low-note window follow the analysis.
+inline constexpr std::array trackerSettings{
+    setting::real("relative_on_db", "On Level", "on-level", &NoteTrackerParams_t::relativeOnDb, {-60.0, 0.0},
+                  {-60.0, 0.0}, "A note starts when it comes within this many dB of the frame's strongest note.")
+        .unit("%.1f dB")
+        .formerly("relative-on"),
+    setting::real("relative_off_db", "Off Level", "off-level", &NoteTrackerParams_t::relativeOffDb, {-60.0, 0.0},
+                  {-60.0, 0.0}, "A sounding note ends when it falls more than this below the frame's strongest note.")
+        .unit("%.1f dB")
+        .formerly("relative-off"),
+    setting::real("floor_on_db", "On Floor", "on-floor", &NoteTrackerParams_t::floorOnDb, {-120.0, 0.0}, {-120.0, 0.0},
+                  "A note starts only above this level, in dB of full scale.")
+        .unit("%.1f dB")
+        .formerly("floor-on"),
+    setting::real("floor_off_db", "Off Floor", "off-floor", &NoteTrackerParams_t::floorOffDb, {-120.0, 0.0},
+                  {-120.0, 0.0}, "A sounding note ends below this level, in dB of full scale.")
+        .unit("%.1f dB")
+        .formerly("floor-off"),
+    setting::real("peak_floor_db", "Peak Floor", "peak-floor", &NoteTrackerParams_t::peakFloorDb, {-140.0, 0.0},
+                  {-140.0, 0.0}, "Spectral peaks below this level are not read as partials at all.")
+        .unit("%.1f dB"),
+    setting::real("release_drop_db", "Release Drop", "release-drop", &NoteTrackerParams_t::releaseDropDb, {1.0, 60.0},
+                  {1.0, 200.0}, "A note ends this far below its own loudest since it started.")
+        .unit("%.1f dB"),
+    setting::real("release_slope_db", "Release Slope", "release-slope", &NoteTrackerParams_t::releaseSlopeDb,
+                  {1.0, 30.0}, {0.5, 200.0},
+                  "A note also ends when it falls this much faster than over the span before.")
+        .unit("%.1f dB"),
+    setting::real("release_slope_s", "Slope Span", "slope-span", &NoteTrackerParams_t::releaseSlopeSeconds, {0.02, 0.5},
+                  {0.01, 2.0}, "The time over which the release slope is measured.")
+        .unit("%.3f s"),
+    setting::real("reattack_db", "Reattack", "reattack", &NoteTrackerParams_t::reattackDb, {1.0, 40.0}, {0.5, 200.0},
+                  "An ended note starts again on a rise of this much.")
+        .unit("%.1f dB"),
+    setting::real("overtone_relative_db", "Overtone Level", "overtone-level", &NoteTrackerParams_t::overtoneRelativeDb,
+                  {-30.0, 0.0}, {-120.0, 0.0},
+                  "A note at a louder note's third to ninth partial counts only this close to it.")
+        .unit("%.1f dB"),
+    setting::real("octave_odd_ratio", "Octave Odd Ratio", "octave-odd-ratio", &NoteTrackerParams_t::octaveOddRatio,
+                  {0.0, 2.0}, {0.0, 100.0}, "The octave below wins when its odd partials reach this share of the note.")
+        .unit("%.2f"),
+    setting::real("octave_fundamental_db", "Octave Fundamental", "octave-fundamental",
+                  &NoteTrackerParams_t::octaveFundamentalDb, {-80.0, 0.0}, {-200.0, 0.0},
+                  "The octave below also needs its fundamental at least this level relative to the note.")
+        .unit("%.1f dB"),
+    setting::real("strong_second_ratio", "Strong Second", "strong-second", &NoteTrackerParams_t::strongSecondRatio,
+                  {1.0, 10.0}, {1.0, 1000.0},
+                  "A second partial this many times the fundamental is the note's own, not an octave up.")
+        .unit("%.1f x"),
+    setting::real("min_duration_s", "Min Duration", "min-duration", &NoteTrackerParams_t::minDurationSeconds,
+                  {0.0, 1.0}, {0.0, 10.0}, "Notes shorter than this are dropped as noise.")
+        .unit("%.3f s"),
+    setting::real("velocity_floor_db", "Velocity Floor", "velocity-floor", &NoteTrackerParams_t::velocityFloorDb,
+                  {-120.0, -1.0}, {-120.0, -1.0},
+                  "The level that maps to the softest velocity; louder notes get higher velocities.")
+        .unit("%.1f dB"),
+    setting::real("velocity_s", "Velocity Span", "velocity-span", &NoteTrackerParams_t::velocitySeconds,
+                  trackersettings::unit, trackersettings::unit,
+                  "Seconds from its onset over which a note's peak level sets its velocity"),
+    setting::real("onset_threshold", "Onset Threshold", "onset-threshold", &NoteTrackerParams_t::onsetThreshold,
+                  {0.05, 1.0}, {0.001, 10.0},
+                  "How sharp a rise must be to count as an onset, where notes are stamped; lower finds more onsets.")
+        .unit("%.2f"),
+    setting::real("onset_fallback_share", "Onset Fallback", "onset-fallback", &NoteTrackerParams_t::onsetFallbackShare,
+                  trackersettings::unit, trackersettings::unit,
+                  "Without a detected onset, a note is stamped this share of a window before its window's end"),
+    setting::real("offset_share", "Offset Share", "offset-share", &NoteTrackerParams_t::offsetShare,
+                  trackersettings::unit, trackersettings::unit,
+                  "A note ends this share of a window before the end of the window that lost it"),
+    setting::real("onset_required_s", "Onset Required", "onset-required", &NoteTrackerParams_t::onsetRequiredSeconds,
+                  {0.0, 1e9}, {0.0, 1e9},
+                  "Seconds after its end within which a note starts again only on a detected onset"),
+    setting::real("attack_settle_s", "Attack Settle", "attack-settle", &NoteTrackerParams_t::attackSettleSeconds,
+                  trackersettings::unit, trackersettings::unit,
+                  "A note found this soon after its onset waits a frame for the attack to settle"),
+    setting::real("single_confidence", "Single Confidence", "single-confidence", &NoteTrackerParams_t::singleConfidence,
+                  trackersettings::unit, trackersettings::unit,
+                  "With Max Polyphony 1, the YIN confidence a hop needs to count as voiced"),
+    setting::real("single_settle_s", "Single Settle", "single-settle", &NoteTrackerParams_t::singleSettleSeconds,
+                  trackersettings::unit, trackersettings::unit,
+                  "With Max Polyphony 1, seconds of voiced hops that must agree before a note starts"),
+    setting::real("single_gap_s", "Single Gap", "single-gap", &NoteTrackerParams_t::singleGapSeconds, {0.0, 10.0},
+                  {0.0, 10.0}, "With Max Polyphony 1, seconds without the note that end it"),
+    setting::real("single_restart_db", "Single Restart", "single-restart", &NoteTrackerParams_t::singleRestartDb,
+                  {0.0, 400.0}, {0.0, 400.0},
+                  "With Max Polyphony 1, the rise in dB at an onset that starts a held note again"),
+    setting::real("hold_tolerance_cents", "Hold Tolerance", "hold-tolerance", &NoteTrackerParams_t::holdToleranceCents,
+                  {10.0, 200.0}, {1.0, 1200.0},
+                  "A single line's note holds while its pitch stays this close to its centre, through vibrato and "
+                  "glides.")
+        .unit("%.0f cents"),
+    setting::integer("off_frames", "Off Frames", "off-frames", &NoteTrackerParams_t::offFrames, {1.0, 20.0},
+                     {1.0, 1000.0}, "How many analyses in a row a note must be missing before it ends."),
+    setting::integer("max_polyphony", "Max Polyphony", "max-polyphony", &NoteTrackerParams_t::maxPolyphony, {1.0, 12.0},
+                     {1.0, 12.0},
+                     "The most notes that sound at once; at 1 the tracker follows a single line (voice, flute, bass) "
+                     "by its YIN pitch."),
+    setting::integer("harmonic_count", "Harmonic Count##tracker", "harmonic-count", &NoteTrackerParams_t::harmonicCount,
+                     {1.0, PitchEstimator::maxHarmonics}, {1.0, PitchEstimator::maxHarmonics},
+                     "How many partials of a candidate note are read to judge its pitch."),
+    setting::integer("low_note", "Lowest Note", "lowest-note", &NoteTrackerParams_t::lowNote,
+                     trackersettings::midiNotes, trackersettings::midiNotes,
+                     "No note below this MIDI note is tracked."),
+    setting::integer("high_note", "Highest Note", "highest-note", &NoteTrackerParams_t::highNote,
+                     trackersettings::midiNotes, trackersettings::midiNotes,
+                     "No note above this MIDI note is tracked."),
+    setting::integer("split_note", "Split Note", "split-note", &NoteTrackerParams_t::splitNote,
+                     trackersettings::midiNotes, trackersettings::midiNotes,
+                     "Below this note the longer low-note analysis reads the partials."),
+    setting::real("sample_rate", "Sample Rate", "sample-rate", &NoteTrackerParams_t::sampleRate, {1.0, 768000.0},
+                  {1.0, 768000.0}, "Rate of both analyses in Hz")
+        .followsAnalysis(),
+    setting::size("low_window_size", "Low Window", "low-window", &NoteTrackerParams_t::lowWindowSize,
+                  {1024.0, 262144.0}, {1024.0, 262144.0}, "Window of the low-note analysis in samples")
+        .followsAnalysis(),
+};
 
 } // namespace dravik

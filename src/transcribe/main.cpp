@@ -4,10 +4,12 @@
 #include "analysis/FFTParams.h"
 #include "decode/SndfileOpener.h"
 #include "engine/AnalysisEngine.h"
+#include "mapping/MapperSettings.h"
 #include "midifile/MidiFileWriter.h"
 #include "session/SessionFile.h"
 #include "source/TimeText.h"
 #include "tracking/TrackerSettings.h"
+#include "transcribe/SettingOptions.h"
 
 #include <CLI/CLI.hpp>
 
@@ -279,9 +281,7 @@ int main(int argc, char** argv)
     std::string sessionPath;
     // Options are read into their own records, so that a session file can
     // supply the rest and an option given still wins over it.
-    FFTParams_t given;
     NoteTrackerParams_t givenTracking;
-    std::string windowing = "hann";
     bool quiet = false;
     app.add_option("FILE", inputs, "Audio files; each one's notes go beside it unless -o, --csv or -d say otherwise")
         ->required()
@@ -301,59 +301,12 @@ int main(int argc, char** argv)
     midiOption->excludes(folderOption)->excludes(typesOption);
     csvOption->excludes(folderOption)->excludes(typesOption);
     app.add_option("--session", sessionPath,
-                   "Analysis and tracker settings from a session the program saved (its session.toml); "
+                   "Analysis, mapper and tracker settings from a session the program saved (its session.toml); "
                    "options given here override them")
         ->always_capture_default(false);
-    struct Override {
-        CLI::Option* option;
-        std::function<void(FFTParams_t&, NoteTrackerParams_t&)> apply;
-    };
-    std::vector<Override> overrides;
-    const auto fftOption = [&](CLI::Option* option, auto field) {
-        overrides.push_back(
-            {option, [&given, field](FFTParams_t& f, NoteTrackerParams_t&) { f.*field = given.*field; }});
-        return option;
-    };
-    // The analysis settings of the "FFT Options" panel, named after its labels.
-    fftOption(app.add_option("--fft-window-size,--window", given.windowSize,
-                             "Analysis window in samples, a power of two (\"FFT Window Sizes\")"),
-              &FFTParams_t::windowSize)
-        ->check(CLI::Range(256u, 262144u));
-    fftOption(app.add_option("--fft-block-size,--block", given.blockSize,
-                             "Samples per block, a power of two (\"FFT Process Block Size\")"),
-              &FFTParams_t::blockSize)
-        ->check(CLI::Range(16u, 4096u));
-    fftOption(app.add_option("--fft-hop-rate,--hop-rate", given.hopRate,
-                             "Hop as a fraction of the window (\"FFT Hop Rate\")"),
-              &FFTParams_t::hopRate)
-        ->check(CLI::Range(0.01f, 1.0f));
-    CLI::Option* windowingOption =
-        app.add_option("--windowing-type", windowing, "Window function: none, hann, hamming or blackman")
-            ->check(CLI::IsMember({"none", "hann", "hamming", "blackman"}, CLI::ignore_case));
-    // The "Note Tracker" panel's settings, from the table the session's keys come from.
-    for (const TrackerSetting_t& setting : trackerSettings) {
-        std::string names = std::string("--") + setting.option;
-        if (setting.formerOption != nullptr)
-            names += std::string(",--") + setting.formerOption;
-        const std::string help = std::string(setting.help) + " (\"" + setting.label + "\")";
-        CLI::Option* option = nullptr;
-        if (setting.real != nullptr) {
-            option = app.add_option(names, givenTracking.*setting.real, help);
-            overrides.push_back({option, [&givenTracking, field = setting.real](FFTParams_t&, NoteTrackerParams_t& t) {
-                                     t.*field = givenTracking.*field;
-                                 }});
-        } else {
-            option = app.add_option(names, givenTracking.*setting.integer, help);
-            overrides.push_back(
-                {option, [&givenTracking, field = setting.integer](FFTParams_t&, NoteTrackerParams_t& t) {
-                     t.*field = givenTracking.*field;
-                 }});
-        }
-        if (setting.real != nullptr)
-            option->check(CLI::Range(setting.low, setting.high));
-        else
-            option->check(CLI::Range(static_cast<std::int32_t>(setting.low), static_cast<std::int32_t>(setting.high)));
-    }
+    // The "FFT Options", mapper and "Note Tracker" panels' settings, from the
+    // tables the session's keys come from.
+    const SettingOptions settingOptions(app);
     CLI::Option* lowWindowOption =
         app.add_option("--low-window", givenTracking.lowWindowSize, "Window of the low-note analysis in samples")
             ->check(CLI::Range(1024u, 262144u));
@@ -370,8 +323,7 @@ int main(int argc, char** argv)
         return usageError(app, error.what());
     }
 
-    FFTParams_t fft;
-    NoteTrackerParams_t tracking;
+    TranscribeSettings_t settings;
     if (!sessionPath.empty()) {
         const SessionRead_t read = readSessionFile(sessionPath, Session_t{});
         for (const std::string& warning : read.warnings)
@@ -380,23 +332,14 @@ int main(int argc, char** argv)
             say("cannot use the session " + sessionPath);
             return 1;
         }
-        fft = read.session.fft;
-        copyTrackerOptions(read.session.tracker, tracking);
+        settings.fft = read.session.fft;
+        copyUserSettings(read.session.gaussian, settings.gaussian);
+        copyUserSettings(read.session.energy, settings.energy);
+        copyTrackerOptions(read.session.tracker, settings.tracker);
     }
-    for (const Override& o : overrides) {
-        if (o.option->count() != 0)
-            o.apply(fft, tracking);
-    }
-    if (windowingOption->count() != 0) {
-        const std::map<std::string, WindowingType> windows{{"none", WindowingType::None},
-                                                           {"hann", WindowingType::Hann},
-                                                           {"hamming", WindowingType::Hamming},
-                                                           {"blackman", WindowingType::Blackman}};
-        std::string name = windowing;
-        for (char& c : name)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        fft.windowingType = windows.at(name);
-    }
+    settingOptions.apply(settings);
+    const FFTParams_t& fft = settings.fft;
+    NoteTrackerParams_t& tracking = settings.tracker;
     if (lowWindowOption->count() != 0)
         tracking.lowWindowSize = givenTracking.lowWindowSize;
 

@@ -1,4 +1,5 @@
 #include "mapping/MapperParams.h"
+#include "mapping/MapperSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,39 @@ TEST(MapperParams, HarmonicEnergyDefaults)
     EXPECT_EQ(p.fundamentalFraction, 0.20000000298023224);
     EXPECT_NE(p.fundamentalFraction, 0.2);
     EXPECT_EQ(p.minEnergy, 0.0);
+}
+
+// A user's settings (a session, the defaults) come over whole; the rate and
+// window length the analysis set stay.
+TEST(MapperSettings, CopyingUserSettingsKeepsTheAnalysisRateAndWindow)
+{
+    GaussianCentsMapperParams_t gaussianFrom;
+    gaussianFrom.sampleRate = 8000.0;
+    gaussianFrom.fftSize = 8192;
+    gaussianFrom.referenceFrequency = 432.0;
+    gaussianFrom.harmonicBands.sigmaCents = 12.0;
+    GaussianCentsMapperParams_t gaussian;
+    gaussian.sampleRate = 48000.0;
+    gaussian.fftSize = 65536;
+    copyUserSettings(gaussianFrom, gaussian);
+    EXPECT_EQ(gaussian.sampleRate, 48000.0);
+    EXPECT_EQ(gaussian.fftSize, 65536u);
+    EXPECT_EQ(gaussian.referenceFrequency, 432.0);
+    EXPECT_EQ(gaussian.harmonicBands.sigmaCents, 12.0);
+
+    NoteEnergyParams_t energyFrom;
+    energyFrom.sampleRate = 8000.0;
+    energyFrom.fftSize = 8192;
+    energyFrom.fundamentalBand.bandType = BandType::Box;
+    energyFrom.minEnergy = 0.5;
+    NoteEnergyParams_t energy;
+    energy.sampleRate = 48000.0;
+    energy.fftSize = 65536;
+    copyUserSettings(energyFrom, energy);
+    EXPECT_EQ(energy.sampleRate, 48000.0);
+    EXPECT_EQ(energy.fftSize, 65536u);
+    EXPECT_EQ(energy.fundamentalBand.bandType, BandType::Box);
+    EXPECT_EQ(energy.minEnergy, 0.5);
 }
 
 } // namespace

@@ -130,7 +130,11 @@ SettingOptions::SettingOptions(CLI::App& app)
         app, trackerSettings, [](TranscribeSettings_t& t) -> NoteTrackerParams_t& { return t.tracker; }, "", "",
         tracker);
 
-    const std::string gaussian = "Gaussian cents mapper (the \"Gaussian Cents Options\" panel)";
+    // The mappers shape the program's note display only; the notes written
+    // come from the tracker. Their options are here so a session's values
+    // can be given and checked alike.
+    const std::string gaussian =
+        "Gaussian cents mapper (the \"Gaussian Cents Options\" panel; the program's display only, no effect on the notes)";
     const Place<GaussianCentsMapperParams_t> gaussianPlace =
         [](TranscribeSettings_t& t) -> GaussianCentsMapperParams_t& { return t.gaussian; };
     const Place<MapperParams_t> gaussianShared = [](TranscribeSettings_t& t) -> MapperParams_t& { return t.gaussian; };
@@ -144,7 +148,8 @@ SettingOptions::SettingOptions(CLI::App& app)
                  std::string(band.label) + ": ", gaussian);
     }
 
-    const std::string energy = "Harmonic energy mapper (the \"Harmonic Energy Options\" panel)";
+    const std::string energy =
+        "Harmonic energy mapper (the \"Harmonic Energy Options\" panel; the program's display only, no effect on the notes)";
     const Place<NoteEnergyParams_t> energyPlace = [](TranscribeSettings_t& t) -> NoteEnergyParams_t& {
         return t.energy;
     };

@@ -31,7 +31,7 @@ void drawGridFlags(FFTDebugView& view)
     ImGui::Checkbox("Show Log Labels", &view.showLogLabels);
 }
 
-void drawMapperChoice(IMainMenuModel& model)
+void drawMapperChoice(IAnalysisModel& model)
 {
     const MapperType active = model.activeMapper().type();
     ImGui::LabelText("MIDI Mapper", "%s", "");
@@ -65,22 +65,68 @@ void drawHistoryOptions(HistoryView& view)
     tooltip("Shows the analysed spectra behind the note bars, one row per analysis.");
 }
 
+void drawSoundRows(IGeneratorSoundModel& sound, IDisplayModel& display)
+{
+    double rate = sound.sampleRate();
+    if (sliderDouble("Sample Rate##1", rate, 1024.0, 48000.0, typedSampleRate))
+        sound.setSampleRate(rate);
+    bool muted = sound.isMuted();
+    if (ImGui::Checkbox("Mute Audio", &muted))
+        sound.setMuted(muted);
+    ImGui::SameLine(0.0f, -1.0f);
+    if (ImGui::Button("Reset View"))
+        display.resetView();
+}
+
+void drawAnalysisOptions(IAnalysisModel& analysis)
+{
+    drawMapperChoice(analysis);
+    ImGui::Separator();
+    FFTParams_t params = analysis.analyserSettings();
+    if (drawFFTOptions(params, analysis.analysisSampleRate()))
+        analysis.applyFFTParams(params);
+    drawOptions(analysis.activeMapper());
+}
+
+// Recording and MIDI out sit in a node of their own, closed at first, with
+// the tracker's options, so the menu stays short.
+void drawNoteOutputs(NoteOutputs& notes, NoteTrackerParams_t& tracker)
+{
+    if (!ImGui::TreeNode("MIDI Notes"))
+        return;
+    if (notes.hasUnsavedRecording()) {
+        // No new recording until this one is written or dropped.
+        if (ImGui::Button("Save Again"))
+            notes.saveRecordingAgain();
+        ImGui::SameLine();
+        if (ImGui::Button("Discard"))
+            notes.discardRecording();
+    } else if (!notes.isRecording() && ImGui::Button("Record")) {
+        notes.startRecording();
+    } else if (notes.isRecording() && ImGui::Button("Stop")) {
+        notes.stopRecording();
+    }
+    if (!notes.recordingMessage().empty())
+        wrappedText(notes.recordingMessage().c_str());
+    bool midiOut = notes.isMidiOutOn();
+    if (ImGui::Checkbox("MIDI Out", &midiOut))
+        notes.setMidiOut(midiOut);
+    std::int32_t channel = notes.midiChannel();
+    if (sliderInt("MIDI Channel", channel, 1, 16))
+        notes.setMidiChannel(channel);
+    if (!notes.midiMessage().empty())
+        wrappedText(notes.midiMessage().c_str());
+    drawNoteTrackerOptions(tracker);
+    ImGui::TreePop();
+}
+
 } // namespace
 
 void drawMainMenu(IMainMenuModel& model)
 {
     model.panelLayout().begin(mainMenuPanel, ImGuiWindowFlags_AlwaysAutoResize);
     ImGui::LabelText("FPS", "%0.2f", static_cast<double>(ImGui::GetIO().Framerate));
-
-    double rate = model.sampleRate();
-    if (sliderDouble("Sample Rate##1", rate, 1024.0, 48000.0, typedSampleRate))
-        model.setSampleRate(rate);
-    bool muted = model.isMuted();
-    if (ImGui::Checkbox("Mute Audio", &muted))
-        model.setMuted(muted);
-    ImGui::SameLine(0.0f, -1.0f);
-    if (ImGui::Button("Reset View"))
-        model.resetView();
+    drawSoundRows(model, model);
     drawSourceSelector(model.sourceModel());
     soundReadout(model.outputGain(), model.audioUnderruns());
     ImGui::Separator();
@@ -90,41 +136,8 @@ void drawMainMenu(IMainMenuModel& model)
     drawPeakReadout(model.spectrumPeak());
     ImGui::Separator();
 
-    drawMapperChoice(model);
-    ImGui::Separator();
-
-    FFTParams_t params = model.analyserSettings();
-    if (drawFFTOptions(params, model.analysisSampleRate()))
-        model.applyFFTParams(params);
-    drawOptions(model.activeMapper());
-    // Recording and MIDI out sit in a node of their own, closed at first, so
-    // the menu still fits below the plot.
-    if (ImGui::TreeNode("MIDI Notes")) {
-        if (model.noteOutputs().hasUnsavedRecording()) {
-            // No new recording until this one is written or dropped.
-            if (ImGui::Button("Save Again"))
-                model.noteOutputs().saveRecordingAgain();
-            ImGui::SameLine();
-            if (ImGui::Button("Discard"))
-                model.noteOutputs().discardRecording();
-        } else if (!model.noteOutputs().isRecording() && ImGui::Button("Record")) {
-            model.noteOutputs().startRecording();
-        } else if (model.noteOutputs().isRecording() && ImGui::Button("Stop")) {
-            model.noteOutputs().stopRecording();
-        }
-        if (!model.noteOutputs().recordingMessage().empty())
-            wrappedText(model.noteOutputs().recordingMessage().c_str());
-        bool midiOut = model.noteOutputs().isMidiOutOn();
-        if (ImGui::Checkbox("MIDI Out", &midiOut))
-            model.noteOutputs().setMidiOut(midiOut);
-        std::int32_t channel = model.noteOutputs().midiChannel();
-        if (sliderInt("MIDI Channel", channel, 1, 16))
-            model.noteOutputs().setMidiChannel(channel);
-        if (!model.noteOutputs().midiMessage().empty())
-            wrappedText(model.noteOutputs().midiMessage().c_str());
-        drawNoteTrackerOptions(model.trackerSettings());
-        ImGui::TreePop();
-    }
+    drawAnalysisOptions(model);
+    drawNoteOutputs(model.noteOutputs(), model.trackerSettings());
     if (ImGui::Button("Reset Layout"))
         model.panelLayout().requestReset();
     ImGui::SameLine(0.0f, -1.0f);

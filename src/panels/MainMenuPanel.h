@@ -17,45 +17,62 @@ class PanelLayout;
 class MapperWrapper;
 class NoteOutputs;
 
-// What the main menu shows and changes. The scene implements it; every
-// setter is the one operation that applies its setting to everything derived
-// from it.
-class IMainMenuModel {
-public:
-    virtual ~IMainMenuModel() = default;
+// The main menu's models, split by what each of its parts needs. The scene
+// implements them; every setter is the one operation that applies its
+// setting to everything derived from it.
 
+// The generators' sound: the rate they are sampled at, mute, and what the
+// sound output did.
+class IGeneratorSoundModel {
+public:
+    virtual ~IGeneratorSoundModel() = default;
     virtual double sampleRate() const = 0;
     // False, nothing changed, for a rate the program cannot use.
     virtual bool setSampleRate(double rate) = 0;
-    // The rate of what is analysed, for the bin size.
-    virtual double analysisSampleRate() const = 0;
     virtual bool isMuted() const = 0;
     virtual void setMuted(bool mute) = 0;
     // The sound output's gain that keeps a loud sum from clipping, and how
     // often it ran dry.
     virtual double outputGain() const = 0;
     virtual std::uint64_t audioUnderruns() const = 0;
-    // The spectrum view, whose grid and label flags the menu edits in place.
-    virtual FFTDebugView& spectrumView() = 0;
-    // The history under the spectrum, whose span and spectrogram the menu edits in place.
-    virtual HistoryView& historyView() = 0;
-    virtual MapperWrapper& activeMapper() = 0;
-    virtual void selectMapper(MapperType type) = 0;
+};
+
+// The analysis settings: FFT options, the mapper and the tracker.
+class IAnalysisModel {
+public:
+    virtual ~IAnalysisModel() = default;
+    // The rate of what is analysed, for the bin size.
+    virtual double analysisSampleRate() const = 0;
     virtual const FFTParams_t& analyserSettings() const = 0;
     virtual void applyFFTParams(const FFTParams_t& params) = 0;
+    virtual MapperWrapper& activeMapper() = 0;
+    virtual void selectMapper(MapperType type) = 0;
+    // The note tracker's settings, edited in place like the mappers' options;
+    // the rate in them follows the analysis.
+    virtual NoteTrackerParams_t& trackerSettings() = 0;
+};
+
+// The drawing: the views whose flags the menu edits in place, the peak, the
+// panels' places and the view's pan and zoom.
+class IDisplayModel {
+public:
+    virtual ~IDisplayModel() = default;
+    virtual FFTDebugView& spectrumView() = 0;
+    virtual HistoryView& historyView() = 0;
     // The latest spectrum's strongest peak, for the "Peak" row.
     virtual const SpectrumPeak_t& spectrumPeak() const = 0;
-    // The source selector's choices.
-    virtual ISourceModel& sourceModel() = 0;
     // Where the panels are placed; "Reset Layout" puts them back.
     virtual PanelLayout& panelLayout() = 0;
     // Back to the drawing's start view: no pan, no zoom.
     virtual void resetView() = 0;
-    // "Record" / "Stop" and "MIDI Out": where the tracked notes go.
+};
+
+// Everything the main menu shows: the parts above, the source selector's
+// choices, and where the tracked notes go ("Record", "MIDI Out").
+class IMainMenuModel : public IGeneratorSoundModel, public IAnalysisModel, public IDisplayModel {
+public:
+    virtual ISourceModel& sourceModel() = 0;
     virtual NoteOutputs& noteOutputs() = 0;
-    // The note tracker's settings, edited in place like the mappers' options;
-    // the rate in them follows the analysis.
-    virtual NoteTrackerParams_t& trackerSettings() = 0;
 };
 
 // Draws the "dravik.smx main menu" window.

@@ -78,35 +78,23 @@ float panelHeightLimit(float top, float displayHeight)
 
 void fitColumn(const float* wanted, float* heights, std::size_t count, float room)
 {
-    float total = 0.0f;
-    std::size_t inColumn = 0;
+    // Every panel under one keeps minimumPanelHeight, whatever it wants, so
+    // that a panel growing or shrinking leaves the panels above it alone.
+    std::size_t below = 0;
     for (std::size_t i = 0; i < count; ++i) {
         heights[i] = wanted[i] > 0.0f ? wanted[i] : 0.0f; // NaN too
-        total += heights[i];
-        inColumn += heights[i] > 0.0f ? 1 : 0;
+        below += heights[i] > 0.0f ? 1 : 0;
     }
-    if (inColumn == 0 || total <= room)
-        return;
-    // The common height: panels wanting less than an equal share of the room
-    // left by the others keep theirs, which leaves more for the rest.
-    float cut = std::max(room, 0.0f) / static_cast<float>(inColumn);
-    for (std::size_t pass = 0; pass < count; ++pass) {
-        float whole = 0.0f;
-        std::size_t cutCount = 0;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (heights[i] > 0.0f && heights[i] <= cut)
-                whole += heights[i];
-            else if (heights[i] > cut)
-                ++cutCount;
-        }
-        const float next = cutCount > 0 ? (room - whole) / static_cast<float>(cutCount) : cut;
-        if (!(next > cut))
-            break;
-        cut = next;
+    float top = 0.0f;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float want = heights[i];
+        if (want <= 0.0f)
+            continue;
+        --below;
+        const float reserve = static_cast<float>(below) * minimumPanelHeight;
+        heights[i] = std::max(std::min(want, room - top - reserve), std::min(want, minimumPanelHeight));
+        top += heights[i];
     }
-    cut = std::max(cut, minimumPanelHeight);
-    for (std::size_t i = 0; i < count; ++i)
-        heights[i] = std::min(heights[i], cut);
 }
 
 PanelLayout::PanelLayout()

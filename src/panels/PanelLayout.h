@@ -42,16 +42,17 @@ inline constexpr float minimumPanelHeight = 96.0f;
 float panelHeightLimit(float top, float displayHeight);
 
 // Heights for panels stacked in a column `room` high, from the heights they
-// want: all of each when they fit. Otherwise the tallest are cut to one
-// common height, so that the column fills the room and the shorter ones stay
-// whole; the cut is never below minimumPanelHeight (the column then overflows
-// instead). A panel wanting 0 is not in the column.
+// want, top to bottom: each gets what it wants as far as the room allows
+// while every panel under it keeps minimumPanelHeight, and never less than
+// that (or all it wants if less; the column then overflows). So what a panel
+// does moves only the panels under it, never itself or those above. A panel
+// wanting 0 is not in the column.
 void fitColumn(const float* wanted, float* heights, std::size_t count, float room);
 
 // Places the program's panels. At first use and after "Reset Layout" every
 // panel is docked in the side bar: stacked from the window's top down to the
 // side bar's bottom, each as tall as its rows or, when they do not all fit,
-// cut to its share and scrolled. Dragging a docked panel away leaves it
+// cut as fitColumn says and scrolled. Dragging a docked panel away leaves it
 // where it is dropped; one dropped against the window's right edge (or
 // pushed there) docks again. A saved layout keeps that too: a panel whose
 // saved right edge reaches the window's right edge starts docked. Undocked

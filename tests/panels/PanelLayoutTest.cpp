@@ -49,7 +49,7 @@ TEST(PanelLayoutTest, KeepPanelInsideBringsTheTitleBarAndWhatFitsOfTheBody)
     }
 }
 
-TEST(PanelLayoutTest, FitColumnCutsTheTallestToOneHeight)
+TEST(PanelLayoutTest, FitColumnGivesRoomTopDownAndKeepsTheLeastForThoseBelow)
 {
     struct Case {
         const char* what;
@@ -60,11 +60,10 @@ TEST(PanelLayoutTest, FitColumnCutsTheTallestToOneHeight)
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const std::vector<Case> cases{
         {"all fit", {300, 70, 160}, 669, {300, 70, 160}},
-        {"the tallest cut, the others whole", {600, 70, 160}, 669, {439, 70, 160}},
-        {"two tall ones share alike", {600, 500, 100}, 600, {250, 250, 100}},
-        {"all cut", {400, 400, 400}, 600, {200, 200, 200}},
-        {"not in the column: no room taken", {600, 0, 0, 160}, 400, {240, 0, 0, 160}},
-        {"never below the least a panel needs", {400, 400}, 100, {minimumPanelHeight, minimumPanelHeight}},
+        {"the first cut to leave the least of those below", {600, 70, 160}, 669, {477, 70, 122}},
+        {"the first whole, the next cut, the last its least", {300, 400, 160}, 669, {300, 273, 96}},
+        {"not in the column: no room taken", {600, 0, 0, 160}, 400, {304, 0, 0, 96}},
+        {"never below the least: the column overflows", {400, 400}, 100, {minimumPanelHeight, minimumPanelHeight}},
         {"a short one below the least stays whole", {400, 40}, 100, {minimumPanelHeight, 40}},
         {"not a number counts as not in the column", {nan, 500}, 300, {0, 300}},
     };
@@ -158,14 +157,14 @@ TEST_F(PanelLayoutFrameTest, PanelsStartDockedInTheSideBarAndShareItsHeight)
     EXPECT_GT(wholeMenu, 300.0f);
     EXPECT_TRUE(layout.isDocked(mainMenuPanel));
 
-    // A side bar too short for both: each gets half and scrolls; the column
-    // ends at the side bar's bottom.
+    // A side bar too short for both: the menu stays whole, the generator
+    // under it is cut at the side bar's bottom and scrolls.
     layout.setSideBarBottom(500.0f);
     frames(3);
-    EXPECT_FLOAT_EQ(menu->Size.y, 250.0f);
-    EXPECT_EQ(generator->Pos.y, 250.0f);
+    EXPECT_EQ(menu->Size.y, wholeMenu);
+    EXPECT_EQ(generator->Pos.y, wholeMenu);
     EXPECT_FLOAT_EQ(generator->Pos.y + generator->Size.y, 500.0f);
-    EXPECT_GT(menu->ScrollMax.y, 0.0f);
+    EXPECT_GT(generator->ScrollMax.y, 0.0f);
 
     // A collapsed panel takes its title bar only, and gives the rest back.
     ImGui::SetWindowCollapsed(mainMenuPanel, true);

@@ -30,8 +30,8 @@ PLOT_LEFT, PLOT_TOP, PLOT_RIGHT, PLOT_BOTTOM = 20, 40, 1260, 340
 BIN_HZ = RATE / 4096
 FIRST_BIN, LAST_BIN = round(32.7032 / BIN_HZ), round(5587.652 / BIN_HZ)
 PEAK_TOLERANCE = 3
-# The side bar covers the plot from its left edge on: the spectrum is looked
-# at left of it, up to 4.4 kHz.
+# The side bar covers the plot's right part: the spectrum is looked at left of
+# it, up to 3.9 kHz.
 PLOT_SHOWN_RIGHT = side_bar_left()
 
 

@@ -1,6 +1,7 @@
 """The side bar layout. At 1280x768, `dravik melody.wav` shows its three
 panels docked down the window's right edge, clear of the plot's and the
-history's columns up to note 84 (C6). With every panel open (the generator's
+history's columns of the notes up to 83 (B5; C6's column starts at the side
+bar's edge). With every panel open (the generator's
 entry and the main menu's three nodes), the column overflows and its panels
 scroll, yet none of them covers the history's newest 2 seconds: there the
 spectrogram of the melody's last note shows under the side bar's columns too,
@@ -14,7 +15,8 @@ import numpy as np
 
 from dravik_e2e import (FRAME_HEIGHT, GENERATOR_NODE, GENERATOR_ROWS, MAIN_MENU_CLOSED_ROWS, TREE_LINE_HEIGHT,
                         TREE_NODE, Dravik, clear_band, find_panels, history_area, note_column_left, open_tree_node,
-                        parse_arguments, run, run_test, saved_panels, side_bar_left, wait_until)
+                        parse_arguments, run, run_test, saved_panels, side_bar_left, stable_panels,
+                        wait_until)
 from test_history import MELODY, write_melody
 
 FFT_OPTIONS = MAIN_MENU_CLOSED_ROWS.index(TREE_NODE)
@@ -38,16 +40,12 @@ def start(args, name):
 
 
 def settled_panels(dravik, count):
-    """The panels once `count` of them show and two pictures in a row agree."""
-    previous = [None]
+    """(x, y, width) of the panels, top to bottom, once `count` of them show and stand still."""
+    def shown():
+        panels = stable_panels(dravik)
+        return sorted((p.x, p.y, p.width) for p in panels) if len(panels) == count else None
 
-    def same():
-        found = sorted((p.x, p.y, p.width) for p in find_panels(dravik.screenshot()))
-        agreed = len(found) == count and found == previous[0]
-        previous[0] = found
-        return found if agreed else None
-
-    return wait_until(same, 30, f"{count} panels standing still")
+    return wait_until(shown, 30, f"{count} panels standing still")
 
 
 def partial_in_band(image, band):
@@ -64,10 +62,11 @@ def default_layout(args):
         panels = settled_panels(dravik, PANEL_COUNT)
         dravik.save(dravik.screenshot(), "default")
         # Docked one under the other at the right edge, from the top, clear of
-        # the columns up to C6.
+        # the columns up to B5.
         assert all(x == side_bar_left() and width == 400 for x, _, width in panels), f"panels {panels}"
         assert [y for _, y, _ in panels][0] == 0, f"panels {panels}"
-        assert side_bar_left() >= note_column_left(LAST_NOTE), f"note {LAST_NOTE}'s column lies under the side bar"
+        assert side_bar_left() >= note_column_left(LAST_NOTE), \
+            f"note {LAST_NOTE - 1}'s column reaches under the side bar"
 
         menu, generator = sorted(find_panels(dravik.screenshot()), key=lambda p: p.y)[:2]
         open_tree_node(dravik, generator, GENERATOR_ROWS, GENERATOR_NODE, first_child=GENERATOR_NODE + 1)

@@ -2,6 +2,7 @@
 
 #include "analysis/BinFrequency.h"
 #include "app/IViewContext.h"
+#include "app/SceneLayout.h"
 #include "decode/SndfileOpener.h"
 #include "panels/GeneratorPanel.h"
 #include "panels/PlotReadouts.h"
@@ -60,13 +61,7 @@ ApplicationScene::ApplicationScene(IViewContext& viewContext)
     // The axes' frame until the first spectrum brings its own.
     spectrum.fftSize = engine.fftParams().windowSize;
     spectrum.sampleRate = engine.sampleRate();
-    spectrum.setPosition(0.0f, 20.0f);
-    // Loud notes stop at the plot's bottom edge instead of leaving it.
-    const sf::FloatRect plot = spectrum.getPlotRect();
-    midiDisplay.setMarkerFloor(spectrum.getPosition().y + plot.top + plot.height - midilayout::halfKeyWidth);
-    // Under the plot and its two rows of frequency labels, to the window's bottom edge.
-    history.display().setPosition(0.0f, 380.0f);
-    history.display().setHeight(384.0f);
+    placeScene({defaultWindowWidth, defaultWindowHeight}, spectrum, midiDisplay, history.display(), layout);
 }
 
 void ApplicationScene::onStart(sf::RenderWindow& window)
@@ -100,8 +95,7 @@ bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& ev
     const ImGuiIO& io = ImGui::GetIO();
     if (event.type == sf::Event::Resized) {
         windowSize = {event.size.width, event.size.height};
-        // A taller window gives the history its room below the plot.
-        history.display().setHeight(std::max(384.0f, static_cast<float>(windowSize.y) - 384.0f));
+        placeScene(windowSize, spectrum, midiDisplay, history.display(), layout);
     }
     if (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Home && !io.WantCaptureKeyboard) {
         resetView();

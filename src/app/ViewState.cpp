@@ -71,9 +71,17 @@ void ViewState::reset(sf::Vector2u targetSize)
 bool ViewState::handleEvent(sf::RenderTarget& target, const sf::Event& event)
 {
     switch (event.type) {
-    case sf::Event::Resized:
-        view.setSize(static_cast<float>(event.size.width), static_cast<float>(event.size.height));
+    case sf::Event::Resized: {
+        // The drawing keeps its place at the window's top-left corner and its
+        // scale, and the window's new room opens to the right and below,
+        // where the history and the side bar grow into it.
+        const sf::Vector2f topLeft = view.getCenter() - view.getSize() / 2.0f;
+        const sf::Vector2f size(static_cast<float>(event.size.width) * zoom,
+                                static_cast<float>(event.size.height) * zoom);
+        view.setSize(size);
+        view.setCenter(topLeft + size / 2.0f);
         return true;
+    }
 
     case sf::Event::MouseButtonPressed:
         if (event.mouseButton.button != sf::Mouse::Right)

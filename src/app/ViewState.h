@@ -21,7 +21,9 @@ struct ViewState {
     sf::View view;
 
     // Pans or zooms `view` for the events this state acts on and returns true
-    // for those (even when nothing changed); other events return false.
+    // for those (even when nothing changed); other events return false. A
+    // resized window keeps the world point at its top-left corner and the
+    // world units per pixel.
     bool handleEvent(sf::RenderTarget& target, const sf::Event& event);
 
     // The start view for a target of this size: one world unit per pixel,

@@ -4,6 +4,7 @@
 #include "app/CommandLine.h"
 #include "app/DisplayConnection.h"
 #include "app/ProcessFaults.h"
+#include "app/SceneLayout.h"
 #include "app/SceneSession.h"
 #include "app/ViewContextImpl.h"
 #include "app/WindowIcon.h"
@@ -26,7 +27,7 @@ void runDravik(const dravik::CommandLine_t& command)
 
     dravik::WindowSettings settings;
     settings.context = sf::ContextSettings(0, 0, 8, 4, 6, sf::ContextSettings::Default, false);
-    settings.videoMode = sf::VideoMode(1280, 768, 32);
+    settings.videoMode = sf::VideoMode(dravik::defaultWindowWidth, dravik::defaultWindowHeight, 32);
     settings.title = "Dravik v1.0 (Article 4)";
     settings.frameRateLimit = 60;
     settings.icon = haveIcon ? &icon : nullptr;

@@ -3,17 +3,18 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
+#include <optional>
+#include <string_view>
 
 namespace dravik {
 
 namespace {
 
-std::optional<std::size_t> placeIndex(std::string_view title)
+std::optional<std::size_t> panelIndex(std::string_view title)
 {
-    for (std::size_t i = 0; i < panelPlaces.size(); ++i) {
-        if (title == panelPlaces[i].title)
+    for (std::size_t i = 0; i < sideBarPanels.size(); ++i) {
+        if (title == sideBarPanels[i])
             return i;
     }
     return std::nullopt;
@@ -28,22 +29,34 @@ float keepInside(float start, float extent, float display)
     return std::clamp(start, 0.0f, std::max(0.0f, display - extent));
 }
 
-} // namespace
-
-std::optional<ImVec2> firstUsePosition(std::string_view title)
+// Whether a panel spanning [left, left + width) reaches the display's right
+// edge: that is where docked panels sit, and where a dropped one docks.
+bool reachesRightEdge(float left, float width, float displayWidth)
 {
-    const std::optional<std::size_t> index = placeIndex(title);
-    if (!index)
-        return std::nullopt;
-    return ImVec2(panelPlaces[*index].x, panelPlaces[*index].y);
+    return left + width >= displayWidth - 1.0f;
 }
+
+// The height a panel's rows take, its title bar and padding included, as
+// ImGui measured them at the last frame; a title bar for a collapsed panel.
+float wantedHeight(ImGuiWindow* window)
+{
+    if (window->Collapsed)
+        return window->TitleBarHeight();
+    return ImGui::CalcWindowNextAutoFitSize(window).y;
+}
+
+// The panel the user is dragging now, if it is this one.
+bool isBeingMoved(const ImGuiWindow* window)
+{
+    const ImGuiWindow* moving = GImGui->MovingWindow;
+    return window != nullptr && moving != nullptr && moving->RootWindow == window;
+}
+
+} // namespace
 
 std::vector<std::string> panelTitles()
 {
-    std::vector<std::string> titles;
-    for (const PanelPlace_t& place : panelPlaces)
-        titles.emplace_back(place.title);
-    return titles;
+    return {sideBarPanels.begin(), sideBarPanels.end()};
 }
 
 ImVec2 keepPanelInside(ImVec2 position, ImVec2 size, ImVec2 display, float titleBarHeight)
@@ -63,15 +76,64 @@ float panelHeightLimit(float top, float displayHeight)
     return std::max(room, minimumPanelHeight);
 }
 
+void fitColumn(const float* wanted, float* heights, std::size_t count, float room)
+{
+    // Every panel under one keeps minimumPanelHeight, whatever it wants, so
+    // that a panel growing or shrinking leaves the panels above it alone.
+    std::size_t below = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        heights[i] = wanted[i] > 0.0f ? wanted[i] : 0.0f; // NaN too
+        below += heights[i] > 0.0f ? 1 : 0;
+    }
+    float top = 0.0f;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float want = heights[i];
+        if (want <= 0.0f)
+            continue;
+        --below;
+        const float reserve = static_cast<float>(below) * minimumPanelHeight;
+        heights[i] = std::max(std::min(want, room - top - reserve), std::min(want, minimumPanelHeight));
+        top += heights[i];
+    }
+}
+
 PanelLayout::PanelLayout()
     : displaySize(0.0f, 0.0f)
 {
     keepInsideFrames.fill(settleFrames);
 }
 
+bool PanelLayout::isDocked(const char* title) const
+{
+    const std::optional<std::size_t> index = panelIndex(title);
+    return index && known[*index] && docked[*index];
+}
+
+void PanelLayout::learnDocking(std::size_t index, ImVec2 display)
+{
+    if (known[index])
+        return;
+    known[index] = true;
+    const ImGuiWindowSettings* saved = ImGui::FindWindowSettings(ImHashStr(sideBarPanels[index]));
+    docked[index] =
+        saved == nullptr || reachesRightEdge(saved->Pos.x, saved->Size.x > 0 ? saved->Size.x : sideBarWidth, display.x);
+}
+
+void PanelLayout::planColumn(ImVec2 display)
+{
+    for (std::size_t i = 0; i < panelCount; ++i) {
+        learnDocking(i, display);
+        ImGuiWindow* window = ImGui::FindWindowByName(sideBarPanels[i]);
+        planned[i] = docked[i] && !resetPending[i] && window != nullptr && window->WasActive;
+        wanted[i] = planned[i] ? wantedHeight(window) : 0.0f;
+    }
+    fitColumn(wanted.data(), given.data(), panelCount, std::min(sideBarBottom, display.y));
+    columnTop = 0.0f;
+}
+
 bool PanelLayout::begin(const char* title, ImGuiWindowFlags flags)
 {
-    const std::optional<std::size_t> index = placeIndex(title);
+    const std::optional<std::size_t> index = panelIndex(title);
     if (!index)
         return ImGui::Begin(title, nullptr, flags);
 
@@ -80,33 +142,67 @@ bool PanelLayout::begin(const char* title, ImGuiWindowFlags flags)
         displaySize = display;
         keepInsideFrames.fill(settleFrames);
     }
-    const PanelPlace_t& place = panelPlaces[*index];
-    const bool resetNow = resetPending[*index];
-    if (resetNow) {
-        ImGui::SetNextWindowPos(ImVec2(place.x, place.y), ImGuiCond_Always);
-        ImGui::SetNextWindowCollapsed(false, ImGuiCond_Always);
-        resetPending[*index] = false;
-        keepInsideFrames[*index] = settleFrames;
-    } else {
-        ImGui::SetNextWindowPos(ImVec2(place.x, place.y), ImGuiCond_FirstUseEver);
+    if (ImGui::GetFrameCount() != planFrame) {
+        planFrame = ImGui::GetFrameCount();
+        planColumn(display);
     }
+    learnDocking(*index, display);
+    if (resetPending[*index]) {
+        resetPending[*index] = false;
+        docked[*index] = true;
+        ImGui::SetNextWindowCollapsed(false, ImGuiCond_Always);
+    }
+    return docked[*index] ? beginDocked(*index, flags, display) : beginFloating(*index, flags, display);
+}
+
+bool PanelLayout::beginDocked(std::size_t index, ImGuiWindowFlags flags, ImVec2 display)
+{
+    const bool moving = isBeingMoved(ImGui::FindWindowByName(sideBarPanels[index]));
+    const float room = std::min(sideBarBottom, display.y);
+    const float top = columnTop;
+    // A panel new to the column (just shown) takes what is left of it.
+    const float height = planned[index] ? given[index] : std::max(room - top, minimumPanelHeight);
+    // Right-aligned with its top here, once ImGui knows its width this frame;
+    // left where the user drags it.
+    if (!moving)
+        ImGui::SetNextWindowPos(ImVec2(display.x, top), ImGuiCond_Always, ImVec2(1.0f, 0.0f));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(std::min(sideBarWidth, display.x), 0.0f),
+                                        ImVec2(FLT_MAX, std::max(height, minimumPanelHeight)));
+    const bool open = ImGui::Begin(sideBarPanels[index], nullptr, flags);
+    const ImVec2 position = ImGui::GetWindowPos();
+    const ImVec2 size = ImGui::GetWindowSize();
+    columnTop = top + size.y;
+    // Dragged away from the right edge, it stays where it is dropped.
+    if (moving && !reachesRightEdge(position.x, size.x, display.x)) {
+        docked[index] = false;
+        keepInsideFrames[index] = 0;
+    }
+    return open;
+}
+
+bool PanelLayout::beginFloating(std::size_t index, ImGuiWindowFlags flags, ImVec2 display)
+{
     // The panel ends at the window's bottom edge: taller content scrolls,
     // with the wheel too, instead of pushing controls out of reach.
     // While a panel settles it may be as tall as the window, and is then
     // moved up as far as it needs to be wholly inside.
-    const ImGuiWindow* existing = ImGui::FindWindowByName(title);
-    const float top = existing != nullptr && !resetNow ? existing->Pos.y : place.y;
-    const float limit = keepInsideFrames[*index] > 0 ? display.y : panelHeightLimit(top, display.y);
+    const ImGuiWindow* existing = ImGui::FindWindowByName(sideBarPanels[index]);
+    const bool moving = isBeingMoved(existing);
+    const float top = existing != nullptr ? existing->Pos.y : 0.0f;
+    const float limit = keepInsideFrames[index] > 0 ? display.y : panelHeightLimit(top, display.y);
     ImGui::SetNextWindowSizeConstraints(ImVec2(0.0f, 0.0f), ImVec2(FLT_MAX, std::max(limit, minimumPanelHeight)));
 
-    const bool open = ImGui::Begin(title, nullptr, flags);
-    if (keepInsideFrames[*index] > 0) {
-        --keepInsideFrames[*index];
+    const bool open = ImGui::Begin(sideBarPanels[index], nullptr, flags);
+    if (keepInsideFrames[index] > 0) {
+        --keepInsideFrames[index];
         const ImVec2 position = ImGui::GetWindowPos();
         const ImVec2 inside = keepPanelInside(position, ImGui::GetWindowSize(), display, ImGui::GetFrameHeight());
         if (inside.x != position.x || inside.y != position.y)
             ImGui::SetWindowPos(inside, ImGuiCond_Always);
     }
+    // Dropped against the right edge (or pushed there), it docks again.
+    if (!moving && reachesRightEdge(ImGui::GetWindowPos().x, ImGui::GetWindowSize().x, display.x))
+        docked[index] = true;
     return open;
 }
 

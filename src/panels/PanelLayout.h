@@ -3,10 +3,9 @@
 #include <imgui.h>
 
 #include <array>
+#include <cfloat>
 #include <cstddef>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace dravik {
@@ -16,22 +15,15 @@ constexpr const char* generatorPanel = "Audio Generator";
 constexpr const char* soundFilePanel = "Sound File";
 constexpr const char* soundInputPanel = "Sound Input";
 
-// Where each panel first appears, and where "Reset Layout" puts it back:
-// side by side below the plot, which spans world y 20 to 340. The file and
-// input panels show one at a time, in the same place.
-struct PanelPlace_t {
-    const char* title;
-    float x;
-    float y;
-};
-constexpr std::array<PanelPlace_t, 4> panelPlaces{{
-    {mainMenuPanel, 20.0f, 360.0f},
-    {generatorPanel, 440.0f, 360.0f},
-    {soundFilePanel, 800.0f, 360.0f},
-    {soundInputPanel, 800.0f, 360.0f},
-}};
+// The panels of the side bar, top to bottom. The file and input panels show
+// one at a time, in the same place.
+constexpr std::array<const char*, 4> sideBarPanels{mainMenuPanel, generatorPanel, soundFilePanel, soundInputPanel};
 
-std::optional<ImVec2> firstUsePosition(std::string_view title);
+// The side bar runs down the window's right edge: its panels are at least
+// this wide, right-aligned, and wider only when their rows need it. The
+// drawing keeps the rest of the window's width.
+inline constexpr float sideBarWidth = 400.0f;
+
 // The titles of every panel, for the settings file's sanitiser.
 std::vector<std::string> panelTitles();
 
@@ -49,28 +41,64 @@ ImVec2 keepPanelInside(ImVec2 position, ImVec2 size, ImVec2 display, float title
 inline constexpr float minimumPanelHeight = 96.0f;
 float panelHeightLimit(float top, float displayHeight);
 
-// Places the program's panels: first-use positions, "Reset Layout", and
-// bringing every panel inside the window at start and whenever the window's
-// size changes (a saved layout may come from a larger window).
+// Heights for panels stacked in a column `room` high, from the heights they
+// want, top to bottom: each gets what it wants as far as the room allows
+// while every panel under it keeps minimumPanelHeight, and never less than
+// that (or all it wants if less; the column then overflows). So what a panel
+// does moves only the panels under it, never itself or those above. A panel
+// wanting 0 is not in the column.
+void fitColumn(const float* wanted, float* heights, std::size_t count, float room);
+
+// Places the program's panels. At first use and after "Reset Layout" every
+// panel is docked in the side bar: stacked from the window's top down to the
+// side bar's bottom, each as tall as its rows or, when they do not all fit,
+// cut as fitColumn says and scrolled. Dragging a docked panel away leaves it
+// where it is dropped; one dropped against the window's right edge (or
+// pushed there) docks again. A saved layout keeps that too: a panel whose
+// saved right edge reaches the window's right edge starts docked. Undocked
+// panels are brought inside the window at start and whenever the window's
+// size changes (a saved layout may come from a larger window), and end at
+// its bottom edge.
 class PanelLayout {
 public:
     PanelLayout();
 
-    // ImGui::Begin for one of panelPlaces' panels (others are begun as they
-    // are), with the panel placed; the caller ends it with ImGui::End.
+    // ImGui::Begin for one of sideBarPanels (others are begun as they are),
+    // with the panel placed; the caller ends it with ImGui::End.
     bool begin(const char* title, ImGuiWindowFlags flags);
-    // Every panel goes back to its first-use position, expanded, the next
-    // time it is begun.
+    // Every panel goes back to the side bar, expanded, the next time it is begun.
     void requestReset();
+    // Where the side bar ends, in window pixels from the top: the window's
+    // bottom edge when it is higher or nothing is set.
+    void setSideBarBottom(float y) { sideBarBottom = y; }
+    float getSideBarBottom() const { return sideBarBottom; }
+    bool isDocked(const char* title) const;
 
 private:
     // A new or resized panel takes two frames to know its size (ImGui measures
     // the content of the first, hidden one), so it is kept inside for a few.
     static constexpr int settleFrames = 3;
+    static constexpr std::size_t panelCount = sideBarPanels.size();
 
-    std::array<bool, panelPlaces.size()> resetPending{};
-    std::array<int, panelPlaces.size()> keepInsideFrames{};
+    // At the frame's first panel: which panels were docked last frame and
+    // what they want, and the heights they are given.
+    void planColumn(ImVec2 display);
+    // The first time a panel is seen: docked unless its saved place says otherwise.
+    void learnDocking(std::size_t index, ImVec2 display);
+    bool beginDocked(std::size_t index, ImGuiWindowFlags flags, ImVec2 display);
+    bool beginFloating(std::size_t index, ImGuiWindowFlags flags, ImVec2 display);
+
+    std::array<bool, panelCount> resetPending{};
+    std::array<bool, panelCount> known{};
+    std::array<bool, panelCount> docked{};
+    std::array<int, panelCount> keepInsideFrames{};
+    std::array<bool, panelCount> planned{};
+    std::array<float, panelCount> wanted{};
+    std::array<float, panelCount> given{};
     ImVec2 displaySize;
+    float sideBarBottom = FLT_MAX;
+    int planFrame = -1;
+    float columnTop = 0.0f; // where the next docked panel of this frame starts
 };
 
 } // namespace dravik

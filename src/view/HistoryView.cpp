@@ -110,6 +110,7 @@ HistoryView::HistoryView(std::size_t capacity, const SpectrogramLayout_t& layout
     , capacity(std::max<std::size_t>(capacity, 1))
     , left(noteColumnLeft(layout.firstNote))
     , right(noteColumnLeft(layout.lastNote) + midilayout::keyWidth)
+    , labelEdge(right)
 {
     // A font that fails to open leaves the labels blank; the view works on.
     const resources::ByteView bytes = resources::font();
@@ -162,10 +163,17 @@ void HistoryView::setSpan(float seconds)
         span = seconds;
 }
 
+void HistoryView::setLabelRight(float x)
+{
+    if (!std::isfinite(x))
+        return;
+    labelEdge = x;
+    buildStatic();
+}
+
 float HistoryView::labelRight() const
 {
-    // Note 112's column reaches past a 1280-pixel window: the labels stay inside it.
-    return std::min(right, 1276.f);
+    return std::min(right, labelEdge);
 }
 
 sf::FloatRect HistoryView::getTimeArea() const

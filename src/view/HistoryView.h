@@ -58,6 +58,9 @@ public:
     // The height of the whole view, keyboard included.
     void setHeight(float height);
     float getHeight() const { return height; }
+    // The time labels and the dB scale keep left of this local x (and of note
+    // 112's column's right edge): left of what covers the view's right part.
+    void setLabelRight(float x);
     void setSpan(float seconds);
     float getSpan() const { return span; }
     bool showSpectrogram = true;
@@ -105,6 +108,7 @@ private:
     float span = defaultHistorySpan;
     float left;  // note 24's column's left edge
     float right; // note 112's column's right edge
+    float labelEdge;
 
     sf::Texture texture;
     // Held from the first column on: each texture update takes a transient

@@ -1,4 +1,5 @@
 #include "app/ApplicationScene.h"
+#include "app/SceneLayout.h"
 #include "app/ViewContextImpl.h"
 
 #include "DisplaySupport.h"
@@ -69,6 +70,42 @@ TEST(ApplicationSceneTest, EventsReachTheUiAndPanAndZoomTheWorldView)
     window.close();
     scene.onStop(window);
     EXPECT_TRUE(fs::exists(config.path() / "dravik" / "imgui.ini"));
+}
+
+TEST(ApplicationSceneTest, ALargerWindowGivesTheHistoryItsRoomAndTheSideBarLeavesTheNewestSecondsClear)
+{
+    if (!displaySet())
+        GTEST_SKIP() << "needs a display (run under xvfb-run)";
+    ASSERT_TRUE(holdDisplay()) << "cannot connect to $DISPLAY";
+    const TemporaryConfigHome config("scene-layout");
+    ViewContextImpl viewContext;
+    ApplicationScene scene(viewContext);
+    sf::RenderWindow window(sf::VideoMode(1280, 768), "dravik scene test");
+    scene.onStart(window);
+    const HistoryView& history = scene.historyPane().display();
+
+    float previousHeight = 0.0f;
+    for (const sf::Vector2u size : {sf::Vector2u(1280, 768), sf::Vector2u(1600, 1000), sf::Vector2u(1920, 1080)}) {
+        SCOPED_TRACE(::testing::Message() << size.x << "x" << size.y);
+        sf::Event resized{};
+        resized.type = sf::Event::Resized;
+        resized.size = {size.x, size.y};
+        scene.handleEvent(window, resized);
+
+        // The drawing stays at the window's top left; the history reaches its bottom edge.
+        const sf::View& world = viewContext.worldView().view;
+        EXPECT_EQ(world.getCenter() - world.getSize() / 2.0f, sf::Vector2f(0.0f, 0.0f));
+        const float bottom = history.getPosition().y + history.getHeight();
+        EXPECT_LE(bottom, static_cast<float>(size.y));
+        EXPECT_GE(bottom, static_cast<float>(size.y) - 8.0f);
+        EXPECT_GT(history.getHeight(), previousHeight);
+        previousHeight = history.getHeight();
+        // The side bar ends above the newest seconds at the default span.
+        ASSERT_EQ(history.getSpan(), defaultHistorySpan);
+        EXPECT_LE(scene.panelLayout().getSideBarBottom(), history.getPosition().y + history.yOf(clearNewestSeconds));
+    }
+    window.close();
+    scene.onStop(window);
 }
 
 } // namespace

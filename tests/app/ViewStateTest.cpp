@@ -20,6 +20,7 @@ public:
         initialize();
     }
     sf::Vector2u getSize() const override { return size; }
+    void setSize(sf::Vector2u value) { size = value; }
 
 private:
     sf::Vector2u size;
@@ -216,18 +217,35 @@ TEST_F(ViewStateTest, OtherInputIsNotConsumedAndChangesNothing)
     EXPECT_EQ(state.lastMousePosition, sf::Vector2i(0, 0));
 }
 
-TEST_F(ViewStateTest, ResizeTakesTheWindowSizeAndKeepsCentreAndZoom)
+TEST_F(ViewStateTest, ResizeKeepsTheTopLeftCornerAndTheScale)
 {
-    state.handleEvent(target, wheel(1.0f, 100, 100));
-    state.handleEvent(target, wheel(1.0f, 100, 100));
-    const sf::Vector2f centre = state.view.getCenter();
-    const float zoom = state.zoom;
+    // Unmoved, and zoomed and panned: the world point at the window's corner
+    // and the world units per pixel stay, smaller and larger.
+    for (const bool panned : {false, true}) {
+        state.reset({1280, 768});
+        target.setSize({1280, 768});
+        if (panned) {
+            state.handleEvent(target, wheel(2.0f, 100, 100));
+            state.handleEvent(target, button(sf::Event::MouseButtonPressed, sf::Mouse::Right, 10, 10));
+            state.handleEvent(target, moved(60, 40));
+        }
+        for (const sf::Vector2u size : {sf::Vector2u(800, 600), sf::Vector2u(1920, 1080)}) {
+            SCOPED_TRACE(::testing::Message() << (panned ? "moved, " : "unmoved, ") << size.x << "x" << size.y);
+            const sf::Vector2f corner = state.view.getCenter() - state.view.getSize() / 2.0f;
+            const float unitsPerPixel = state.view.getSize().x / static_cast<float>(target.getSize().x);
+            const float zoom = state.zoom;
+            target.setSize(size);
 
-    EXPECT_TRUE(state.handleEvent(target, resized(800, 600)));
+            EXPECT_TRUE(state.handleEvent(target, resized(size.x, size.y)));
 
-    EXPECT_EQ(state.view.getSize(), sf::Vector2f(800.0f, 600.0f));
-    EXPECT_EQ(state.view.getCenter(), centre);
-    EXPECT_EQ(state.zoom, zoom);
+            const sf::Vector2f after = state.view.getCenter() - state.view.getSize() / 2.0f;
+            EXPECT_NEAR(after.x, corner.x, 1e-3f);
+            EXPECT_NEAR(after.y, corner.y, 1e-3f);
+            EXPECT_NEAR(state.view.getSize().x, static_cast<float>(size.x) * unitsPerPixel, 1e-2f);
+            EXPECT_NEAR(state.view.getSize().y, static_cast<float>(size.y) * unitsPerPixel, 1e-2f);
+            EXPECT_EQ(state.zoom, zoom);
+        }
+    }
 }
 
 TEST_F(ViewStateTest, ResetGivesTheStartViewForTheWindowsSize)

@@ -85,6 +85,53 @@ def note_column_left(note):
     return (note - 24) * KEY_WIDTH + 6.2727275
 
 
+# The layout at the start view. The panels dock in a side bar down the
+# window's right edge, each at least SIDE_BAR_WIDTH wide and right-aligned,
+# stacked from the top: the main menu, "Audio Generator", then "Sound File" or
+# "Sound Input". The history lies under the plot from y HISTORY_TOP to 4
+# pixels above the window's bottom edge, its keyboard strip the lowest
+# KEYBOARD_HEIGHT of them; the side bar ends above the history's newest
+# CLEAR_SECONDS at the default span.
+SIDE_BAR_WIDTH = 400
+HISTORY_TOP = 380
+KEYBOARD_HEIGHT = 22
+HISTORY_SPAN = 10.0
+CLEAR_SECONDS = 2.0
+
+
+def side_bar_left(window_width=1280):
+    """Where the side bar's panels start at their least width."""
+    return window_width - SIDE_BAR_WIDTH
+
+
+def history_area(window_height=768):
+    """(top, bottom) of the history's time area in window pixels; the bottom,
+    the keyboard's top edge, is now."""
+    return HISTORY_TOP, window_height - 4 - KEYBOARD_HEIGHT
+
+
+def clear_band(window_height=768):
+    """(top, bottom) of the history's newest CLEAR_SECONDS at the default span."""
+    top, bottom = history_area(window_height)
+    return bottom - (bottom - top) * CLEAR_SECONDS / HISTORY_SPAN, bottom
+
+
+def saved_panels(config_home):
+    """{title: (x, y, width, height, collapsed)} of every panel in the layout
+    the program saved on its way out."""
+    path = os.path.join(config_home, "dravik", "imgui.ini")
+    with open(path) as f:
+        text = f.read()
+    panels = {}
+    for title, body in re.findall(r"\[Window\]\[([^\]]+)\]\n((?:[^\[\n][^\n]*\n)*)", text):
+        pos = re.search(r"Pos=(-?\d+),(-?\d+)", body)
+        size = re.search(r"Size=(\d+),(\d+)", body)
+        collapsed = re.search(r"Collapsed=1", body) is not None
+        if pos and size:
+            panels[title] = (int(pos.group(1)), int(pos.group(2)), int(size.group(1)), int(size.group(2)), collapsed)
+    return panels
+
+
 def run(*command):
     return subprocess.run(command, check=True, capture_output=True, text=True).stdout
 
@@ -335,12 +382,13 @@ class Dravik:
 
             moved = wait_until(settled, timeout, "the dragged panel to settle")
             self.move(to[0] + grab[0] - moved.x, to[1] + grab[1] - moved.y)
-            arrived = self.wait_for_picture(
+            self.wait_for_picture(
                 lambda image: (lambda p: p is not None and (p.x, p.y) == tuple(to))(active_panel(image)),
                 timeout, f"the dragged panel at {tuple(to)}")
         finally:
             run("xdotool", "mouseup", "1")
-        return active_panel(arrived)
+        # The side bar closes up behind a panel dragged out of it.
+        return next(p for p in stable_panels(self, timeout) if (p.x, p.y) == tuple(to))
 
 
 def region_is(image, top, left, bottom, right, colour):
@@ -481,13 +529,32 @@ COMBO_ITEM_PITCH = 17
 COMBO_POPUP_PADDING = 8
 
 
+def stable_panels(dravik, timeout=10):
+    """The panels once two pictures in a row show the same ones at the same
+    places: the side bar stacks its panels by the sizes ImGui measured in the
+    frames before, so a panel shown, opened or dragged away moves the ones
+    under it a frame or two later."""
+    previous = [None]
+
+    def same():
+        panels = find_panels(dravik.screenshot())
+        places = sorted((p.x, p.y, p.width, p.active) for p in panels)
+        agreed = bool(places) and places == previous[0]
+        previous[0] = places
+        return panels if agreed else None
+
+    return wait_until(same, timeout, "the panels to stand still")
+
+
 def wait_for_panels(dravik, timeout=30):
-    """Waits for the first picture with the panels drawn. The "Audio Generator"
-    window is drawn last, so it starts with the focus on top of the main menu;
-    returns it."""
-    image = dravik.wait_for_picture(lambda im: active_panel(im) is not None, timeout,
-                                    "the focused \"Audio Generator\" panel")
-    return active_panel(image)
+    """Waits for the panels to be drawn and to stand still. The "Audio
+    Generator" window is drawn last, so it starts with the focus on top of the
+    main menu; returns it."""
+    dravik.wait_for_picture(lambda im: active_panel(im) is not None, timeout,
+                            "the focused \"Audio Generator\" panel")
+    found = [p for p in stable_panels(dravik, timeout) if p.active]
+    assert len(found) == 1, f"focused panels {found}"
+    return found[0]
 
 
 def other_panel(image, panel):

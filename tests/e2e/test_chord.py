@@ -16,7 +16,7 @@ CHORD = {60: 261.6256, 64: 329.6276, 67: 391.9954}
 PARTIALS = [1.0, 0.5, 0.33, 0.25]
 NOTE_LEVEL = 0.12
 
-# Down to just above the panels' first-use places, below the plot.
+# Down to the plot's first row of frequency labels, above the history.
 ROW_BOTTOM = 355
 # A tracked note's outline shows 75 to 115 orange pixels in its column (its
 # edges fall between pixel columns); a name spilling into a neighbour's column

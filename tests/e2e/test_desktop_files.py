@@ -12,7 +12,7 @@ import stat
 import numpy as np
 
 from dravik_e2e import Dravik, find_panels, parse_arguments, run, run_test, wait_until
-from test_file_source import PLOT_BOTTOM, PLOT_LEFT, TONE_HZ, clear_the_plot, fill_tops, write_tone, x_of_frequency
+from test_file_source import PLOT_BOTTOM, PLOT_LEFT, TONE_HZ, fill_tops, write_tone, x_of_frequency
 
 PEAK_TOLERANCE = 3
 
@@ -32,7 +32,6 @@ def started(args, name, env):
     dravik.start(env)
     dravik.wait_for_centred_window()
     wait_until(lambda: len(find_panels(dravik.screenshot())) >= 2, 30, "the panels")
-    clear_the_plot(dravik)
     return dravik
 
 

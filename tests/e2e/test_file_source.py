@@ -15,7 +15,8 @@ import wave
 
 import numpy as np
 
-from dravik_e2e import (TITLE_HEIGHT, Dravik, find_panels, parse_arguments, run_test, wait_until, wave_recording)
+from dravik_e2e import (TITLE_HEIGHT, Dravik, find_panels, parse_arguments, run_test, side_bar_left, wait_until,
+                        wave_recording)
 from test_sound import read_recording
 
 RATE = 48000
@@ -29,8 +30,9 @@ PLOT_LEFT, PLOT_TOP, PLOT_RIGHT, PLOT_BOTTOM = 20, 40, 1260, 340
 BIN_HZ = RATE / 4096
 FIRST_BIN, LAST_BIN = round(32.7032 / BIN_HZ), round(5587.652 / BIN_HZ)
 PEAK_TOLERANCE = 3
-# Below the plot, out of its way.
-PANEL_PLACES = [(40, 420), (230, 420)]
+# The side bar covers the plot's right part: the spectrum is looked at left of
+# it, up to 3.9 kHz.
+PLOT_SHOWN_RIGHT = side_bar_left()
 
 
 def x_of_frequency(hz):
@@ -48,18 +50,10 @@ def write_tone(path, seconds):
 
 
 def fill_tops(image):
-    pixels = image[PLOT_TOP:PLOT_BOTTOM, PLOT_LEFT:PLOT_RIGHT].astype(int)
+    """The top row of the spectrum's fill in each column of the plot left of the side bar."""
+    pixels = image[PLOT_TOP:PLOT_BOTTOM, PLOT_LEFT:PLOT_SHOWN_RIGHT].astype(int)
     cyan = (pixels[:, :, 1] - pixels[:, :, 0] > 60) & (pixels[:, :, 2] - pixels[:, :, 0] > 60)
     return np.where(cyan.any(axis=0), np.argmax(cyan, axis=0) + PLOT_TOP, PLOT_BOTTOM)
-
-
-def clear_the_plot(dravik):
-    """Drags every panel whose title bar lies over the plot to a place below it."""
-    for place in PANEL_PLACES:
-        over = [p for p in find_panels(dravik.screenshot()) if p.y < PLOT_BOTTOM]
-        if not over:
-            return
-        dravik.drag_panel(min(over, key=lambda p: p.y), place)
 
 
 def red_text(image, top):
@@ -80,7 +74,6 @@ def play_tone(args):
     with program(args, "file", tone, env=environment) as dravik:
         dravik.wait_for_centred_window()
         wait_until(lambda: len(find_panels(dravik.screenshot())) >= 2, 30, "the panels")
-        clear_the_plot(dravik)
         image = dravik.wait_for_picture(lambda im: fill_tops(im).min() < PLOT_BOTTOM - 100, 15,
                                         "the file's spectrum")
         dravik.save(image, "playing")
@@ -90,7 +83,7 @@ def play_tone(args):
         print(f"spectrum peak at x = {peak_x:.1f}, x(1000 Hz) = {expected_x:.1f} on a 48 kHz axis")
         assert abs(peak_x - expected_x) <= PEAK_TOLERANCE, \
             f"peak at x = {peak_x:.1f}, expected {expected_x:.1f} +- {PEAK_TOLERANCE} px"
-        away = np.abs(np.arange(PLOT_LEFT, PLOT_RIGHT) - expected_x) > 40
+        away = np.abs(np.arange(PLOT_LEFT, PLOT_SHOWN_RIGHT) - expected_x) > 40
         assert PLOT_BOTTOM - tops[away].min() < 20, "a second peak far from 1000 Hz"
 
         def played_enough():
@@ -117,7 +110,6 @@ def corrupt_file(args):
     with program(args, "corrupt", corrupt, env=silent) as dravik:
         dravik.wait_for_centred_window()
         wait_until(lambda: len(find_panels(dravik.screenshot())) >= 2, 30, "the panels")
-        clear_the_plot(dravik)
         below = PLOT_BOTTOM + TITLE_HEIGHT
         image = dravik.wait_for_picture(lambda im: red_text(im, below) > 50, 10, "the failure in red")
         dravik.save(image, "message")
@@ -140,7 +132,6 @@ def short_file(args):
     with program(args, "short", short, env=silent) as dravik:
         dravik.wait_for_centred_window()
         wait_until(lambda: len(find_panels(dravik.screenshot())) >= 2, 30, "the panels")
-        clear_the_plot(dravik)
         below = PLOT_BOTTOM + TITLE_HEIGHT
         image = dravik.wait_for_picture(lambda im: red_text(im, below) > 50, 10, "the short file's line in red")
         dravik.save(image, "short")

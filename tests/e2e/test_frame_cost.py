@@ -12,7 +12,8 @@ import numpy as np
 
 from dravik_e2e import (FFT_OPTIONS, FFT_WINDOW_SIZES, FRAME_HEIGHT, GENERATOR_ENABLED, GENERATOR_NODE,
                         GENERATOR_ROWS, MAIN_MENU_ROWS, Dravik, choose_combo_item, open_tree_node,
-                        other_panel, parse_arguments, run_test, set_checkbox, wait_for_panels, wait_until)
+                        other_panel, parse_arguments, run_test, set_checkbox, stable_panels, wait_for_panels,
+                        wait_until)
 
 GENERATOR_PLACE = (700, 420)
 LARGEST_WINDOW_ITEM = 6  # "262144"
@@ -86,14 +87,16 @@ def main():
         generator = wait_for_panels(dravik)
         assert frames.read() > 0, "the frame counter counts nothing: is it preloaded?"
         generator = dravik.drag_panel(generator, GENERATOR_PLACE)
-        # High on the right, so the open "FFT Options" and its combo's popup fit in the window.
-        menu = dravik.drag_panel(other_panel(dravik.screenshot(), generator), (900, 20))
+        # Docked at the top of the side bar, the open "FFT Options" and its combo's popup fit in the window.
+        menu = other_panel(dravik.screenshot(), generator)
         open_tree_node(dravik, generator, GENERATOR_ROWS, GENERATOR_NODE, first_child=GENERATOR_NODE + 1)
         set_checkbox(dravik, generator, GENERATOR_ROWS, GENERATOR_ENABLED, True, indent=1)
         frames.wait_for(60)
         measure(dravik, frames, "window 4096, one generator")
 
         open_tree_node(dravik, menu, MAIN_MENU_ROWS, FFT_OPTIONS, first_child=FFT_OPTIONS + 1)
+        # Its wider rows widen the docked menu to the left.
+        menu = next(p for p in stable_panels(dravik) if p.y == menu.y)
         left, top = menu.widget(MAIN_MENU_ROWS, FFT_WINDOW_SIZES, indent=1)
         before = dravik.screenshot()
         choose_combo_item(dravik, menu, MAIN_MENU_ROWS, FFT_WINDOW_SIZES, LARGEST_WINDOW_ITEM, indent=1)

@@ -15,7 +15,7 @@ from dravik_e2e import KEY_WIDTH, Dravik, find_panels, note_column_left, parse_a
 RATE = 44100
 PARTIALS = [1.0, 0.5, 0.33, 0.25]
 NOTE_LEVEL = 0.2
-# (MIDI note, onset s, length s): C5 D5 E5 G5 C6, clear of the panels' first-use places.
+# (MIDI note, onset s, length s): C5 D5 E5 G5 C6, left of the side bar.
 MELODY = [(72, 0.5, 0.7), (74, 1.5, 0.7), (76, 2.5, 0.7), (79, 3.5, 0.7), (84, 4.5, 1.0)]
 FILE_SECONDS = 6.5
 

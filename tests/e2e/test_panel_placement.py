@@ -1,12 +1,15 @@
 """Panels can always be found. A saved layout from a larger window (the main
-menu at 1261,749, the generator at -137,-60) starts with both panels whole
-inside the 1280x768 window; "Reset Layout" puts them side by side below the
-plot; a window made smaller brings them inside again."""
+menu at 1261,749, its right edge past the window's, the generator at
+-137,-60) starts with the main menu docked at the top of the side bar and the
+generator whole inside the 1280x768 window, where it was left floating;
+"Reset Layout" docks both in the side bar again, one under the other; a window
+made smaller keeps them inside."""
 
 import os
 
 from dravik_e2e import (FRAME_HEIGHT, MAIN_MENU_CLOSED_ROWS, TITLE_HEIGHT, WINDOW_PADDING, Dravik,
-                        find_panels, other_panel, parse_arguments, run, run_test, wait_for_panels, wait_until)
+                        find_panels, other_panel, parse_arguments, run, run_test, side_bar_left, wait_for_panels,
+                        wait_until)
 
 SAVED_LAYOUT = ("[Window][dravik.smx main menu]\nPos=1261,749\nCollapsed=0\n\n"
                 "[Window][Audio Generator]\nPos=-137,-60\nCollapsed=0\n\n")
@@ -14,7 +17,6 @@ SAVED_LAYOUT = ("[Window][dravik.smx main menu]\nPos=1261,749\nCollapsed=0\n\n"
 # mapper's options node, the "MIDI Notes" node and the "Reset Layout" button.
 MENU_ROWS = MAIN_MENU_CLOSED_ROWS
 RESET_LAYOUT = len(MENU_ROWS) - 1
-FIRST_USE = {"menu": (20, 360), "generator": (440, 360)}
 
 
 def place_saved_layout(config_home):
@@ -46,18 +48,20 @@ def main():
         dravik.save(image, "saved-far-off")
         menu = other_panel(image, generator)
         assert (generator.x, generator.y) == (0, 0), f"generator {generator}"
-        # Brought in no further than needed: the main menu touches the far corner.
-        bottom = menu.row_tops(MENU_ROWS)[-1] + FRAME_HEIGHT + WINDOW_PADDING
-        assert (menu.x + menu.width, bottom) == (1280, 768), f"main menu {menu} reaches y {bottom}"
+        assert (menu.x, menu.y, menu.width) == (side_bar_left(), 0, 1280 - side_bar_left()), f"main menu {menu}"
 
         left, top = menu.widget(MENU_ROWS, RESET_LAYOUT)
         dravik.click((left + 20, top + FRAME_HEIGHT // 2))
 
-        def at_first_use(picture):
-            found = {(p.x, p.y) for p in find_panels(picture)}
-            return found == set(FIRST_USE.values())
+        # Docked: the main menu at the top, the generator right under it.
+        menu_bottom = menu.row_tops(MENU_ROWS)[-1] + FRAME_HEIGHT + WINDOW_PADDING
 
-        dravik.save(dravik.wait_for_picture(at_first_use, 10, f"the panels at {FIRST_USE}"), "reset")
+        def docked(picture):
+            found = sorted((p.x, p.y) for p in find_panels(picture))
+            return (len(found) == 2 and all(x == side_bar_left() for x, _ in found) and found[0][1] == 0
+                    and abs(found[1][1] - menu_bottom) <= 2)
+
+        dravik.save(dravik.wait_for_picture(docked, 10, f"the panels docked under y {menu_bottom}"), "reset")
 
         # A smaller window: both title bars come inside it.
         run("xdotool", "windowsize", str(dravik.window), "700", "500")

@@ -1,7 +1,7 @@
 """Every control stays within reach at the default layout in a 1280x768
 window: with every tree node of the main menu opened (each brought into view
-by the mouse wheel first), the menu ends at the window's bottom edge and
-scrolls, and its last row ("Reset Layout" with the history's options) is
+by the mouse wheel first), the menu ends at the top of the generator panel
+docked under it in the side bar and scrolls, and its last row ("Reset Layout" with the history's options) is
 reached by the wheel and works; the "Audio Generator" panel's entry opened
 shows its last control inside the window. Picking `File` in the "Source" row
 shows the "Sound File" panel; a file chosen from its "Recent" combo opens, and
@@ -15,8 +15,8 @@ import numpy as np
 
 from dravik_e2e import (FRAME, FRAME_HEIGHT, GENERATOR_NODE, GENERATOR_ROWS, ITEM_SPACING, MAIN_MENU_ROWS,
                         SEPARATOR, SOURCE, TEXT, TITLE_HEIGHT, TREE_LINE_HEIGHT, TREE_NODE, WINDOW_PADDING, Dravik,
-                        checkbox_state, choose_combo_item, combo_popup, find_panels, frame_at, open_tree_node,
-                        parse_arguments, run_test, wait_for_panels, wait_until)
+                        checkbox_state, choose_combo_item, clear_band, combo_popup, find_panels, frame_at,
+                        parse_arguments, run_test, side_bar_left, wait_for_panels, wait_until)
 from test_file_source import write_tone
 
 WINDOW_HEIGHT = 768
@@ -73,24 +73,36 @@ def all_nodes(items):
             yield from all_nodes(item["children"])
 
 
+def panel_below(image, panel):
+    """The panel docked right under `panel` in the side bar."""
+    below = [p for p in find_panels(image) if p.x == panel.x and p.y > panel.y]
+    return min(below, key=lambda p: p.y) if below else None
+
+
 class Menu:
     """The main menu, its rows placed by the model: from the top while it is
-    not scrolled, or from its last row once scrolled to the end."""
+    not scrolled, or from its last row once scrolled to the end. It ends where
+    the generator panel docked under it starts."""
 
     def __init__(self, dravik, panel):
         self.dravik, self.panel = dravik, panel
 
+    def bottom(self, image=None):
+        below = panel_below(self.dravik.screenshot() if image is None else image, self.panel)
+        return below.y if below is not None else WINDOW_HEIGHT
+
     def last_row_top(self):
         """The top of the last row's "Spectrogram" checkbox, found on the picture."""
         image = self.dravik.screenshot()
-        for top in range(WINDOW_HEIGHT - FRAME_HEIGHT, WINDOW_HEIGHT - 80, -1):
+        bottom = self.bottom(image)
+        for top in range(bottom - FRAME_HEIGHT, bottom - 80, -1):
             for left in range(self.panel.x + 200, self.panel.x + 440):
                 if checkbox_state(image, left, top) is not None:
                     return top, left
         return None
 
     def scroll_to_end(self):
-        self.dravik.wheel((self.panel.x + 200, 600), notches=-40)
+        self.dravik.wheel((self.panel.x + 200, self.panel.y + 200), notches=-40)
         previous = [None]
 
         def settled():
@@ -110,7 +122,7 @@ class Menu:
             top = last_top - (tops[-1] - tops[index])
         else:
             top = tops[index]
-        assert self.panel.y + TITLE_HEIGHT < top and top + TREE_LINE_HEIGHT < WINDOW_HEIGHT, \
+        assert self.panel.y + TITLE_HEIGHT < top and top + TREE_LINE_HEIGHT < self.bottom(), \
             f"\"{title}\" at y {top} is out of view"
         _, indent, item = rows[index]
         before = self.dravik.screenshot()
@@ -124,8 +136,6 @@ class Menu:
 # (7-pixel characters, 8 pixels between items, a 19-pixel circle and 4 pixels
 # before each label).
 SOURCE_LABEL_X = {"File": 174, "Input": 233}
-# Where the file and input panels first appear.
-SOURCE_PANEL_PLACE = (800, 360)
 # "Sound File" once a file is open: the path field with "Open" and "Open...",
 # "Recent", the file's name, its format, "Play" with "Loop", and "Position".
 FILE_ROWS = [FRAME, FRAME, TEXT, TEXT, FRAME, FRAME]
@@ -138,8 +148,9 @@ def pick_source(dravik, menu_panel, name):
     dravik.click((menu_panel.x + WINDOW_PADDING + SOURCE_LABEL_X[name], top + FRAME_HEIGHT // 2))
 
     def shown():
-        found = [p for p in find_panels(dravik.screenshot()) if (p.x, p.y) == SOURCE_PANEL_PLACE]
-        return found[0] if found else None
+        # Third in the side bar, under the main menu and the generator.
+        found = sorted((p for p in find_panels(dravik.screenshot()) if p.x == side_bar_left()), key=lambda p: p.y)
+        return found[2] if len(found) == 3 else None
 
     return wait_until(shown, 10, f"the panel that `{name}` shows")
 
@@ -167,7 +178,7 @@ def source_panels(args):
                 prepare=recent_file) as dravik:
         dravik.wait_for_centred_window()
         wait_for_panels(dravik)
-        menu_panel = next(p for p in find_panels(dravik.screenshot()) if (p.x, p.y) == (20, 360))
+        menu_panel = next(p for p in find_panels(dravik.screenshot()) if (p.x, p.y) == (side_bar_left(), 0))
 
         file_panel = pick_source(dravik, menu_panel, "File")
         choose_combo_item(dravik, file_panel, FILE_ROWS, RECENT, 0, item_count=1)
@@ -203,8 +214,8 @@ def main():
     source_panels(args)
     with Dravik(args.binary, args.close_tool, args.artifacts, "panel-scroll") as dravik:
         dravik.wait_for_centred_window()
-        generator = wait_for_panels(dravik)
-        menu_panel = next(p for p in find_panels(dravik.screenshot()) if (p.x, p.y) == (20, 360))
+        wait_for_panels(dravik)
+        menu_panel = next(p for p in find_panels(dravik.screenshot()) if (p.x, p.y) == (side_bar_left(), 0))
         menu = Menu(dravik, menu_panel)
         # From the bottom up, so each node opens where the model says it is:
         # first the two in view at the top, then each from the menu's end.
@@ -225,12 +236,36 @@ def main():
         # Nothing of the menu hangs below the window: its bottom border is the window's last rows.
         assert all(p.y + TITLE_HEIGHT <= WINDOW_HEIGHT for p in find_panels(dravik.screenshot()))
 
-        # The generator's entry opened: its last control, the "Note" combo, lies inside the window.
-        open_tree_node(dravik, generator, GENERATOR_ROWS, GENERATOR_NODE, first_child=GENERATOR_NODE + 1)
-        rows = GENERATOR_ROWS[:GENERATOR_NODE + 1] + [FRAME] * 8
-        left, top = generator.widget(rows, len(rows) - 3, indent=1)
+        # The generator's entry opened under the open menu: the side bar gives
+        # the generator what is left of its height, and its last control, the
+        # "Note" combo (the entry's lowest frame), is reached by the wheel.
+        generator = panel_below(dravik.screenshot(), menu_panel)
+        before = dravik.screenshot()
+        dravik.click(generator.tree_node_label(GENERATOR_ROWS, GENERATOR_NODE))
+        dravik.wait_for_picture(lambda im: not np.array_equal(im, before), 10, "the generator's entry to open")
+        assert panel_below(dravik.screenshot(), menu_panel).y == generator.y, "the generator moved as it opened"
+        dravik.wheel((generator.x + 200, generator.y + TITLE_HEIGHT + 20), notches=-20)
+        left = generator.x + WINDOW_PADDING + 21
+        bottom = clear_band()[0]
+
+        def note_combo(image):
+            for top in range(int(bottom) - FRAME_HEIGHT, generator.y + TITLE_HEIGHT, -1):
+                if frame_at(image, left, top, width=60):
+                    return top
+            return None
+
+        previous = [None]
+
+        def scrolled(image):
+            top = note_combo(image)
+            same = top is not None and top == previous[0]
+            previous[0] = top
+            return same
+
+        image = dravik.wait_for_picture(scrolled, 10, "the generator scrolled to the \"Note\" combo")
+        dravik.save(image, "generator-scrolled")
+        top = note_combo(image)
         assert top + FRAME_HEIGHT <= WINDOW_HEIGHT, f"the \"Note\" combo at y {top} is below the window"
-        dravik.wait_for_picture(lambda im: frame_at(im, left, top, width=60), 10, "the \"Note\" combo")
         dravik.close(timeout=10)
 
 

@@ -5,24 +5,26 @@ and ends with status 0 on a window manager's close request."""
 import numpy as np
 
 from dravik_e2e import (CLEAR_COLOUR, Dravik, find_panels, parse_arguments, region_is, run_test, screen_size,
-                        wait_until)
+                        side_bar_left, wait_until)
 
-# The main menu starts at (20, 360), below the plot; its title bar is 19 pixels high.
-PANEL_TITLE = (362, 22, 378, 160)  # top, left, bottom, right
-# Above the note row's baseline (rows 14 and 15 at the start), right of the
-# panels: clear at the start.
-EMPTY_AREA = (0, 1100, 12, 1270)
+# The main menu starts at the top of the side bar, at the window's right edge;
+# its title bar is 19 pixels high.
+MENU_PLACE = (side_bar_left(), 0)
+PANEL_TITLE = (2, MENU_PLACE[0] + 2, 18, MENU_PLACE[0] + 140)  # top, left, bottom, right
+# Above the note row's baseline (rows 14 and 15 at the start), left of the
+# side bar: clear at the start.
+EMPTY_AREA = (0, 600, 12, MENU_PLACE[0] - 10)
 # Where that baseline was at the start: clear once the pans and zooms below
 # have moved the drawing away (the window is cleared every frame).
-LEFT_BEHIND = (10, 1100, 30, 1270)
+LEFT_BEHIND = (10, 600, 30, MENU_PLACE[0] - 10)
 # Row 342 lies between the plot and its labels and, after the first pan, crosses the spectrum
 # plot's grey frame (100, 100, 100), anti-aliased when off the pixel grid.
 FRAME_ROW = 342
 
 
 def frame_columns(image):
-    """Columns where the plot frame's vertical lines cross FRAME_ROW."""
-    row = image[FRAME_ROW].astype(int)
+    """Columns left of the side bar where the plot frame's vertical lines cross FRAME_ROW."""
+    row = image[FRAME_ROW, :MENU_PLACE[0]].astype(int)
     grey = (row.min(axis=1) >= 60) & (row.max(axis=1) - row.min(axis=1) <= 4)
     return np.nonzero(grey)[0].tolist()
 
@@ -42,10 +44,9 @@ def main():
         icon = dravik.icon_size_and_first_pixel()
         assert icon == (409, 409, 0xFFFFFFFF), f"window icon {icon}"
 
-        # The history lies under the panels, so the main menu is found by its title bar.
         def drawn(image):
             return (region_is(image, *EMPTY_AREA, CLEAR_COLOUR)
-                    and any((p.x, p.y) == (20, 360) for p in find_panels(image)))
+                    and any((p.x, p.y) == MENU_PLACE for p in find_panels(image)))
 
         before = dravik.wait_for_picture(drawn, 20, "the clear colour and the main menu panel")
         dravik.save(before, "started")
@@ -62,7 +63,7 @@ def main():
         dravik.wheel((640, 384), notches=1)
         dravik.wait_for_picture(lambda image: frame_columns(image)[:1] in ([22], [23]), 10,
                                 "the plot frame's left line at x 22 or 23 after one notch")
-        dravik.drag((100, 370), (300, 450))  # starting over the panel pans too
+        dravik.drag((1000, 9), (300, 450))  # starting over the panel's title bar
         dravik.wheel((120, 390), notches=-2)
         after = dravik.screenshot("after-pan-zoom")
         dravik.assert_running()

@@ -17,8 +17,9 @@ from dravik_e2e import CLEAR_COLOUR, Dravik, region_differs, run_test  # noqa: E
 # font is embedded: no font package belongs among them.
 RUNTIME_PACKAGES = ("libsfml-graphics2.5", "libsfml-window2.5", "libsfml-system2.5", "libsfml-audio2.5",
                     "libfftw3-double3", "libopenal1", "libx11-6", "libstdc++6", "libc6")
-# The main menu first appears at (20, 360), below the plot: rows of its title bar.
-MAIN_MENU_TITLE = (362, 22, 378, 200)  # top, left, bottom, right
+# The main menu first appears at the top of the side bar, at the 1280-pixel
+# window's right edge: rows of its title bar.
+MAIN_MENU_TITLE = (2, 882, 18, 1060)  # top, left, bottom, right
 
 
 def check(*command, cwd=None):

@@ -1,6 +1,7 @@
 #include "panels/PanelLayout.h"
 
 #include <imgui.h>
+#include <imgui_internal.h>
 
 #include <gtest/gtest.h>
 
@@ -48,16 +49,37 @@ TEST(PanelLayoutTest, KeepPanelInsideBringsTheTitleBarAndWhatFitsOfTheBody)
     }
 }
 
-TEST(PanelLayoutTest, EveryPanelHasAFirstUsePlaceBelowThePlot)
+TEST(PanelLayoutTest, FitColumnGivesRoomTopDownAndKeepsTheLeastForThoseBelow)
+{
+    struct Case {
+        const char* what;
+        std::vector<float> wanted;
+        float room;
+        std::vector<float> expected;
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<Case> cases{
+        {"all fit", {300, 70, 160}, 669, {300, 70, 160}},
+        {"the first cut to leave the least of those below", {600, 70, 160}, 669, {477, 70, 122}},
+        {"the first whole, the next cut, the last its least", {300, 400, 160}, 669, {300, 273, 96}},
+        {"not in the column: no room taken", {600, 0, 0, 160}, 400, {304, 0, 0, 96}},
+        {"never below the least: the column overflows", {400, 400}, 100, {minimumPanelHeight, minimumPanelHeight}},
+        {"a short one below the least stays whole", {400, 40}, 100, {minimumPanelHeight, 40}},
+        {"not a number counts as not in the column", {nan, 500}, 300, {0, 300}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<float> heights(c.wanted.size(), -1.0f);
+        fitColumn(c.wanted.data(), heights.data(), c.wanted.size(), c.room);
+        for (std::size_t i = 0; i < heights.size(); ++i)
+            EXPECT_FLOAT_EQ(heights[i], c.expected[i]) << "panel " << i;
+    }
+}
+
+TEST(PanelLayoutTest, EveryPanelIsInTheSideBarInOrder)
 {
     const std::vector<std::string> titles = panelTitles();
     EXPECT_EQ(titles, (std::vector<std::string>{mainMenuPanel, generatorPanel, soundFilePanel, soundInputPanel}));
-    ASSERT_TRUE(firstUsePosition(mainMenuPanel).has_value());
-    EXPECT_EQ(firstUsePosition(mainMenuPanel)->x, 20.0f);
-    EXPECT_EQ(firstUsePosition(mainMenuPanel)->y, 360.0f);
-    EXPECT_EQ(firstUsePosition(generatorPanel)->x, 440.0f);
-    EXPECT_EQ(firstUsePosition(generatorPanel)->y, 360.0f);
-    EXPECT_FALSE(firstUsePosition("Debug##Default").has_value());
 }
 
 // A headless ImGui context: frames run without a window, so the layout's
@@ -118,66 +140,128 @@ protected:
     PanelLayout layout;
 };
 
-TEST_F(PanelLayoutFrameTest, PanelsStartSideBySideAtTheirFirstUsePlaces)
+TEST_F(PanelLayoutFrameTest, PanelsStartDockedInTheSideBarAndShareItsHeight)
 {
     frames(3);
-    EXPECT_EQ(positionOf(mainMenuPanel).x, 20.0f);
-    EXPECT_EQ(positionOf(mainMenuPanel).y, 360.0f);
-    EXPECT_EQ(positionOf(generatorPanel).x, 440.0f);
-    EXPECT_EQ(positionOf(generatorPanel).y, 360.0f);
+    const ImGuiWindow* menu = ImGui::FindWindowByName(mainMenuPanel);
+    const ImGuiWindow* generator = ImGui::FindWindowByName(generatorPanel);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_NE(generator, nullptr);
+    // Right-aligned, at least the side bar's width, one under the other from the top.
+    EXPECT_EQ(menu->Pos.x, window.x - sideBarWidth);
+    EXPECT_EQ(menu->Size.x, sideBarWidth);
+    EXPECT_EQ(menu->Pos.y, 0.0f);
+    EXPECT_EQ(generator->Pos.x, window.x - sideBarWidth);
+    EXPECT_EQ(generator->Pos.y, menu->Size.y);
+    const float wholeMenu = menu->Size.y;
+    EXPECT_GT(wholeMenu, 300.0f);
+    EXPECT_TRUE(layout.isDocked(mainMenuPanel));
+
+    // A side bar too short for both: the menu stays whole, the generator
+    // under it is cut at the side bar's bottom and scrolls.
+    layout.setSideBarBottom(500.0f);
+    frames(3);
+    EXPECT_EQ(menu->Size.y, wholeMenu);
+    EXPECT_EQ(generator->Pos.y, wholeMenu);
+    EXPECT_FLOAT_EQ(generator->Pos.y + generator->Size.y, 500.0f);
+    EXPECT_GT(generator->ScrollMax.y, 0.0f);
+
+    // A collapsed panel takes its title bar only, and gives the rest back.
+    ImGui::SetWindowCollapsed(mainMenuPanel, true);
+    frames(3);
+    EXPECT_EQ(generator->Pos.y, menu->TitleBarHeight());
+    EXPECT_EQ(generator->Size.y, wholeMenu) << "the same rows as the menu, whole";
+    EXPECT_EQ(generator->ScrollMax.y, 0.0f);
+
+    // A wider window: the side bar stays at its right edge.
+    frames(3, ImVec2(1920.0f, 1080.0f));
+    EXPECT_EQ(generator->Pos.x, 1920.0f - sideBarWidth);
 }
 
-TEST_F(PanelLayoutFrameTest, SavedPlacesOutsideTheWindowAreBroughtInAndInsideOnesKept)
+TEST_F(PanelLayoutFrameTest, APanelDraggedAwayFloatsAndDocksAgainAtTheRightEdge)
 {
-    const std::string saved = "[Window][dravik.smx main menu]\nPos=1261,749\nSize=396,316\n\n"
+    frames(3);
+    const ImGuiWindow* menu = ImGui::FindWindowByName(mainMenuPanel);
+    const ImGuiWindow* generator = ImGui::FindWindowByName(generatorPanel);
+    ASSERT_NE(generator, nullptr);
+    ImGuiIO& io = ImGui::GetIO();
+    // Drags the generator by its title bar's right end, frame by frame, to `by`.
+    const auto drag = [&](ImVec2 by) {
+        ImVec2 at(generator->Pos.x + generator->Size.x - 20.0f, generator->Pos.y + 5.0f);
+        io.MousePos = at;
+        frame();
+        io.MouseDown[0] = true;
+        frame();
+        for (int step = 1; step <= 4; ++step) {
+            io.MousePos =
+                ImVec2(at.x + by.x * static_cast<float>(step) / 4.0f, at.y + by.y * static_cast<float>(step) / 4.0f);
+            frame();
+        }
+        io.MouseDown[0] = false;
+        frames(3);
+    };
+
+    drag(ImVec2(-500.0f, 200.0f));
+    EXPECT_FALSE(layout.isDocked(generatorPanel));
+    EXPECT_EQ(generator->Pos.x, window.x - sideBarWidth - 500.0f);
+    const float dropped = generator->Pos.y;
+    frames(3);
+    EXPECT_EQ(generator->Pos.y, dropped) << "it stays where it was dropped";
+
+    // Dropped with its right edge past the window's, it docks under the menu again.
+    drag(ImVec2(700.0f, 0.0f));
+    EXPECT_TRUE(layout.isDocked(generatorPanel));
+    EXPECT_EQ(generator->Pos.x, window.x - sideBarWidth);
+    EXPECT_EQ(generator->Pos.y, menu->Size.y);
+
+    // Dragged down along the right edge, it stays docked and goes back to its place.
+    drag(ImVec2(0.0f, 150.0f));
+    EXPECT_TRUE(layout.isDocked(generatorPanel));
+    EXPECT_EQ(generator->Pos.y, menu->Size.y);
+}
+
+TEST_F(PanelLayoutFrameTest, SavedPlacesDockAtTheRightEdgeAndBringTheRestInside)
+{
+    // The menu was docked in a wider window, the generator left far off.
+    const std::string saved = "[Window][dravik.smx main menu]\nPos=1520,0\nSize=400,316\n\n"
                               "[Window][Audio Generator]\nPos=-137,-60\nSize=256,316\n\n";
     ImGui::LoadIniSettingsFromMemory(saved.data(), saved.size());
     frames(3);
-    const ImVec2 menu = positionOf(mainMenuPanel);
-    const ImVec2 generator = positionOf(generatorPanel);
-    EXPECT_TRUE(titleBarInside(mainMenuPanel, window));
-    EXPECT_EQ(generator.x, 0.0f);
-    EXPECT_EQ(generator.y, 0.0f);
-    // The whole panel fits, so the whole panel is inside.
-    ImGui::NewFrame();
-    ImGui::Begin(mainMenuPanel);
-    const ImVec2 size = ImGui::GetWindowSize();
-    ImGui::End();
-    ImGui::EndFrame();
-    EXPECT_EQ(menu.x + size.x, window.x);
-    EXPECT_EQ(menu.y + size.y, window.y);
+    EXPECT_TRUE(layout.isDocked(mainMenuPanel));
+    EXPECT_EQ(positionOf(mainMenuPanel).x, window.x - sideBarWidth);
+    EXPECT_FALSE(layout.isDocked(generatorPanel));
+    EXPECT_EQ(positionOf(generatorPanel).x, 0.0f);
+    EXPECT_EQ(positionOf(generatorPanel).y, 0.0f);
 
-    // Once settled, a panel the user moves partly out stays there...
-    ImGui::SetWindowPos(generatorPanel, ImVec2(1200.0f, 700.0f));
+    // Once settled, a floating panel the user moves partly out at the bottom
+    // stays there, until the window's size changes: then it is brought in.
+    ImGui::SetWindowPos(generatorPanel, ImVec2(300.0f, 700.0f));
     frames(3);
-    EXPECT_EQ(positionOf(generatorPanel).x, 1200.0f);
-    // ...until the window's size changes: then it is brought in, and a panel
-    // that is inside the smaller window does not move.
-    ImGui::SetWindowPos(mainMenuPanel, ImVec2(10.0f, 20.0f));
+    EXPECT_EQ(positionOf(generatorPanel).y, 700.0f);
     const ImVec2 smaller(1024.0f, 600.0f);
     frames(3, smaller);
     ImGui::GetIO().DisplaySize = smaller;
     EXPECT_TRUE(titleBarInside(generatorPanel, smaller));
-    EXPECT_LE(positionOf(generatorPanel).x + 256.0f, smaller.x);
-    EXPECT_EQ(positionOf(mainMenuPanel).x, 10.0f);
-    EXPECT_EQ(positionOf(mainMenuPanel).y, 20.0f);
+    EXPECT_EQ(positionOf(generatorPanel).x, 300.0f);
+    EXPECT_EQ(positionOf(mainMenuPanel).x, smaller.x - sideBarWidth);
 }
 
-TEST_F(PanelLayoutFrameTest, ResetPutsEveryPanelBackExpanded)
+TEST_F(PanelLayoutFrameTest, ResetDocksEveryPanelExpanded)
 {
+    const std::string saved = "[Window][dravik.smx main menu]\nPos=30,40\nSize=396,316\n\n"
+                              "[Window][Audio Generator]\nPos=200,300\nSize=256,316\nCollapsed=1\n\n";
+    ImGui::LoadIniSettingsFromMemory(saved.data(), saved.size());
     frames(3);
-    ImGui::SetWindowPos(mainMenuPanel, ImVec2(700.0f, 5.0f));
-    ImGui::SetWindowPos(generatorPanel, ImVec2(30.0f, 40.0f));
-    ImGui::SetWindowCollapsed(generatorPanel, true);
-    frames(2);
-    EXPECT_EQ(positionOf(mainMenuPanel).x, 700.0f);
+    EXPECT_EQ(positionOf(mainMenuPanel).x, 30.0f);
+    EXPECT_FALSE(layout.isDocked(generatorPanel));
 
     layout.requestReset();
-    frame();
-    EXPECT_EQ(positionOf(mainMenuPanel).x, 20.0f);
-    EXPECT_EQ(positionOf(mainMenuPanel).y, 360.0f);
-    EXPECT_EQ(positionOf(generatorPanel).x, 440.0f);
-    EXPECT_EQ(positionOf(generatorPanel).y, 360.0f);
+    frames(3);
+    EXPECT_TRUE(layout.isDocked(mainMenuPanel));
+    EXPECT_TRUE(layout.isDocked(generatorPanel));
+    EXPECT_EQ(positionOf(mainMenuPanel).x, window.x - sideBarWidth);
+    EXPECT_EQ(positionOf(mainMenuPanel).y, 0.0f);
+    EXPECT_EQ(positionOf(generatorPanel).x, window.x - sideBarWidth);
     ImGui::NewFrame();
     ImGui::Begin(generatorPanel);
     EXPECT_FALSE(ImGui::IsWindowCollapsed());

@@ -36,7 +36,7 @@ EXTREMES = ["0", "-1", "1e30", "-1e30", "nan", "inf", "-inf", "2147483647", "999
             "-0", "0.5", "440", "22050", "1e39"]
 KEYS = ["Home", "Escape", "Return", "Tab", "space", "Up", "Down", "Left", "Right", "BackSpace", "Delete", "a", "1",
         "ctrl+a", "ctrl+z"]
-# Window pixels of the plot, the panels' first-use places.
+# The window's size, and where the panels are dragged out of the side bar to.
 WIDTH, HEIGHT = 1280, 768
 GENERATOR_PLACE, MENU_PLACE = (700, 420), (60, 420)
 SAMPLE_SECONDS = 10

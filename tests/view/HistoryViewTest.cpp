@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -130,6 +131,24 @@ TEST_F(History, FileTimeLabelsFallOnWholeSteps)
     view.update(notes, spectra, {}, 100.0, 3.0);
     ASSERT_EQ(labels.size(), 2u);
     EXPECT_EQ(labels[1].getString().toAnsiString(), "0:00");
+}
+
+TEST_F(History, LabelsEndLeftOfWhatCoversTheRightPart)
+{
+    // Uncovered the time labels end at note 112's column; with the side bar
+    // over the right part they end where it starts, and only the labels move.
+    const sf::FloatRect area = view.getTimeArea();
+    for (const float edge : {2000.f, 874.f}) {
+        SCOPED_TRACE(edge);
+        view.setLabelRight(edge);
+        view.update(notes, spectra, {}, 100.0, std::nullopt);
+        const LabelRow& labels = view.getTimeLabels();
+        ASSERT_GT(labels.size(), 0u);
+        const float expected = std::min(edge, area.left + area.width);
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            EXPECT_NEAR(labels[i].getGlobalBounds().left + labels[i].getGlobalBounds().width, expected, 2.f);
+        EXPECT_EQ(view.getTimeArea(), area);
+    }
 }
 
 } // namespace

@@ -38,18 +38,6 @@ std::unique_ptr<IPlaybackOutput> makeFileOutput()
 
 } // namespace
 
-bool drawingTakesEvent(const sf::Event& event, bool uiWantsMouse)
-{
-    switch (event.type) {
-    case sf::Event::MouseWheelScrolled:
-    case sf::Event::MouseButtonPressed:
-    case sf::Event::MouseMoved:
-        return !uiWantsMouse;
-    default:
-        return true;
-    }
-}
-
 ApplicationScene::ApplicationScene(IViewContext& viewContext)
     : viewContext(viewContext)
     , sources(std::make_unique<SndfileOpener>(), makeFileOutput(), std::make_unique<CaptureRecorder>(), std::cerr)
@@ -79,19 +67,14 @@ void ApplicationScene::onStop(sf::RenderWindow&)
     notes.saveBeforeExit();
     desktop.detach();
     ui.shutdown();
-    if (player.hasDevice())
-        std::cerr << "Dravik: audio underruns: " << player.underruns() << '\n';
+    if (sound.hasDevice())
+        std::cerr << "Dravik: audio underruns: " << sound.underruns() << '\n';
 }
 
 bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& event)
 {
     ui.processEvent(event);
-    if (event.type == sf::Event::MouseMoved) {
-        mouseInWindow = true;
-        mousePixel = {event.mouseMove.x, event.mouseMove.y};
-    } else if (event.type == sf::Event::MouseLeft) {
-        mouseInWindow = false;
-    }
+    pointer.track(event);
     const ImGuiIO& io = ImGui::GetIO();
     if (event.type == sf::Event::Resized) {
         windowSize = {event.size.width, event.size.height};
@@ -158,12 +141,12 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     }
     takeDesktopFiles();
 
-    sources.update(dt.asSeconds(), muted);
+    sources.update(dt.asSeconds(), sound.isMuted());
     // The history runs in real time, as things are heard, while there is
     // something to hear: a paused or ended file holds it still.
     if (sources.active() != SourceKind::File || sources.file().isPlaying())
         historySeconds += dt.asSeconds();
-    feedSoundOutput();
+    sound.submit(sources.generators(), sources.active() == SourceKind::Generators);
     // Generators render what the analyser needs; real sound is analysed as it is heard.
     const FFTParams_t& fft = engine.fftParams();
     if (sources.activeSource().feedAnalyser(engine, fft.blockSize, fft.windowSize))
@@ -177,21 +160,9 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     const bool fileShown = sources.active() == SourceKind::File && sources.file().isLoaded();
     history.update(engine.activeNotes(), historySeconds,
                    fileShown ? std::optional<double>(sources.file().position()) : std::nullopt);
-    readCursor(window);
-    drawCursorReadout(cursor,
-                      noteHoverText(hoveredNote, midiDisplay.isTracked(static_cast<std::uint32_t>(hoveredNote))));
-}
-
-// The mouse is mapped through the world view, so pan and zoom are respected.
-void ApplicationScene::readCursor(const sf::RenderWindow& window)
-{
-    cursor = CursorReading_t{false, 0.0, false, 0.0};
-    hoveredNote = -1;
-    if (!mouseInWindow)
-        return;
-    const sf::Vector2f point = window.mapPixelToCoords(mousePixel, viewContext.worldView().view);
-    cursor = spectrum.readAt(point);
-    hoveredNote = midiDisplay.noteAt(point);
+    pointer.read(window, viewContext.worldView().view, spectrum, midiDisplay);
+    const std::int32_t note = pointer.note();
+    drawCursorReadout(pointer.cursor(), noteHoverText(note, midiDisplay.isTracked(static_cast<std::uint32_t>(note))));
 }
 
 void ApplicationScene::render(sf::RenderWindow& window)
@@ -225,21 +196,6 @@ void ApplicationScene::deliverNotes()
         return;
     notes.send(events);
     history.addNotes(events, historySeconds - engine.seconds());
-}
-
-// The output plays the enabled generators in real time from their settings,
-// each with its own phase: the analysed stream runs at the frame rate, not in
-// real time, and cannot be played itself. The stream starts the first time
-// there is something to hear and then runs on; muting fades it to silence.
-void ApplicationScene::feedSoundOutput()
-{
-    const GeneratorSource& bank = sources.generators();
-    const bool audible = !muted && bank.anyEnabled() && sources.active() == SourceKind::Generators;
-    player.submit(voices.data(), bank.toneVoices(voices.data()), audible);
-    if (audible && !playing && player.hasDevice()) {
-        player.play();
-        playing = true;
-    }
 }
 
 bool ApplicationScene::setSampleRate(double rate)
@@ -300,23 +256,9 @@ bool ApplicationScene::selectInputDevice(const std::string& name)
     return apply(sources.selectInputDevice(name));
 }
 
-void ApplicationScene::setMuted(bool mute)
-{
-    muted = mute;
-}
-
 void ApplicationScene::selectMapper(MapperType type)
 {
     engine.selectMapper(type);
-}
-
-void ApplicationScene::selectWindowSize(std::int32_t index)
-{
-    if (index < 0 || index >= fftSizeItemCount)
-        return;
-    FFTParams_t params = engine.fftParams();
-    params.windowSize = windowSizeOfItem(index);
-    applyFFTParams(params);
 }
 
 void ApplicationScene::applyFFTParams(const FFTParams_t& params)
@@ -329,9 +271,8 @@ void ApplicationScene::applyFFTParams(const FFTParams_t& params)
 
 void ApplicationScene::stopSound()
 {
-    player.stop();
+    sound.stop();
     sources.stopOutput();
-    playing = false;
 }
 
 void ApplicationScene::resetView()

@@ -1,28 +1,26 @@
 #pragma once
 
 #include "analysis/PeakEstimate.h"
+#include "app/EventRouting.h"
 #include "app/IScene.h"
-#include "audio/GeneratorBank.h"
 #include "desktop/DesktopFiles.h"
 #include "engine/AnalysisEngine.h"
 #include "output/NoteOutputs.h"
 #include "panels/MainMenuPanel.h"
 #include "panels/PanelLayout.h"
 #include "panels/SourcePanels.h"
-#include "sound/SoundPlayer.h"
+#include "sound/GeneratorSound.h"
 #include "source/SourceStage.h"
 #include "ui/ImGuiBinding.h"
 #include "view/FFTDebugView.h"
 #include "view/HistoryPane.h"
 #include "view/MidiDisplay.h"
+#include "view/PointerReading.h"
 
 #include <SFML/System/Clock.hpp>
 #include <SFML/System/Vector2.hpp>
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,15 +55,12 @@ public:
     // The rate of what is analysed: the generators' rate, or the file's or
     // capture device's own.
     double analysisSampleRate() const override { return engine.sampleRate(); }
-    bool isMuted() const override { return muted; }
-    void setMuted(bool mute) override;
-    double outputGain() const override { return player.outputGain(); }
-    std::uint64_t audioUnderruns() const override { return player.underruns(); }
+    bool isMuted() const override { return sound.isMuted(); }
+    void setMuted(bool mute) override { sound.setMuted(mute); }
+    double outputGain() const override { return sound.outputGain(); }
+    std::uint64_t audioUnderruns() const override { return sound.underruns(); }
     // Always builds a new mapper with default settings, also for the active type.
     void selectMapper(MapperType type) override;
-    // Picks an item of the "FFT Window Sizes" combo (4096 << index, index 0 to 6);
-    // other indices are ignored.
-    void selectWindowSize(std::int32_t index);
     // New analysers with these settings (hop rate clamped to [0, 1]); the
     // real-time source refills them.
     void applyFFTParams(const FFTParams_t& params) override;
@@ -106,19 +101,17 @@ public:
     const FFTDebugView& spectrumDisplay() const { return spectrum; }
     // The latest spectrum's peak, and what lies under the mouse after the last update.
     const SpectrumPeak_t& spectrumPeak() const override { return peak; }
-    const CursorReading_t& cursorReading() const { return cursor; }
+    const CursorReading_t& cursorReading() const { return pointer.cursor(); }
     const MidiDisplay& noteDisplay() const { return midiDisplay; }
     // Record and MIDI out.
     NoteOutputs& noteOutputs() override { return notes; }
     NoteTrackerParams_t& trackerSettings() override { return engine.trackerSettings(); }
-    bool isPlaying() const { return playing; }
+    bool isPlaying() const { return sound.isPlaying(); }
 
 private:
-    void feedSoundOutput();
     // Files chosen in the chooser or dropped on the window.
     void takeDesktopFiles();
     void analyze();
-    void readCursor(const sf::RenderWindow& window);
     // Carries what a choice of source changed to the analysis; false when it failed.
     bool apply(const SourceChange_t& change);
     // A new analysis rate; the real-time source refills the analysis.
@@ -142,29 +135,16 @@ private:
     // when frames are slow, so its times are moved onto this one.
     double historySeconds = 0.0;
     sf::Clock frameClock;
-    SoundPlayer player;
+    GeneratorSound sound;
     sf::Vector2u windowSize{0, 0}; // for the start view
-    bool playing = false;
-    bool muted = true;
     SpectrumPeak_t peak{false, 0, 0.0, 0.0};
     bool heardSignal = false; // a spectrum above silence was analysed
-    bool mouseInWindow = false;
-    sf::Vector2i mousePixel;
-    CursorReading_t cursor{false, 0.0, false, 0.0};
-    std::int32_t hoveredNote = -1; // the note square under the mouse, -1 for none
-    // Reused every frame to hand the generators' settings to the sound output.
-    std::array<ToneVoice_t, maxGenerators> voices{};
-    // After the player, which opens the sound device the file player needs.
+    PointerReading pointer;
+    // After the generators' sound, whose player opens the sound device the file player needs.
     SourceStage sources;
     SourcePanelState_t sourcePanel;
     DesktopFiles desktop;
     NoteOutputs notes{engine};
 };
-
-// Whether an event reaches the drawing's pan and zoom: not a wheel turn, a
-// press or a move that a panel under the mouse takes (uiWantsMouse), so panels
-// own the mouse they are under. A release always passes, so a drag that began
-// on the drawing ends wherever the button comes up.
-bool drawingTakesEvent(const sf::Event& event, bool uiWantsMouse);
 
 } // namespace dravik

@@ -1,4 +1,4 @@
-#include "app/ApplicationScene.h"
+#include "app/EventRouting.h"
 
 #include <SFML/Window/Event.hpp>
 #include <gtest/gtest.h>

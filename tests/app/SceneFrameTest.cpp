@@ -69,7 +69,7 @@ TEST_F(SceneFrameTest, TheTrackerHearsTheGeneratorsNoteAndTheDisplayMarksIt)
     EXPECT_EQ(scene->noteDisplay().getTrackedName(69)->getString().toAnsiString(), "A4");
 
     // A new window size starts the analysis afresh: the note ends at once.
-    scene->selectWindowSize(1);
+    selectWindowSize(1);
     EXPECT_EQ(scene->analysis().activeNotes().size(), 0u);
 }
 
@@ -169,7 +169,7 @@ TEST_F(SceneFrameTest, SoundStartsOnlyWhenUnmutedWithAGeneratorEnabled)
 
 TEST_F(SceneFrameTest, MapperSwitchResetsSettingsAndCarriesTheWindowSize)
 {
-    scene->selectWindowSize(2);
+    selectWindowSize(2);
     EXPECT_EQ(scene->analyserSettings().windowSize, 16384u);
     EXPECT_EQ(scene->activeMapper().params()->fftSize, 16384u);
     EXPECT_EQ(scene->spectrumDisplay().fftSize, 16384u);
@@ -192,7 +192,7 @@ TEST_F(SceneFrameTest, ANewWindowSizeIsAnalysedInTheSameFrame)
 {
     scene->sourceStage().generators().setEnabled(0, true);
     frame();
-    scene->selectWindowSize(6);
+    selectWindowSize(6);
     frame();
     // 262144 points: bins 194 to 33215 cover notes 24 to 113.
     EXPECT_EQ(curvePoints(), 33022u);
@@ -226,7 +226,7 @@ TEST_F(SceneFrameTest, TheSampleRateAppliesToEveryDisplayAtOnce)
 
     // A new mapper and a new analyser keep it.
     scene->selectMapper(MapperType::HarmonicEnergy);
-    scene->selectWindowSize(1);
+    selectWindowSize(1);
     EXPECT_EQ(scene->activeMapper().params()->sampleRate, 22050.0);
     EXPECT_EQ(scene->spectrumDisplay().sampleRate, 22050.0);
 

@@ -43,6 +43,14 @@ protected:
         scene.reset();
     }
 
+    // Picks an item of the "FFT Window Sizes" combo (4096 << index), as the panel does.
+    void selectWindowSize(std::int32_t index)
+    {
+        FFTParams_t params = scene->analyserSettings();
+        params.windowSize = windowSizeOfItem(index);
+        scene->applyFFTParams(params);
+    }
+
     void frame()
     {
         scene->update(*window, sf::Time::Zero);

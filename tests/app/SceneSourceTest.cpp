@@ -47,7 +47,7 @@ TEST_F(SceneSourceTest, TheAnalysisFollowsTheSourcesRate)
     }
     // A new mapper and a new analyser keep it.
     scene->selectMapper(MapperType::HarmonicEnergy);
-    scene->selectWindowSize(1);
+    selectWindowSize(1);
     expectAnalysisRate(96000.0);
     // Back to the generators: their rate, and they are heard again.
     ASSERT_TRUE(scene->selectSource(SourceKind::Generators));

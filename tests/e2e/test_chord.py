@@ -5,6 +5,7 @@ a partial's note (G5, E5, ...) is not outlined. Moving the mouse onto one of
 the outlined squares shows its name in the hover readout."""
 
 import os
+import time
 import wave
 
 import numpy as np
@@ -70,16 +71,30 @@ def main():
         counts = orange_by_note(image)
         print("orange pixels by note: " + ", ".join(f"{n}: {c}" for n, c in counts.items() if c))
 
-        # Onto the middle of E4's square: half a key below its outline's top edge.
+        # Onto the middle of E4's square: half a key below its outline's top
+        # edge. The square rises and falls with the note's level at every
+        # refresh of the row, so each try aims at where it is now, from just
+        # above the row, where nothing reads out.
         column = note_columns(64)
-        top = int(np.nonzero(orange(image)[:, column].any(axis=1))[0].min())
-        at = ((column.start + column.stop) // 2, top + int(KEY_WIDTH / 2))
-        before = dravik.screenshot()
-        dravik.move(*at)
-        tooltip = dravik.wait_for_picture(
-            lambda im: np.count_nonzero(np.any(im[at[1]:at[1] + 80, at[0]:at[0] + 160] !=
-                                               before[at[1]:at[1] + 80, at[0]:at[0] + 160], axis=2)) > 200,
-            10, "the hover readout by the mouse")
+
+        def hover():
+            image = dravik.screenshot()
+            rows = np.nonzero(orange(image)[:, column].any(axis=1))[0]
+            if len(rows) == 0:
+                return None
+            at = ((column.start + column.stop) // 2, int(rows.min()) + int(KEY_WIDTH / 2))
+            dravik.move(at[0], 2)
+            before = dravik.screenshot()
+            dravik.move(*at)
+            time.sleep(0.2)
+            after = dravik.screenshot()
+            changed = np.any(after[at[1]:at[1] + 80, at[0]:at[0] + 160] != before[at[1]:at[1] + 80, at[0]:at[0] + 160],
+                             axis=2)
+            # The readout's box changes about 4,000 pixels; squares moving
+            # at a refresh change a few hundred.
+            return after if np.count_nonzero(changed) > 2000 else None
+
+        tooltip = wait_until(hover, 10, "the hover readout by the mouse")
         dravik.save(tooltip, "hover")
         dravik.assert_running()
 

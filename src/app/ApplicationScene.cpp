@@ -1,6 +1,5 @@
 #include "app/ApplicationScene.h"
 
-#include "analysis/BinFrequency.h"
 #include "app/IViewContext.h"
 #include "app/SceneLayout.h"
 #include "decode/SndfileOpener.h"
@@ -9,7 +8,6 @@
 #include "shared/NoteFrequency.h"
 #include "sound/CaptureRecorder.h"
 #include "sound/FilePlayer.h"
-#include "source/FrameSignal.h"
 #include "ui/SettingsLocation.h"
 
 #include <imgui.h>
@@ -18,9 +16,6 @@
 #include <SFML/Window/Event.hpp>
 
 #include <algorithm>
-#include <cstdlib>
-#include <ctime>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 
@@ -145,7 +140,7 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
     // The history runs in real time, as things are heard, while there is
     // something to hear: a paused or ended file holds it still.
     if (sources.active() != SourceKind::File || sources.file().isPlaying())
-        historySeconds += dt.asSeconds();
+        history.advance(dt.asSeconds());
     sound.submit(sources.generators(), sources.active() == SourceKind::Generators);
     // Generators render what the analyser needs; real sound is analysed as it is heard.
     const FFTParams_t& fft = engine.fftParams();
@@ -158,7 +153,7 @@ void ApplicationScene::update(sf::RenderWindow& window, const sf::Time&)
         spectrum.layoutAxes();
     midiDisplay.advance(static_cast<float>(dt.asMicroseconds()) / 1000000.0f);
     const bool fileShown = sources.active() == SourceKind::File && sources.file().isLoaded();
-    history.update(engine.activeNotes(), historySeconds,
+    history.update(engine.activeNotes(), history.now(),
                    fileShown ? std::optional<double>(sources.file().position()) : std::nullopt);
     pointer.read(window, viewContext.worldView().view, spectrum, midiDisplay);
     const std::int32_t note = pointer.note();
@@ -182,7 +177,7 @@ void ApplicationScene::analyze()
 {
     const Spectrum_t& latest = engine.spectrum();
     midiDisplay.update(engine.mapSpectrum());
-    history.addSpectrum(latest, historySeconds);
+    history.addSpectrum(latest, history.now());
     midiDisplay.setTrackedNotes(engine.activeNotes());
     spectrum.update(latest);
     peak = findSpectrumPeak(latest.bins, latest.binSpacing());
@@ -195,7 +190,7 @@ void ApplicationScene::deliverNotes()
     if (events.empty())
         return;
     notes.send(events);
-    history.addNotes(events, historySeconds - engine.seconds());
+    history.addNotesAt(events, engine.seconds());
 }
 
 bool ApplicationScene::setSampleRate(double rate)

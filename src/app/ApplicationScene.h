@@ -130,10 +130,6 @@ private:
     MidiDisplay midiDisplay;
     FFTDebugView spectrum;
     HistoryPane history;
-    // The history's clock: seconds of frames while the source runs. The
-    // tracker's clock counts analysed samples, which fall behind real time
-    // when frames are slow, so its times are moved onto this one.
-    double historySeconds = 0.0;
     sf::Clock frameClock;
     GeneratorSound sound;
     sf::Vector2u windowSize{0, 0}; // for the start view

@@ -28,6 +28,16 @@ public:
 
     HistoryPane();
 
+    // The history's clock runs in real time, as things are heard, while there
+    // is something to hear (a paused file holds it still). The analysis clock
+    // counts analysed samples, which fall behind real time when frames are
+    // slow, so note times are moved onto this one.
+    void advance(double seconds) { clock += seconds; }
+    double now() const { return clock; }
+    // The tracker's events, their times on the analysis clock, which reads
+    // analysisSeconds now.
+    void addNotesAt(NoteEventView events, double analysisSeconds) { notes.add(events, clock - analysisSeconds); }
+
     // The tracker's events, as they come, their times moved by clockOffset
     // onto the history's clock.
     void addNotes(NoteEventView events, double clockOffset) { notes.add(events, clockOffset); }
@@ -46,6 +56,7 @@ public:
     const LevelHistory& columns() const { return spectra; }
 
 private:
+    double clock = 0.0;
     NoteHistory notes;
     LevelHistory spectra;
     HistoryView view;

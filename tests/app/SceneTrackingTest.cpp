@@ -1,4 +1,5 @@
 #include "../sound/SoundFiles.h"
+#include "Melody.h"
 #include "SceneOnWindow.h"
 #include "engine/AnalysisEngine.h"
 #include "shared/NoteFrequency.h"
@@ -22,25 +23,10 @@ struct Onset {
     int note;
 };
 
-// A short melody of harmonic tones, as 16-bit samples at 44.1 kHz.
+// The test melody as 16-bit samples at 44.1 kHz.
 std::vector<sf::Int16> melody()
 {
-    constexpr double rate = 44100.0;
-    struct Tone {
-        int note;
-        double start;
-        double end;
-    };
-    const std::vector<Tone> tones{{60, 0.4, 0.9}, {64, 1.0, 1.5}, {67, 1.6, 2.1}, {64, 2.2, 2.7}};
-    std::vector<double> mix(static_cast<std::size_t>(3.2 * rate), 0.0);
-    for (const Tone& t : tones) {
-        const double f0 = noteFrequency(t.note, 440.0);
-        for (auto i = static_cast<std::size_t>(t.start * rate); i < static_cast<std::size_t>(t.end * rate); ++i) {
-            const double time = static_cast<double>(i) / rate;
-            for (int h = 1; h <= 6; ++h)
-                mix[i] += 0.15 / h * std::sin(2.0 * 3.14159265358979 * f0 * h * time);
-        }
-    }
+    const std::vector<double> mix = testing::melody(44100.0);
     std::vector<sf::Int16> samples(mix.size());
     for (std::size_t i = 0; i < mix.size(); ++i)
         samples[i] = static_cast<sf::Int16>(std::lround(mix[i] * 32767.0));

@@ -1,5 +1,7 @@
 #include "engine/AnalysisEngine.h"
 
+#include "Melody.h"
+
 #include "analysis/FFTWRingBuffer.h"
 #include "shared/NoteFrequency.h"
 #include "source/RealTimeFeed.h"
@@ -21,27 +23,6 @@ std::vector<double> sine(double frequency, double rate, std::size_t count)
     for (std::size_t i = 0; i < count; ++i)
         samples[i] = 0.5 * std::sin(2.0 * pi * frequency * static_cast<double>(i) / rate);
     return samples;
-}
-
-// Four harmonic tones one after another, the last repeating the second.
-std::vector<double> melody(double rate)
-{
-    struct Tone {
-        int note;
-        double start;
-        double end;
-    };
-    const Tone tones[] = {{60, 0.4, 0.9}, {64, 1.0, 1.5}, {67, 1.6, 2.1}, {64, 2.2, 2.7}};
-    std::vector<double> mix(static_cast<std::size_t>(3.2 * rate), 0.0);
-    for (const Tone& t : tones) {
-        const double f0 = noteFrequency(t.note, 440.0);
-        for (auto i = static_cast<std::size_t>(t.start * rate); i < static_cast<std::size_t>(t.end * rate); ++i) {
-            const double time = static_cast<double>(i) / rate;
-            for (int h = 1; h <= 6; ++h)
-                mix[i] += 0.15 / h * std::sin(2.0 * pi * f0 * h * time);
-        }
-    }
-    return mix;
 }
 
 void collect(AnalysisEngine& engine, std::vector<NoteEvent_t>& into)
@@ -182,7 +163,7 @@ TEST(AnalysisEngine, TheRecordsCopiesOfRateAndWindowFollowTheEngine)
 TEST(AnalysisEngine, FramesOrBlocksGiveTheSameNotes)
 {
     constexpr double rate = 44100.0;
-    const std::vector<double> samples = melody(rate);
+    const std::vector<double> samples = testing::melody(rate);
     const std::vector<NoteEvent_t> batch = inBlocks(samples, rate);
     std::vector<int> ons;
     for (const NoteEvent_t& e : batch) {

@@ -85,12 +85,8 @@ bool ApplicationScene::handleEvent(sf::RenderWindow& window, const sf::Event& ev
     }
     // The file's transport; a text field or a widget being used keeps its keys.
     if (event.type == sf::Event::KeyPressed && !io.WantCaptureKeyboard && !io.WantTextInput) {
-        const auto key = event.key.code;
-        if (key == sf::Keyboard::Space && sources.transportKey(TransportKey::PlayPause))
-            return true;
-        if (key == sf::Keyboard::Left && sources.transportKey(TransportKey::Back))
-            return true;
-        if (key == sf::Keyboard::Right && sources.transportKey(TransportKey::Forward))
+        const std::optional<TransportKey> key = transportKeyFor(event.key.code);
+        if (key && sources.transportKey(*key))
             return true;
     }
     if (!drawingTakesEvent(event, io.WantCaptureMouse))

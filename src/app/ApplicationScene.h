@@ -44,32 +44,21 @@ public:
     void update(sf::RenderWindow& window, const sf::Time& elapsed) override;
     bool handleEvent(sf::RenderWindow& window, const sf::Event& event) override;
 
-    // What the panels change, also callable without them.
+    // What the panels change (see the models), also callable without them.
+    // The generators' rate is the analysis's while they are analysed.
     double sampleRate() const override { return sources.generators().sampleRate(); }
-    // The rate the generators are sampled at. While they are the analysed
-    // source, the mapper and the spectrum's axis follow it too, and the
-    // analyser starts afresh. Frequencies keep their meaning in Hz; what is
-    // heard is the generators' tones as sampled at this rate. Refuses (false,
-    // nothing changed) a rate that is not positive and finite.
     bool setSampleRate(double rate) override;
-    // The rate of what is analysed: the generators' rate, or the file's or
-    // capture device's own.
     double analysisSampleRate() const override { return engine.sampleRate(); }
     bool isMuted() const override { return sound.isMuted(); }
     void setMuted(bool mute) override { sound.setMuted(mute); }
     double outputGain() const override { return sound.outputGain(); }
     std::uint64_t audioUnderruns() const override { return sound.underruns(); }
-    // Always builds a new mapper with default settings, also for the active type.
     void selectMapper(MapperType type) override;
-    // New analysers with these settings (hop rate clamped to [0, 1]); the
-    // real-time source refills them.
     void applyFFTParams(const FFTParams_t& params) override;
     void resetView() override;
     PanelLayout& panelLayout() override { return layout; }
     // Stops every sound output at once, before an abrupt end of the process.
     void stopSound();
-    // Opens a sound file and analyses it as it plays; on failure says why (in
-    // the panel and on stderr) and keeps the source it had.
     bool openFile(const std::string& path) override;
     // Puts a file in the recent list without opening it.
     void rememberFile(const std::string& path) { sources.rememberFile(path); }
@@ -78,7 +67,6 @@ public:
     // "Sound File" panel shows with its path field and says why.
     void chooseFile();
     bool isChoosingFile() const { return desktop.isChoosing(); }
-    // Switches what is analysed; the analysis starts afresh on the new source.
     bool selectSource(SourceKind kind) override;
     bool selectInputDevice(const std::string& name) override;
     SourceStage& sourceStage() { return sources; }

@@ -14,4 +14,18 @@ bool drawingTakesEvent(const sf::Event& event, bool uiWantsMouse)
     }
 }
 
+std::optional<TransportKey> transportKeyFor(sf::Keyboard::Key key)
+{
+    switch (key) {
+    case sf::Keyboard::Space:
+        return TransportKey::PlayPause;
+    case sf::Keyboard::Left:
+        return TransportKey::Back;
+    case sf::Keyboard::Right:
+        return TransportKey::Forward;
+    default:
+        return std::nullopt;
+    }
+}
+
 } // namespace dravik

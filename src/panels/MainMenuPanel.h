@@ -26,8 +26,11 @@ class NoteOutputs;
 class IGeneratorSoundModel {
 public:
     virtual ~IGeneratorSoundModel() = default;
+    // The rate the generators are sampled at. While they are the analysed
+    // source, the analysis follows it and starts afresh. Frequencies keep
+    // their meaning in Hz; what is heard is the tones as sampled at this
+    // rate. False, nothing changed, for a rate that is not positive and finite.
     virtual double sampleRate() const = 0;
-    // False, nothing changed, for a rate the program cannot use.
     virtual bool setSampleRate(double rate) = 0;
     virtual bool isMuted() const = 0;
     virtual void setMuted(bool mute) = 0;
@@ -44,8 +47,11 @@ public:
     // The rate of what is analysed, for the bin size.
     virtual double analysisSampleRate() const = 0;
     virtual const FFTParams_t& analyserSettings() const = 0;
+    // New analysers with these settings (hop rate clamped to its range); the
+    // sounding notes end and the source refills the analysis.
     virtual void applyFFTParams(const FFTParams_t& params) = 0;
     virtual MapperWrapper& activeMapper() = 0;
+    // Always builds a new mapper with default settings, also for the active type.
     virtual void selectMapper(MapperType type) = 0;
     // The note tracker's settings, edited in place like the mappers' options;
     // the rate in them follows the analysis.

@@ -31,7 +31,11 @@ public:
     virtual const SourceStage& sourceStage() const = 0;
     virtual FileSource& file() = 0;
     virtual std::vector<std::string> inputDevices() = 0;
+    // Switches what is analysed; the analysis starts afresh on the new
+    // source. False, with the reason in the source's panel, when it failed.
     virtual bool selectSource(SourceKind kind) = 0;
+    // Opens a sound file and analyses it as it plays; on failure says why (in
+    // the panel and on stderr) and keeps the source it had.
     virtual bool openFile(const std::string& path) = 0;
     virtual bool selectInputDevice(const std::string& name) = 0;
 };

@@ -3,7 +3,7 @@
 #include "analysis/FFTParams.h"
 #include "analysis/FFTWRingBuffer.h"
 #include "analysis/IFFT.h"
-#include "analysis/Spectrum.h"
+#include "analysis/MagnitudeSpectrum.h"
 #include "mapping/MapperWrapper.h"
 #include "tracking/LowNoteAnalyser.h"
 #include "tracking/NoteTracker.h"

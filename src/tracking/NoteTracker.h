@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/Spectrum.h"
+#include "analysis/MagnitudeSpectrum.h"
 #include "tracking/NoteEvent.h"
 #include "tracking/NoteTrackerParams.h"
 #include "tracking/PitchEstimator.h"

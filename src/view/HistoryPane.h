@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/Spectrum.h"
+#include "analysis/MagnitudeSpectrum.h"
 #include "history/LevelHistory.h"
 #include "history/NoteHistory.h"
 #include "tracking/NoteEvent.h"

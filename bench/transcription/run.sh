@@ -3,7 +3,8 @@
 # FluidSynth (FluidR3 GM, reverb and chorus off, 44.1 kHz), transcribes them
 # with dravik-transcribe, aubio (aubiopitch frames, aubionotes notes) and
 # Spotify's Basic Pitch, and scores them all side by side; then the live
-# onset-to-note-on latency of the tracker at default settings.
+# onset-to-note-on latency of the tracker at default settings, with the
+# samples handed over a hop at a time as the scene does, and block by block.
 # Usage: bench/transcription/run.sh [BUILD_DIR] [--tuning] [--no-peers] [-- OPTIONS FOR dravik-transcribe]
 #   --tuning    the tuning set (other instruments and melodies): choose thresholds there only
 #   --no-peers  Dravik alone
@@ -40,6 +41,7 @@ for mid in "$work"/*.mid; do
     /usr/share/sounds/sf2/FluidR3_GM.sf2 "$mid" >/dev/null 2>&1
   "$build/src/transcribe/dravik-transcribe" -q "$base.wav" --csv "$base.dravik.csv" "${extra[@]}"
   "$build/bench/dravik-latency" "$base.wav" "$base.latency.csv"
+  "$build/bench/dravik-latency" --every-block "$base.wav" "$base.latency-block.csv"
   [ $peers = 1 ] || continue
   [ -s "$base.aubiopitch.txt" ] && [ "$base.aubiopitch.txt" -nt "$base.wav" ] ||
     aubiopitch -u midi -s -50 -i "$base.wav" > "$base.aubiopitch.txt"

@@ -22,6 +22,16 @@ FFTParams_t clampedHop(FFTParams_t params)
     return params;
 }
 
+// The onsets' decisions read half the main window, ending at the latest
+// block: ending a settled attack time after the onset, it holds little of the
+// sound before the onset, and its edge weighs the attack's first burst down.
+FFTParams_t decisionWindow(FFTParams_t params)
+{
+    params.windowSize /= 2;
+    params.hopRate = 0.0f;
+    return params;
+}
+
 } // namespace
 
 AnalysisEngine::AnalysisEngine(double sampleRate, const FFTParams_t& fftParams, const NoteTrackerParams_t& tracking,
@@ -30,6 +40,7 @@ AnalysisEngine::AnalysisEngine(double sampleRate, const FFTParams_t& fftParams, 
     , rate(std::isfinite(sampleRate) && sampleRate > 0.0 ? sampleRate : 44100.0)
     , tracker(tracking)
     , fft(std::make_unique<FFTWRingBuffer>(settings))
+    , onsetFft(std::make_unique<FFTWRingBuffer>(decisionWindow(settings)))
     , low(std::make_unique<LowNoteAnalyser>(tracking.lowWindowSize, settings.blockSize))
     , hops(std::make_unique<ShortHopAnalyser>())
     , activeMapper(makeMapperWrapper(mapperType, settings.windowSize, rate))
@@ -58,6 +69,7 @@ void AnalysisEngine::applyFFTParams(const FFTParams_t& params)
     // The new analysers are complete before the old ones go.
     const FFTParams_t next = clampedHop(params);
     auto nextFft = std::make_unique<FFTWRingBuffer>(next);
+    auto nextOnsetFft = std::make_unique<FFTWRingBuffer>(decisionWindow(next));
     auto nextLow = std::make_unique<LowNoteAnalyser>(tracker.params().lowWindowSize, next.blockSize);
     auto nextHops = std::make_unique<ShortHopAnalyser>();
     endNotes();
@@ -65,6 +77,7 @@ void AnalysisEngine::applyFFTParams(const FFTParams_t& params)
     baseSamples = pushed;
     settings = next;
     fft = std::move(nextFft);
+    onsetFft = std::move(nextOnsetFft);
     low = std::move(nextLow);
     hops = std::move(nextHops);
     latest = {};
@@ -113,6 +126,7 @@ void AnalysisEngine::followFrame()
 void AnalysisEngine::reset()
 {
     fft->reset();
+    onsetFft->reset();
     low->reset();
     hops->reset();
     latest = {};
@@ -122,12 +136,25 @@ bool AnalysisEngine::pushBlock(const double* samples, std::uint64_t count)
 {
     if (!fft->pushBlock(samples, count))
         return false;
+    onsetFft->pushBlock(samples, count);
     low->pushBlock(samples, count);
     hops->push(samples, count);
     pushed += count;
+    trackOnsets();
     if (fft->isReady())
         trackHop();
     return true;
+}
+
+void AnalysisEngine::trackOnsets()
+{
+    if (!tracker.onsetDue(*hops))
+        return;
+    // Without a whole window (a block longer than it, the first samples) the
+    // onset passes undecided and the regular frames decide its notes.
+    const Spectrum_t window{onsetFft->isReady() ? onsetFft->compute() : MagnitudeSpectrum{}, rate,
+                            settings.windowSize / 2, seconds()};
+    keep(tracker.processOnsets(window, low->compute(tracker.params()), *hops));
 }
 
 void AnalysisEngine::trackHop()

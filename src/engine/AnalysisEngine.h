@@ -18,9 +18,10 @@ namespace dravik {
 // The analysis from samples to notes, one object for the program and for
 // batch transcription. Every pushed block reaches the spectrum analyser, the
 // longer low-note analysis and the short-hop onset and pitch analysis; every
-// completed hop is tracked at once, so the notes do not depend on how the
-// pushes were grouped into frames. The active mapper maps the latest spectrum
-// when asked.
+// completed hop is tracked at once, and every onset once its decision time
+// has passed (from half a main window ending at the block that reaches it),
+// so the notes do not depend on how the pushes were grouped into frames. The
+// active mapper maps the latest spectrum when asked.
 //
 // The engine is the one home of the analysis rate and window length. Each
 // spectrum carries them; the copies that the mapper's and tracker's records
@@ -92,12 +93,15 @@ public:
 private:
     void keep(NoteEventView events);
     void trackHop();
+    void trackOnsets();
     void followFrame();
 
     FFTParams_t settings;
     double rate;
     NoteTracker tracker;
     std::unique_ptr<FFTWRingBuffer> fft;
+    // Half the main window, ending at the latest block, for the onsets' decisions.
+    std::unique_ptr<FFTWRingBuffer> onsetFft;
     std::unique_ptr<LowNoteAnalyser> low;
     std::unique_ptr<ShortHopAnalyser> hops;
     std::unique_ptr<MapperWrapper> activeMapper;

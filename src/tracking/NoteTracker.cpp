@@ -102,7 +102,8 @@ NoteEventView NoteTracker::process(const Spectrum_t& main, ArrayView<double> low
     return trackFrame(main, lowNotes, Clock{nullptr, 0, main.endSeconds, main.sampleRate});
 }
 
-double NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const
+bool NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock,
+                           double& onsetSeconds) const
 {
     // The note was not in the last frame: it started within this window (or
     // since the last frame, when frames were skipped), after its own last
@@ -113,10 +114,23 @@ double NoteTracker::onsetFor(const NoteState& s, double timeSeconds, double wind
         const double slack = 4.0 * ShortHopAnalyser::hopSize / clock.rate;
         std::uint64_t at = 0;
         if (clock.hops->strongestOnset(clock.sampleAt(std::max(earliest - slack, s.endedSeconds)), clock.nowSample + 1,
-                                       at))
-            return std::max(s.endedSeconds, clock.timeOf(at));
+                                       at)) {
+            onsetSeconds = std::max(s.endedSeconds, clock.timeOf(at));
+            return true;
+        }
+        // A note the frames find late (a low note waiting for the longer
+        // analysis, a chord's note hidden by its neighbours at the attack)
+        // started at an onset up to half a low window before.
+        const double lowSeconds = record.lowWindowSize / clock.rate;
+        const double back = std::max(windowSeconds, 0.5 * lowSeconds) + slack;
+        if (clock.hops->strongestOnset(clock.sampleAt(std::max(timeSeconds - back, s.endedSeconds)),
+                                       clock.nowSample + 1, at)) {
+            onsetSeconds = std::max(s.endedSeconds, clock.timeOf(at));
+            return true;
+        }
     }
-    return std::max(earliest, timeSeconds - record.onsetFallbackShare * windowSeconds);
+    onsetSeconds = std::max(earliest, timeSeconds - record.onsetFallbackShare * windowSeconds);
+    return false;
 }
 
 bool NoteTracker::mayBeLowPartial(std::int32_t note, const Spectrum_t& spectrum) const
@@ -147,9 +161,8 @@ bool NoteTracker::hasOnsetFor(const NoteState& s, double timeSeconds, double win
     const bool recent = s.endedSeconds > timeSeconds - record.onsetRequiredSeconds;
     if (!recent)
         return true;
-    std::uint64_t at = 0;
-    const double earliest = std::max(std::min(timeSeconds - windowSeconds, lastFrameSeconds), s.endedSeconds);
-    return clock.hops->strongestOnset(clock.sampleAt(earliest), clock.nowSample + 1, at);
+    double onset = 0.0;
+    return onsetFor(s, timeSeconds, windowSeconds, clock, onset);
 }
 
 std::uint8_t NoteTracker::velocityAt(double onsetSeconds, double fallbackDb, const Clock& clock) const
@@ -277,6 +290,7 @@ NoteEventView NoteTracker::trackFrame(const Spectrum_t& spectrum, ArrayView<doub
     std::array<const NoteLevel_t*, PitchEstimator::noteCount> seen{};
     for (const NoteLevel_t& level : lastLevels)
         seen[level.note] = &level;
+    const bool awaitingOnset = clock.hops != nullptr && record.onsetDecisionSeconds > 0.0 && onsetCount > 0;
 
     for (std::size_t note = 0; note < state.size(); ++note) {
         NoteState& s = state[note];
@@ -295,11 +309,15 @@ NoteEventView NoteTracker::trackFrame(const Spectrum_t& spectrum, ArrayView<doub
                 if (level->levelDb < s.lowestDb + record.reattackDb)
                     continue;
             }
+            // While an onset awaits its decision, that decides.
+            if (awaitingOnset)
+                continue;
             if (!overtone && level->relativeDb >= record.relativeOnDb && level->levelDb >= record.floorOnDb &&
                 hasOnsetFor(s, timeSeconds, windowSeconds, clock)) {
                 // A frame that ends soon after an onset holds its attack's
                 // burst: the note must still be there in the next frame.
-                const double onset = onsetFor(s, timeSeconds, windowSeconds, clock);
+                double onset = 0.0;
+                onsetFor(s, timeSeconds, windowSeconds, clock, onset);
                 const double lowSeconds = spectrum.sampleRate > 0.0 ? record.lowWindowSize / spectrum.sampleRate : 0.0;
                 const bool settled =
                     clock.hops == nullptr || (timeSeconds - onset >= record.attackSettleSeconds &&
@@ -309,19 +327,7 @@ NoteEventView NoteTracker::trackFrame(const Spectrum_t& spectrum, ArrayView<doub
                     s.pending = true;
                     continue;
                 }
-                s.pending = false;
-                s.on = true;
-                s.released = false;
-                s.foundSeconds = timeSeconds;
-                s.onsetSeconds = onset;
-                s.velocity = velocityAt(s.onsetSeconds, level->levelDb, clock);
-                s.levelDb = level->levelDb;
-                s.peakDb = level->levelDb;
-                s.peakSeconds = timeSeconds;
-                s.missing = 0;
-                s.historyCount = 0;
-                fallsFast(s, level->levelDb, timeSeconds);
-                events.push_back({s.onsetSeconds, static_cast<std::uint8_t>(note), s.velocity});
+                startNote(note, *level, onset, timeSeconds, clock);
             } else {
                 s.pending = false;
             }
@@ -350,6 +356,154 @@ NoteEventView NoteTracker::trackFrame(const Spectrum_t& spectrum, ArrayView<doub
         }
     }
     lastFrameSeconds = timeSeconds;
+    refreshActive();
+    return {events.data(), events.size()};
+}
+
+void NoteTracker::startNote(std::size_t note, const NoteLevel_t& level, double onsetSeconds, double timeSeconds,
+                            const Clock& clock)
+{
+    NoteState& s = state[note];
+    s.pending = false;
+    s.on = true;
+    s.released = false;
+    s.foundSeconds = timeSeconds;
+    s.onsetSeconds = onsetSeconds;
+    s.velocity = velocityAt(onsetSeconds, level.levelDb, clock);
+    s.levelDb = level.levelDb;
+    s.peakDb = level.levelDb;
+    s.peakSeconds = timeSeconds;
+    s.missing = 0;
+    s.historyCount = 0;
+    fallsFast(s, level.levelDb, timeSeconds);
+    events.push_back({onsetSeconds, static_cast<std::uint8_t>(note), s.velocity});
+}
+
+std::uint64_t NoteTracker::decisionSamples(double rate) const
+{
+    return static_cast<std::uint64_t>(std::llround(std::max(0.0, record.onsetDecisionSeconds) * rate));
+}
+
+bool NoteTracker::onsetDue(ShortHopAnalyser& hops)
+{
+    const double rate = record.sampleRate;
+    if (!(rate > 0.0))
+        return false;
+    hops.update(rate, record.onsetThreshold);
+    const bool deciding = record.maxPolyphony != 1 && record.onsetDecisionSeconds > 0.0;
+    onsetScanHop = std::max(onsetScanHop, hops.firstKeptHop());
+    for (; onsetScanHop < hops.hopCount(); ++onsetScanHop) {
+        const ShortHop_t& h = hops.hop(onsetScanHop);
+        if (!h.onset || !deciding)
+            continue;
+        if (onsetCount == onsetCapacity) {
+            onsetHead = (onsetHead + 1) % onsetCapacity;
+            --onsetCount;
+        }
+        onsetQueue[(onsetHead + onsetCount) % onsetCapacity] = h.onsetSample;
+        ++onsetCount;
+    }
+    if (!deciding)
+        onsetCount = 0;
+    if (onsetCount == 0)
+        return false;
+    // The two detectors often place one onset a hop or two apart: it is
+    // decided, and its notes stamped, at the one with the larger rise, as the
+    // regular frames stamp theirs.
+    std::uint64_t& first = onsetQueue[onsetHead];
+    hops.strongestOnset(first, first + sameOnsetSamples, first);
+    return first + decisionSamples(rate) <= hops.samplesPushed();
+}
+
+bool NoteTracker::weakFundamental(std::int32_t note) const
+{
+    const ArrayView<SpectralPeak_t> peaks = estimator.peaks();
+    const auto amplitudeNear = [&](double frequency) {
+        double amplitude = 0.0;
+        for (const SpectralPeak_t& p : peaks) {
+            if (std::abs(1200.0 * std::log2(p.frequency / frequency)) <= record.toleranceCents)
+                amplitude = std::max(amplitude, p.amplitude);
+        }
+        return amplitude;
+    };
+    const double f0 = noteFrequency(note, record.referenceFrequency);
+    const double second = amplitudeNear(2.0 * f0);
+    return second > 0.0 && amplitudeNear(f0) < second * std::pow(10.0, weakFundamentalDb / 20.0);
+}
+
+double NoteTracker::lowBandDb(const Spectrum_t& spectrum) const
+{
+    // A sounding low note explains the energy there.
+    for (std::int32_t n = std::max(record.lowNote, 0); n < std::min(record.splitNote, PitchEstimator::noteCount); ++n) {
+        if (state[static_cast<std::size_t>(n)].on)
+            return -400.0;
+    }
+    const double binHz = spectrum.binSpacing();
+    if (binHz <= 0.0)
+        return -400.0;
+    const double split = noteFrequency(record.splitNote, record.referenceFrequency);
+    const double lowest = noteFrequency(record.lowNote, record.referenceFrequency);
+    double low = 0.0;
+    double high = 0.0;
+    for (std::uint64_t k = 1; k < spectrum.bins.count; ++k) {
+        const double f = static_cast<double>(k) * binHz;
+        const double m = spectrum.bins[k].magnitude;
+        if (f >= split)
+            high = std::max(high, m);
+        else if (f >= lowest)
+            low = std::max(low, m);
+    }
+    return low > 0.0 && high > 0.0 ? 20.0 * std::log10(low / high) : -400.0;
+}
+
+NoteEventView NoteTracker::processOnsets(const Spectrum_t& main, ArrayView<double> lowNotes, ShortHopAnalyser& hops)
+{
+    events.clear();
+    const Clock clock{&hops, hops.samplesPushed(), main.endSeconds, main.sampleRate};
+    const std::uint64_t wait = decisionSamples(clock.rate);
+    if (onsetCount == 0 || onsetQueue[onsetHead] + wait > clock.nowSample)
+        return {};
+    const std::uint64_t onsetSample = onsetQueue[onsetHead];
+    // Decided with it: the onsets placed as the same one.
+    while (onsetCount > 0 && onsetQueue[onsetHead] < onsetSample + sameOnsetSamples) {
+        onsetHead = (onsetHead + 1) % onsetCapacity;
+        --onsetCount;
+    }
+    if (main.empty())
+        return {};
+    // A new note below the split is not known to the longer analysis yet,
+    // and its partials would read as notes of their own: the regular frames
+    // decide the notes of such an onset.
+    if (lowBandDb(main) >= record.onsetLowBandDb)
+        return {};
+    const double onset = clock.timeOf(onsetSample);
+    const double timeSeconds = main.endSeconds;
+    lastLevels = estimator.estimate(main.bins, main.windowSize, lowNotes, record);
+    const double lowSeconds = main.sampleRate > 0.0 ? record.lowWindowSize / main.sampleRate : 0.0;
+
+    std::array<const NoteLevel_t*, PitchEstimator::noteCount> seen{};
+    for (const NoteLevel_t& level : lastLevels)
+        seen[level.note] = &level;
+    for (const NoteLevel_t& level : lastLevels) {
+        const std::size_t note = level.note;
+        const NoteState& s = state[note];
+        if (s.on || onset < s.endedSeconds || level.note < record.splitNote)
+            continue;
+        // A note ended by its release and heard since needs a rise of its own.
+        if (s.released && level.levelDb < s.lowestDb + record.reattackDb)
+            continue;
+        if (level.relativeDb < record.relativeOnDb || level.levelDb < record.floorOnDb ||
+            isOvertoneResidue(level, seen, timeSeconds))
+            continue;
+        // Partials of a low note the longer analysis does not know yet wait
+        // for the regular frames, and so does a note whose fundamental is
+        // little more than the attack's burst under a chord's partials (the
+        // root those partials suggest).
+        if ((timeSeconds - onset < 0.5 * lowSeconds && mayBeLowPartial(level.note, main)) ||
+            weakFundamental(level.note))
+            continue;
+        startNote(note, level, onset, timeSeconds, clock);
+    }
     refreshActive();
     return {events.data(), events.size()};
 }

@@ -21,8 +21,13 @@ namespace dravik {
 // levels (relative and absolute), keeps sounding while it stays above the off
 // levels, within releaseDropDb of its peak and without a release's fast fall,
 // lasts at least minDurationSeconds, and ends after offFrames frames without
-// it; once released it starts again only on a new attack. Allocates on the
-// first frame only.
+// it; once released it starts again only on a new attack.
+//
+// Each onset has its notes decided onsetDecisionSeconds after it, from a
+// window that starts about at the onset (processOnsets), so a note-on goes
+// out a fixed time after its onset, whatever the hop grid; the regular frames
+// start the notes below the split, those of onsets with a new low note, and
+// those the decision did not find. Allocates on the first frames only.
 class NoteTracker {
 public:
     explicit NoteTracker(const NoteTrackerParams_t& params = {});
@@ -36,6 +41,15 @@ public:
     // The same without the short-hop analysis: notes are stamped a share of a
     // window early.
     NoteEventView process(const Spectrum_t& main, ArrayView<double> lowNotes);
+    // Brings the short-hop analysis up to date with the samples pushed and
+    // true when an onset's decision is due: onsetDecisionSeconds have passed
+    // since it (never with Max Polyphony 1, which follows the short hops).
+    bool onsetDue(ShortHopAnalyser& hops);
+    // The decision of the onset due: main, a window ending now (empty: no
+    // decision), with the longer analysis' amplitudes, may start notes at or
+    // above the split that are not sounding, stamped at that onset. It ends no
+    // note and leaves the hop grid's counts alone.
+    NoteEventView processOnsets(const Spectrum_t& main, ArrayView<double> lowNotes, ShortHopAnalyser& hops);
     // Ends every sounding note at timeSeconds (end of input, device change).
     NoteEventView flush(double timeSeconds);
 
@@ -113,19 +127,32 @@ private:
     // of the last releaseSlopeSeconds; records the level.
     bool fallsFast(NoteState& s, double levelDb, double timeSeconds) const;
     void refreshActive();
+    // Starts note s at onsetSeconds, found at the end of a window at timeSeconds.
+    void startNote(std::size_t note, const NoteLevel_t& level, double onsetSeconds, double timeSeconds,
+                   const Clock& clock);
+    std::uint64_t decisionSamples(double rate) const;
+    // The loudest bin between the lowest note and the split against the
+    // loudest above it, in dB; -400 while a note below the split sounds.
+    double lowBandDb(const Spectrum_t& spectrum) const;
+    // True when the last estimate's peak at note's fundamental lies more than
+    // weakFundamentalDb below the one at its second partial.
+    bool weakFundamental(std::int32_t note) const;
     NoteEventView trackFrame(const Spectrum_t& main, ArrayView<double> lowNotes, const Clock& clock);
     void trackLine(const Clock& clock);
     void startLine(std::int32_t note, std::uint64_t sample, const Clock& clock);
     void endLine(std::uint64_t sample, const Clock& clock);
-    // A note found at the end of a window of windowSeconds: its onset time.
-    double onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const;
+    // A note found at the end of a window of windowSeconds: its onset time,
+    // and true when the short-hop analysis detected that onset (in the window,
+    // or else up to half a low window back), false for the fallback share.
+    bool onsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock,
+                  double& onsetSeconds) const;
     // True when note sits at an overtone interval above a note below the
     // split whose frequency holds energy in main but which is not sounding:
     // that note's partials are heard before the longer analysis knows it, so
     // note waits for half a low window after its onset.
     bool mayBeLowPartial(std::int32_t note, const Spectrum_t& main) const;
     // True when the note may start in this frame: a note that ended within
-    // onsetRequiredSeconds starts again only on a detected onset.
+    // onsetRequiredSeconds starts again only on a detected onset (onsetFor).
     bool hasOnsetFor(const NoteState& s, double timeSeconds, double windowSeconds, const Clock& clock) const;
     std::uint8_t velocityAt(double onsetSeconds, double fallbackDb, const Clock& clock) const;
 
@@ -136,6 +163,15 @@ private:
     std::vector<NoteEvent_t> events;
     std::vector<ActiveNote_t> activeList;
     Line line;
+    // Onsets (their samples) awaiting their decision, oldest first, and the
+    // next short hop to look for onsets in.
+    static constexpr std::size_t onsetCapacity = 16;
+    static constexpr std::uint64_t sameOnsetSamples = 4 * ShortHopAnalyser::hopSize;
+    static constexpr double weakFundamentalDb = -20.0;
+    std::array<std::uint64_t, onsetCapacity> onsetQueue{};
+    std::size_t onsetHead = 0;
+    std::size_t onsetCount = 0;
+    std::uint64_t onsetScanHop = 0;
     double lastFrameSeconds = 0.0; // time of the last frame tracked
 };
 

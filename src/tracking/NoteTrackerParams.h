@@ -92,6 +92,17 @@ struct NoteTrackerParams_t {
     // starts only if the next frame finds it too: such a frame holds the
     // attack's broadband burst.
     double attackSettleSeconds = 0.05;
+    // Each detected onset has its notes decided this long after it, from
+    // half a main window ending there (46 ms at the default window, so it
+    // starts about at the onset): a note goes out at a fixed time after its
+    // onset instead of waiting for the hop grid, and which window decides
+    // does not depend on where the grid falls. Regular frames start no note
+    // while a decision is due; 0 leaves the decisions to them.
+    double onsetDecisionSeconds = 0.046;
+    // ... except when the window holds energy below the split within this many
+    // dB of the loudest above it, and no note below the split sounds: a new
+    // low note, which the longer analysis does not know yet.
+    double onsetLowBandDb = -10.0;
 
     // Max Polyphony 1 follows a single line with the short-hop YIN pitch:
     // a note starts once singleSettleSeconds of voiced hops (confidence at

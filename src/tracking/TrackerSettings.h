@@ -91,6 +91,14 @@ inline constexpr std::array trackerSettings{
     setting::real("attack_settle_s", "Attack Settle", "attack-settle", &NoteTrackerParams_t::attackSettleSeconds,
                   trackersettings::unit, trackersettings::unit,
                   "A note found this soon after its onset waits a frame for the attack to settle"),
+    setting::real("onset_decision_s", "Onset Decision", "onset-decision", &NoteTrackerParams_t::onsetDecisionSeconds,
+                  {0.0, 0.09}, {0.0, 0.09},
+                  "Seconds after an onset at which its notes are decided; 0 waits for the regular analyses"),
+    setting::real("onset_low_band_db", "Onset Low Band", "onset-low-band", &NoteTrackerParams_t::onsetLowBandDb,
+                  {-60.0, 20.0}, {-400.0, 400.0},
+                  "An onset with this much energy below the split, in dB of the loudest above it, is decided by the "
+                  "regular analyses: a new low note needs the longer window")
+        .unit("%.1f dB"),
     setting::real("single_confidence", "Single Confidence", "single-confidence", &NoteTrackerParams_t::singleConfidence,
                   trackersettings::unit, trackersettings::unit,
                   "With Max Polyphony 1, the YIN confidence a hop needs to count as voiced"),

@@ -172,6 +172,63 @@ TEST(Tracker, NotesStampedAtTheirOnsetWithTheirLevelsVelocity)
     EXPECT_LE(*high - *low, 5);
 }
 
+// Where the hop grid falls moves neither a note nor its stamp: a melody
+// shifted by a few ms at a time against the 46 ms hop gives the same notes
+// with the same stamps (within a short hop of 256 samples), each near its
+// onset. Fed block by block, each note-on goes out a fixed time after its
+// onset, not when the grid next finds the note. The melodies: steady notes
+// apart (a stamp moved by up to 43 ms with the grid), and decaying notes with
+// a legato step, a chord and a repeated note.
+TEST(Tracker, StampsDoNotMoveWithTheHopGrid)
+{
+    const std::vector<std::vector<Tone>> melodies{
+        {{60, 0.4, 0.9, 6, 0.15}, {64, 1.0, 1.5, 6, 0.15}, {67, 1.6, 2.1, 6, 0.15}, {64, 2.2, 2.7, 6, 0.15}},
+        {{60, 0.30, 0.70, 8, 0.2, 0, 1.0, 6.0},
+         {62, 0.70, 1.10, 8, 0.2, 0, 1.0, 6.0},
+         {64, 1.25, 1.80, 8, 0.2, 0, 1.0, 6.0},
+         {67, 1.25, 1.80, 8, 0.2, 0, 1.0, 6.0},
+         {72, 1.25, 1.80, 8, 0.2, 0, 1.0, 6.0},
+         {62, 2.00, 2.40, 8, 0.2, 0, 1.0, 6.0}}};
+    for (const std::vector<Tone>& melody : melodies) {
+        std::vector<double> unshifted;
+        for (const double shift : {0.0, 0.004, 0.011, 0.017, 0.023, 0.029, 0.035, 0.041}) {
+            SCOPED_TRACE(::testing::Message() << "melody from note " << melody[1].note << ", shift " << shift);
+            std::vector<Tone> tones = melody;
+            for (Tone& t : tones) {
+                t.start += shift;
+                t.end += shift;
+            }
+            const std::vector<double> signal = render(tones, 2.8);
+            AnalysisEngine engine(rate);
+            std::vector<NoteEvent_t> ons;
+            const std::size_t block = FFTParams_t{}.blockSize;
+            for (std::size_t i = 0; i + block <= signal.size(); i += block) {
+                engine.pushBlock(signal.data() + i, block);
+                for (const NoteEvent_t& e : engine.takeEvents()) {
+                    if (e.velocity > 0) {
+                        ons.push_back(e);
+                        EXPECT_LE(engine.seconds() - e.timeSeconds, 0.06) << "note " << int{e.note} << " went out late";
+                    }
+                }
+            }
+            // In order of onset, a chord's notes by pitch.
+            std::sort(ons.begin(), ons.end(), [](const NoteEvent_t& a, const NoteEvent_t& b) {
+                return a.timeSeconds < b.timeSeconds - 0.02 ||
+                       (a.timeSeconds < b.timeSeconds + 0.02 && a.note < b.note);
+            });
+            ASSERT_EQ(ons.size(), melody.size());
+            for (std::size_t i = 0; i < melody.size(); ++i) {
+                EXPECT_EQ(ons[i].note, melody[i].note);
+                EXPECT_NEAR(ons[i].timeSeconds - shift, melody[i].start, 0.01);
+                if (unshifted.size() == melody.size())
+                    EXPECT_NEAR(ons[i].timeSeconds - shift, unshifted[i], 256.0 / rate) << "note " << i;
+                else
+                    unshifted.push_back(ons[i].timeSeconds);
+            }
+        }
+    }
+}
+
 // A plucked or struck note decays while held and fades over its release: it
 // ends soon after the release, not when the tail reaches the absolute floor,
 // and its slow decay while held does not end it. The low note is identified by

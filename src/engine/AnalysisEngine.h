@@ -1,9 +1,9 @@
 #pragma once
 
+#include "analysis/AnalysedWindow.h"
 #include "analysis/FFTParams.h"
 #include "analysis/FFTWRingBuffer.h"
 #include "analysis/IFFT.h"
-#include "analysis/MagnitudeSpectrum.h"
 #include "mapping/MapperWrapper.h"
 #include "tracking/LowNoteAnalyser.h"
 #include "tracking/NoteTracker.h"

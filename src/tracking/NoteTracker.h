@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/MagnitudeSpectrum.h"
+#include "analysis/AnalysedWindow.h"
 #include "tracking/NoteEvent.h"
 #include "tracking/NoteTrackerParams.h"
 #include "tracking/PitchEstimator.h"

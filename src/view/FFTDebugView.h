@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/MagnitudeSpectrum.h"
+#include "analysis/AnalysedWindow.h"
 #include "view/FrequencyGrid.h"
 #include "view/LabelRow.h"
 #include "view/PlotGeometry.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/MagnitudeSpectrum.h"
+#include "analysis/AnalysedWindow.h"
 #include "history/LevelHistory.h"
 #include "history/NoteHistory.h"
 #include "tracking/NoteEvent.h"

@@ -381,10 +381,26 @@ class Dravik:
                 return now if same else None
 
             moved = wait_until(settled, timeout, "the dragged panel to settle")
-            self.move(to[0] + grab[0] - moved.x, to[1] + grab[1] - moved.y)
-            self.wait_for_picture(
-                lambda image: (lambda p: p is not None and (p.x, p.y) == tuple(to))(active_panel(image)),
-                timeout, f"the dragged panel at {tuple(to)}")
+            pointer = [to[0] + grab[0] - moved.x, to[1] + grab[1] - moved.y]
+            self.move(*pointer)
+
+            # On a loaded machine the panel may not yet have caught up with the
+            # pointer when it looked settled: once it rests off the target, the
+            # pointer moves on by what is missing.
+            last = [None]
+
+            def arrived():
+                now = active_panel(self.screenshot())
+                if now is not None and (now.x, now.y) == tuple(to):
+                    return now
+                if now is not None and last[0] is not None and (now.x, now.y) == (last[0].x, last[0].y):
+                    pointer[0] += to[0] - now.x
+                    pointer[1] += to[1] - now.y
+                    self.move(*pointer)
+                last[0] = now
+                return None
+
+            wait_until(arrived, timeout, f"the dragged panel at {tuple(to)}", interval=0.1)
         finally:
             run("xdotool", "mouseup", "1")
         # The side bar closes up behind a panel dragged out of it.
